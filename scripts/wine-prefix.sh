@@ -16,7 +16,7 @@ kv_start_wineserver
 wine wineboot -i >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null 2>&1
-wineserver -w
+# wineboot -i returns once the prefix is set up; its services end with our wineserver.
 if [ -d "$WINEPREFIX/drive_c/windows" ]; then
   touch "$WINEPREFIX/.kv-ready"
   echo "wine prefix created: $WINEPREFIX"
