@@ -1,0 +1,122 @@
+// The program's fixed resource numbers, by kind. Plain #defines so that both the resource
+// compiler and C++ include this file; it needs no other header.
+#pragma once
+
+// Dialog templates
+#define IDD_ABOUTBOX 100
+#define IDD_KVREMOTE_DIALOG 102
+#define IDD_AUXDEVICES 106
+
+// Icons
+#define IDR_MAINFRAME 128
+#define IDI_MAINFRAME IDR_MAINFRAME
+#define IDI_ANIM0 134
+#define IDI_ANIM1 135
+#define IDI_ANIM2 136
+#define IDI_ANIM3 137
+#define IDI_NODRIVER 138
+
+// Bitmap and menu
+#define IDB_LEDS 131
+#define IDR_TRAY_MENU 132
+
+// String table
+#define IDS_ABOUTBOX 101
+#define IDS_INVALID_IP 102
+#define IDS_CONFIRM_BROADCAST 103
+#define IDS_WINSOCK_FAILED 104
+#define IDS_TEXTCMD_INVALID 105
+#define IDS_SETUP_CAPTION_KEYBOARDS 106
+#define IDS_SETUP_CAPTION_MICE 107
+#define IDS_SETUP_INSTRUCTIONS_KEYBOARDS 108
+#define IDS_SETUP_INSTRUCTIONS_MICE 109
+#define IDS_SETUP_GROUP_KEYBOARDS 110
+#define IDS_SETUP_GROUP_MICE 111
+#define IDS_STATUS_KEYBOARDS_FOUND 112
+#define IDS_STATUS_KEYBOARDS_NODRIVER 113
+#define IDS_STATUS_MICE_FOUND 114
+#define IDS_STATUS_MICE_NODRIVER 115
+#define IDS_PORT_PS2 116
+#define IDS_PORT_USB 117
+#define IDS_PORT_UNKNOWN 118
+#define IDS_NOT_DEFINED 119
+#define IDS_ERROR_CAPTION 120
+#define IDS_NEED_MAIN_DEVICE 121
+#define IDS_INDEX_RANGE 122
+#define IDS_VERSION 123
+#define IDS_SAVE_FAILED 124
+#define IDS_NO_DOUBLE_QUOTES 125
+#define IDS_DDX_INTEGER 61712
+#define IDS_DDX_INTEGER_RANGE 61714
+#define IDS_DDX_TOO_LONG 61716
+
+// Controls of the settings dialog (template 102)
+#define IDC_BROADCAST_ADDRESS 1005
+#define IDC_BROADCAST_DEFAULT 1006
+#define IDC_PORT 1007
+#define IDC_PORT_DEFAULT 1008
+#define IDC_APPLICATION_ID 1009
+#define IDC_APPLICATION_ID_DEFAULT 1010
+#define IDC_KEYB_MAIN_INDEX 1011
+#define IDC_LAST_COMMAND 1012
+#define IDC_KEYB_TEXTCMD 1013
+#define IDC_DESTINATION 1014
+#define IDC_KEYB_TEXTCMD_DEFAULT 1015
+#define IDC_KEYB_USE_AUX 1016
+#define IDC_KEYB_SETUP 1017
+#define IDC_KEYB_STATUS 1018
+#define IDC_MOUSE_MAIN_INDEX 1019
+#define IDC_MOUSE_TEXTCMD 1020
+#define IDC_MOUSE_TEXTCMD_DEFAULT 1021
+#define IDC_MOUSE_USE_AUX 1022
+#define IDC_MOUSE_SETUP 1023
+#define IDC_MOUSE_STATUS 1024
+#define IDC_APPLY 12321
+
+// Controls of the setup dialog (template 106). Slot n (1-10) has a check box, an LED
+// static and an index edit; these ids overlap those of template 102.
+#define IDC_SLOT1_CHECK 1019
+#define IDC_SLOT1_INDEX 1020
+#define IDC_SLOT1_LED 1023
+#define IDC_SLOT2_CHECK 1025
+#define IDC_SLOT2_INDEX 1026
+#define IDC_SLOT2_LED 1029
+#define IDC_SLOT3_CHECK 1031
+#define IDC_SLOT3_INDEX 1032
+#define IDC_SLOT3_LED 1035
+#define IDC_SLOT4_CHECK 1037
+#define IDC_SLOT4_INDEX 1038
+#define IDC_SLOT4_LED 1041
+#define IDC_SLOT5_CHECK 1043
+#define IDC_SLOT5_INDEX 1044
+#define IDC_SLOT5_LED 1047
+#define IDC_SLOT6_CHECK 1021
+#define IDC_SLOT6_INDEX 1022
+#define IDC_SLOT6_LED 1024
+#define IDC_SLOT7_CHECK 1027
+#define IDC_SLOT7_INDEX 1028
+#define IDC_SLOT7_LED 1030
+#define IDC_SLOT8_CHECK 1033
+#define IDC_SLOT8_INDEX 1034
+#define IDC_SLOT8_LED 1036
+#define IDC_SLOT9_CHECK 1039
+#define IDC_SLOT9_INDEX 1040
+#define IDC_SLOT9_LED 1042
+#define IDC_SLOT10_CHECK 1045
+#define IDC_SLOT10_INDEX 1046
+#define IDC_SLOT10_LED 1048
+#define IDC_SETUP_INSTRUCTIONS 1049
+#define IDC_SETUP_GROUP 1050
+// Lowest and highest check box id of the setup dialog (its BN_CLICKED range)
+#define IDC_SLOT_CHECK_FIRST 1019
+#define IDC_SLOT_CHECK_LAST 1045
+
+// Control of the about box (template 100)
+#define IDC_ABOUT_LABEL 1054
+
+// Menu commands
+#define ID_SYSMENU_ABOUT 16
+#define ID_TRAY_SETTINGS 32771
+#define ID_TRAY_ABOUT 32772
+#define ID_TRAY_EXIT 32773
+#define ID_TRAY_CMDLINE 32774
