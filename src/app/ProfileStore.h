@@ -13,7 +13,8 @@ public:
     virtual ~ProfileStore() = default;
 
     // The stored text (possibly empty), or defaultText when the file, section or key is missing.
-    virtual std::string Read(std::string_view section, std::string_view key, std::string_view defaultText) = 0;
+    virtual std::string Read(std::string_view section, std::string_view key,
+                             std::string_view defaultText) = 0;
     // Creates the file, section and key as needed, or replaces the value. False when the write failed.
     virtual bool Write(std::string_view section, std::string_view key, std::string_view value) = 0;
     // Removes one key; a missing key is not a failure.

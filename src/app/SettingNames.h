@@ -5,8 +5,8 @@
 
 class SettingNames {
 public:
-    void Fill();                                // all sections and keys of SettingIds.h
-    const std::string& Name(int id) const;      // empty for an unknown id
+    void Fill();                           // all sections and keys of SettingIds.h
+    const std::string& Name(int id) const; // empty for an unknown id
     bool Empty() const { return names_.empty(); }
 
 private:

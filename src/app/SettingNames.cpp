@@ -1,0 +1,27 @@
+#include "app/SettingNames.h"
+#include "app/SettingIds.h"
+
+void SettingNames::Fill() {
+    names_ = {
+        {SECTION_NETWORK, "Network"},
+        {KEY_BROADCAST_ADDRESS, "BroadcastAddress"},
+        {KEY_PORT, "Port"},
+        {KEY_APPLICATION_ID, "ApplicationId"},
+        {SECTION_REMOTE_CMD, "RemoteCmd"},
+        {KEY_DESTINATION, "Destination"},
+        {SECTION_KEYBOARDS, "Keyboards"},
+        {KEY_KEYBOARDS_USE_AUX, "UseAux"},
+        {KEY_KEYBOARDS_MAIN_INDEX, "MainIndex"},
+        {KEY_KEYBOARDS_TEXT_CMD, "TextCmd"},
+        {SECTION_MOUSES, "Mouses"},
+        {KEY_MOUSES_USE_AUX, "UseAux"},
+        {KEY_MOUSES_MAIN_INDEX, "MainIndex"},
+        {KEY_MOUSES_TEXT_CMD, "TextCmd"},
+    };
+}
+
+const std::string& SettingNames::Name(int id) const {
+    static const std::string kNone;
+    auto it = names_.find(id);
+    return it == names_.end() ? kNone : it->second;
+}
