@@ -1,0 +1,18 @@
+#include "remote/RemoteSender.h"
+#include "remote/RemoteLine.h"
+#include <string>
+
+void SendRemoteCommand(const RemoteCommandSettings& settings, RemoteSenderHost& host, int32_t code,
+                       int16_t value, DeviceClass deviceClass, EventIndex index) {
+    if (deviceClass != DEVICE_CLASS_KEYBOARDS && deviceClass != DEVICE_CLASS_MICE)
+        return;
+    const std::string_view textCmd =
+        deviceClass == DEVICE_CLASS_KEYBOARDS ? settings.keyboardTextCmd : settings.mouseTextCmd;
+    const std::string command = ComposeCommand(textCmd, deviceClass, code, value, index,
+                                               settings.keyboardMainIndex, settings.mouseMainIndex);
+    host.SetLastCommandText(command);
+    if (!host.IsMainWindowForeground())
+        host.FlashTitle(command);
+    host.SendLine(FormatRemoteLine(settings.applicationId, settings.destination, command));
+    host.StartAnimation(host.TickCount());
+}

@@ -1,0 +1,37 @@
+#pragma once
+// What OK of the auxiliary devices setup dialog decides, over the state of its ten slots.
+// All or nothing: every checked slot's index is checked before any is stored, so a rejected OK
+// leaves the device table and the file as they were.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+inline constexpr int kSetupSlotCount = 10;
+inline constexpr int kMsgKeepOneDeviceUnchecked = 121;
+inline constexpr int kMsgIndexOutOfRange = 122;
+
+struct SetupSlot {
+    bool present = false; // a device sits at the slot's number, so its check box is enabled
+    bool checked = false; // marked as an auxiliary device
+    std::string indexText;
+};
+
+struct SetupOkResult {
+    int messageId = 0;   // 0 on success, else 121 or 122
+    int failedSlot = -1; // 0-based slot whose index edit gets the focus, for 122
+    // On success the new index of every slot in device-number order; -1 marks a main device or an
+    // empty slot.
+    std::array<int32_t, kSetupSlotCount> indexes{};
+};
+
+// An index edit's text as a signed decimal: leading white space and one sign accepted, reading stops
+// at the first non-digit, no digits give 0, values beyond the 32-bit range clamp to its ends.
+int32_t ParseIndexText(std::string_view text);
+
+// True when the value, taken as unsigned, lies in 0-255 (negatives fail).
+constexpr bool IsValidDeviceIndex(int32_t value) {
+    return static_cast<uint32_t>(value) <= 255;
+}
+
+SetupOkResult CheckSetupOk(const std::array<SetupSlot, kSetupSlotCount>& slots);

@@ -1,0 +1,66 @@
+// The order of effects of one captured event, as the main dialog performs them.
+#include "remote/RemoteSender.h"
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ::testing::ElementsAre;
+
+class RecordingHost : public RemoteSenderHost {
+public:
+    bool foreground = false;
+    uint32_t now = 1000;
+    std::vector<std::string> calls;
+
+    void SetLastCommandText(std::string_view c) override { calls.push_back("last:" + std::string(c)); }
+    bool IsMainWindowForeground() override {
+        calls.push_back("foreground?");
+        return foreground;
+    }
+    void FlashTitle(std::string_view c) override { calls.push_back("title:" + std::string(c)); }
+    void SendLine(std::string_view line) override { calls.push_back("send:" + std::string(line)); }
+    uint32_t TickCount() override {
+        calls.push_back("tick");
+        return now;
+    }
+    void StartAnimation(uint32_t at) override { calls.push_back("animate:" + std::to_string(at)); }
+};
+
+TEST(SendRemoteCommand, WindowBehindShowsCommandInTitleBeforeSending) {
+    RecordingHost host;
+    RemoteCommandSettings settings;
+    SendRemoteCommand(settings, host, 65, 1, DEVICE_CLASS_KEYBOARDS, 3);
+    EXPECT_THAT(host.calls,
+                ElementsAre("last:AUXKEYB/65/1/3", "foreground?", "title:AUXKEYB/65/1/3",
+                            "send:REMOTE: \"REMOTE\" \"\" \"AUXKEYB/65/1/3\" 1", "tick", "animate:1000"));
+}
+
+TEST(SendRemoteCommand, WindowInFrontKeepsTitle) {
+    RecordingHost host;
+    host.foreground = true;
+    SendRemoteCommand({}, host, 1, 0, DEVICE_CLASS_MICE, 7);
+    EXPECT_THAT(host.calls,
+                ElementsAre("last:AUXMOUSE/1/0/7", "foreground?",
+                            "send:REMOTE: \"REMOTE\" \"\" \"AUXMOUSE/1/0/7\" 1", "tick", "animate:1000"));
+}
+
+TEST(SendRemoteCommand, UsesTheClassMembersAtTheTimeOfTheEvent) {
+    RecordingHost host;
+    host.foreground = true;
+    RemoteCommandSettings settings{"KB", "MS", 11, 22, "STN2", "RIG"};
+    SendRemoteCommand(settings, host, 65, 0, DEVICE_CLASS_KEYBOARDS, kMainDeviceMark);
+    SendRemoteCommand(settings, host, 2, 0, DEVICE_CLASS_MICE, kMainDeviceMark);
+    EXPECT_EQ(host.calls[2], "send:REMOTE: \"STN2\" \"RIG\" \"KB/65/0/11\" 1");
+    EXPECT_EQ(host.calls[7], "send:REMOTE: \"STN2\" \"RIG\" \"MS/2/0/22\" 1");
+}
+
+TEST(SendRemoteCommand, NeitherClassDoesNothing) {
+    RecordingHost host;
+    SendRemoteCommand({}, host, 65, 0, DEVICE_CLASS_NONE, 1);
+    EXPECT_TRUE(host.calls.empty());
+}
+
+} // namespace

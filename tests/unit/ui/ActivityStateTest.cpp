@@ -1,0 +1,91 @@
+// Tray animation, title flash and LED flash, driven by tick counts.
+#include "ui/LedFlash.h"
+#include "ui/TitleFlash.h"
+#include "ui/TrayAnimation.h"
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+using ::testing::ElementsAre;
+
+// Ticks every 200 ms from `from` while the animation runs; returns the icons shown.
+std::vector<int> RunTicks(AnimationState& a, uint32_t from, int maxTicks) {
+    std::vector<int> icons;
+    for (int i = 0; i < maxTicks; ++i) {
+        const AnimationState::TickResult r = a.Tick(from + 200u * i);
+        icons.push_back(r.iconId);
+        if (r.stopTimer)
+            break;
+    }
+    return icons;
+}
+
+TEST(TrayAnimation, CyclesFramesThenEndsOnNormalIconAtDeadline) {
+    AnimationState a(128);
+    EXPECT_TRUE(a.Start(10'000));
+    const std::vector<int> icons = RunTicks(a, 10'200, 100);
+    // 24 frames before 15000, the 25th tick lands on the deadline itself.
+    ASSERT_EQ(icons.size(), 25u);
+    EXPECT_THAT(std::vector<int>(icons.begin(), icons.begin() + 5), ElementsAre(135, 136, 137, 134, 135));
+    EXPECT_EQ(icons.back(), 128);
+    EXPECT_FALSE(a.Animating());
+}
+
+TEST(TrayAnimation, CommandsWhileAnimatingOnlyMoveTheDeadline) {
+    AnimationState a(138);
+    EXPECT_TRUE(a.Start(0));
+    EXPECT_EQ(a.Tick(200).iconId, 135);
+    EXPECT_FALSE(a.Start(300)); // no restart of the frame sequence
+    EXPECT_EQ(a.Tick(400).iconId, 136);
+    EXPECT_FALSE(a.Start(600));
+    EXPECT_EQ(a.Tick(5599).iconId, 137);
+    EXPECT_EQ(a.Tick(5600).iconId, 138);
+    // Idle again: the next command starts over from frame 0.
+    EXPECT_TRUE(a.Start(9000));
+    EXPECT_EQ(a.Tick(9200).iconId, 135);
+}
+
+TEST(TrayAnimation, DeadlineHoldsAcrossTickCounterWrap) {
+    AnimationState a(128);
+    const uint32_t start = 0xFFFFF000u; // wraps 4096 ms later
+    a.Start(start);
+    EXPECT_FALSE(a.Tick(start + 4800).stopTimer); // past the wrap, before the deadline
+    EXPECT_TRUE(a.Tick(start + 5000).stopTimer);
+}
+
+TEST(TitleFlash, ShowsCommandAndEveryTickRestoresSavedTitle) {
+    TitleFlash t("kvRemote");
+    EXPECT_EQ(t.Show("AUXKEYB/65/1/3"), "AUXKEYB/65/1/3");
+    EXPECT_TRUE(t.Flashed());
+    EXPECT_EQ(t.Tick(), "kvRemote");
+    EXPECT_FALSE(t.Flashed());
+    EXPECT_EQ(t.Tick(), "kvRemote");
+}
+
+TEST(LedFlash, RepeatedFlashesStayLitAndGoOutOnce) {
+    LedFlash led;
+    led.state = LED_DISABLED;
+    EXPECT_FALSE(led.Flash(1000)); // nothing pending yet
+    EXPECT_EQ(led.state, LED_ON);
+    EXPECT_TRUE(led.Flash(1200)); // pending timer must be killed and re-armed
+    EXPECT_FALSE(led.Tick(1300));
+    EXPECT_FALSE(led.Tick(1499));
+    EXPECT_EQ(led.state, LED_ON);
+    EXPECT_TRUE(led.Tick(1500));
+    EXPECT_EQ(led.state, LED_OFF); // also for an LED that was disabled before
+    EXPECT_FALSE(led.Tick(1800));
+    EXPECT_FALSE(led.OnTimer());
+}
+
+TEST(LedFlash, TimerMessageSwitchesOffAPendingFlash) {
+    LedFlash led;
+    led.Flash(0xFFFFFF00u);
+    EXPECT_FALSE(led.Tick(0x00000010u)); // across the wrap, 272 ms later
+    EXPECT_TRUE(led.OnTimer());
+    EXPECT_EQ(led.state, LED_OFF);
+    EXPECT_FALSE(led.TimerRunning());
+}
+
+} // namespace
