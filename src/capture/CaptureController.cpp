@@ -1,0 +1,90 @@
+#include "capture/CaptureController.h"
+#include "capture/DeviceRegistry.h"
+
+CaptureController::CaptureController(const DriverApi& driver, DeviceTable& table, AuxInputSink& sink,
+                                     ThreadStarter& threads, CaptureServices services)
+    : driver_(driver), table_(table), threads_(threads), services_(services),
+      loop_(driver, shared_, table, sink, services.mapKey, services.ticks) {}
+
+CaptureController::~CaptureController() {
+    StopCapture();
+}
+
+void CaptureController::ThreadBody(void* self) {
+    static_cast<CaptureController*>(self)->loop_.Run();
+}
+
+void CaptureController::StartCapture(std::uintptr_t mainWindow, Settings& settings) {
+    if (HasContext()) {
+        return;
+    }
+    const DriverContext context = driver_.create_context();
+    if (context == nullptr) {
+        return;
+    }
+    shared_.context.store(context, std::memory_order_release);
+    mainWindow_ = mainWindow;
+    shared_.target.store(mainWindow, std::memory_order_release);
+    LoadDevices(table_, driver_, context, settings, services_.narrow);
+    // Cleared here, not by the thread: a stop asked before the thread first runs must not be lost.
+    shared_.stop.store(0, std::memory_order_release);
+    shared_.ended.store(0, std::memory_order_release);
+    thread_.store(threads_.Start(&CaptureController::ThreadBody, this), std::memory_order_release);
+}
+
+void CaptureController::StopCapture() {
+    const DriverContext context = shared_.context.load(std::memory_order_acquire);
+    const std::uintptr_t thread = thread_.load(std::memory_order_acquire);
+    if (thread != 0) {
+        shared_.stop.store(1, std::memory_order_release);
+        threads_.Join(thread);
+        thread_.store(0, std::memory_order_release);
+    }
+    // Also without a thread (it could not be made): no one else uses the context then.
+    if (context != nullptr) {
+        driver_.destroy_context(context);
+    }
+    shared_.context.store(nullptr, std::memory_order_release);
+}
+
+bool CaptureController::ThreadRunning() const {
+    return thread_.load(std::memory_order_acquire) != 0 && shared_.ended.load(std::memory_order_seq_cst) == 0;
+}
+
+void CaptureController::SetFilters(unsigned short keyboards, unsigned short mice) {
+    if (!HasContext() || !ThreadRunning()) {
+        return;
+    }
+    const DriverContext context = Context();
+    // Before the filters change, so every stroke the new filters hold back meets cleared flags.
+    shared_.filterGeneration.store(shared_.filterGeneration.load(std::memory_order_relaxed) + 1,
+                                   std::memory_order_release);
+    driver_.set_filter(context, driver_.is_keyboard, keyboards);
+    driver_.set_filter(context, driver_.is_mouse, mice);
+    // The thread may have ended between the check and the calls; then nobody re-injects.
+    if (shared_.ended.load(std::memory_order_seq_cst) != 0) {
+        driver_.set_filter(context, driver_.is_keyboard, 0);
+        driver_.set_filter(context, driver_.is_mouse, 0);
+    }
+}
+
+void CaptureController::SetCaptureFilters(bool useAuxKeyboards, bool useAuxMice) {
+    SetFilters(useAuxKeyboards ? kKeyboardFilterAll : 0, useAuxMice ? kMouseFilterCaptured : 0);
+}
+
+void CaptureController::EnterSetupMode(DeviceClass deviceClass, std::uintptr_t setupTarget) {
+    if (deviceClass == DEVICE_CLASS_KEYBOARDS) {
+        SetFilters(kKeyboardFilterAll, 0);
+    } else if (deviceClass == DEVICE_CLASS_MICE) {
+        SetFilters(0, kMouseFilterCaptured);
+    }
+    // Target first, then the flag: a setup-mode event never goes to the main window.
+    shared_.target.store(setupTarget, std::memory_order_release);
+    shared_.setupMode.store(1, std::memory_order_release);
+}
+
+void CaptureController::LeaveSetupMode() {
+    shared_.setupMode.store(0, std::memory_order_release);
+    shared_.target.store(mainWindow_, std::memory_order_release);
+    SetFilters(0, 0);
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The values the capture thread shares with the user-interface thread. Each is a std::atomic used
+// with plain loads and stores only, and each has a single writer.
+#include "capture/DriverApi.h"
+#include <atomic>
+#include <cstdint>
+
+struct CaptureShared {
+    // Made before the thread starts, destroyed after it has ended (user-interface thread).
+    std::atomic<DriverContext> context{nullptr};
+    // Window handle WM_AUX_INPUT goes to, as an opaque value: a window that is gone costs a failed post.
+    std::atomic<std::uintptr_t> target{0};
+    // 1 while a setup dialog runs (user-interface thread).
+    std::atomic<std::int32_t> setupMode{0};
+    // 1 asks the thread to end at the end of its pass (user-interface thread).
+    std::atomic<std::int32_t> stop{0};
+    // 1 once the thread has ended by itself after a failed receive (capture thread).
+    std::atomic<std::int32_t> ended{0};
+    // Advanced each time the filters are set; the thread clears its modifier flags when it sees a
+    // new value (user-interface thread writes, capture thread reads).
+    std::atomic<std::uint32_t> filterGeneration{0};
+};

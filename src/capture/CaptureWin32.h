@@ -1,0 +1,26 @@
+#pragma once
+// Windows adapters of the capture side: the thread starter, the PostMessageA sink and the platform
+// functions of CaptureServices.
+#include "capture/AuxInputSink.h"
+#include "capture/CaptureController.h"
+#include "capture/ThreadStarter.h"
+
+// Creates the thread suspended, sets THREAD_PRIORITY_HIGHEST, resumes it; Join waits without limit.
+class ThreadStarterWin32 : public ThreadStarter {
+public:
+    std::uintptr_t Start(Body body, void* arg) override;
+    void Join(std::uintptr_t handle) override;
+};
+
+// PostMessageA(target, WM_AUX_INPUT, wParam, lParam).
+class AuxInputSinkWin32 : public AuxInputSink {
+public:
+    void Post(std::uintptr_t target, std::uint32_t wParam, std::int32_t lParam) override;
+};
+
+std::uint32_t MapScanCodeWin32(std::uint32_t scanCode);                           // MapVirtualKeyA(scan, 1)
+std::uint32_t TickCountWin32();                                                   // GetTickCount
+void WideToAnsiWin32(const char16_t* text, std::size_t length, std::string& out); // CP_THREAD_ACP
+
+// MapScanCodeWin32, TickCountWin32 and WideToAnsiWin32 together.
+CaptureServices CaptureServicesWin32();

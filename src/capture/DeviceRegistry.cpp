@@ -1,0 +1,109 @@
+#include "capture/DeviceRegistry.h"
+#include "app/LeadingDecimal.h"
+#include "app/SettingIds.h"
+#include "app/Settings.h"
+#include <string>
+
+namespace {
+
+constexpr unsigned kHardwareIdBufferSize = 1000;
+constexpr int kMaxSavedEntries = 10;
+// Removal goes on past entry 10 while entries are found, up to this number, so hand-made leftovers
+// beyond the ten that are read do not linger either.
+constexpr int kMaxRemovedEntry = 1000;
+
+int SectionOf(DeviceClass deviceClass) {
+    return deviceClass == DEVICE_CLASS_MICE ? SECTION_MOUSES : SECTION_KEYBOARDS;
+}
+
+std::string EntryKey(const char* prefix, int n) {
+    return prefix + std::to_string(n);
+}
+
+void RestoreClass(DeviceTable& table, DeviceClass deviceClass, Settings& settings) {
+    const int section = SectionOf(deviceClass);
+    for (int n = 1; n <= kMaxSavedEntries; ++n) {
+        const std::string number = settings.ReadKey(section, EntryKey("Device", n), "");
+        if (number.empty()) {
+            return;
+        }
+        const std::string hardwareId = settings.ReadKey(section, EntryKey("HarwareId", n), "");
+        if (hardwareId.empty()) {
+            return;
+        }
+        const std::string index = settings.ReadKey(section, EntryKey("Index", n), "");
+        const int found = FindDeviceByHardwareId(table, deviceClass, hardwareId);
+        if (found != 0 && found == ParseLeadingDecimal(number)) {
+            table[found].index.store(ParseLeadingDecimal(index), std::memory_order_relaxed);
+        }
+    }
+}
+
+bool HasEntry(Settings& settings, int section, int n) {
+    // A default no stored value can hold tells a missing key from an empty one.
+    constexpr std::string_view kMissing{"\n", 1};
+    for (const char* prefix : {"Device", "HarwareId", "Index"}) {
+        if (settings.ReadKey(section, EntryKey(prefix, n), kMissing) != kMissing) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool RemoveEntry(Settings& settings, int section, int n) {
+    bool ok = true;
+    for (const char* prefix : {"Device", "HarwareId", "Index"}) {
+        ok = settings.DeleteKey(section, EntryKey(prefix, n)) && ok;
+    }
+    return ok;
+}
+
+} // namespace
+
+int FindDeviceByHardwareId(const DeviceTable& table, DeviceClass deviceClass, std::string_view hardwareId) {
+    for (int d = FirstDeviceOf(deviceClass); d <= LastDeviceOf(deviceClass); ++d) {
+        if (!table[d].hardwareId.empty() && table[d].hardwareId == hardwareId) {
+            return d;
+        }
+    }
+    return 0;
+}
+
+void LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context, Settings& settings,
+                 WideToAnsi narrow) {
+    ClearDeviceTable(table);
+    unsigned char buffer[kHardwareIdBufferSize];
+    for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
+        const unsigned size = driver.get_hardware_id(context, d, buffer, kHardwareIdBufferSize);
+        table[d].hardwareId =
+            size == 0 ? std::string() : HardwareIdFromBuffer(buffer, sizeof buffer, size, narrow);
+    }
+    RestoreClass(table, DEVICE_CLASS_KEYBOARDS, settings);
+    RestoreClass(table, DEVICE_CLASS_MICE, settings);
+}
+
+bool SaveDevices(const DeviceTable& table, DeviceClass deviceClass, Settings& settings) {
+    if (deviceClass != DEVICE_CLASS_KEYBOARDS && deviceClass != DEVICE_CLASS_MICE) {
+        return true;
+    }
+    const int section = SectionOf(deviceClass);
+    bool ok = true;
+    for (int n = 1; n <= kMaxRemovedEntry; ++n) {
+        if (n > kMaxSavedEntries && !HasEntry(settings, section, n)) {
+            break;
+        }
+        ok = RemoveEntry(settings, section, n) && ok;
+    }
+    int n = 0;
+    for (int d = FirstDeviceOf(deviceClass); d <= LastDeviceOf(deviceClass); ++d) {
+        const std::int32_t index = table[d].index.load(std::memory_order_relaxed);
+        if (index < 0) {
+            continue;
+        }
+        ++n;
+        ok = settings.WriteKey(section, EntryKey("Device", n), std::to_string(d)) && ok;
+        ok = settings.WriteKey(section, EntryKey("HarwareId", n), table[d].hardwareId) && ok;
+        ok = settings.WriteKey(section, EntryKey("Index", n), std::to_string(index)) && ok;
+    }
+    return ok;
+}
