@@ -49,6 +49,14 @@ std::optional<KeyLine> ParseKeyLine(std::string_view line) {
     return KeyLine{TrimIni(line.substr(0, eq)), TrimIni(line.substr(eq + 1))};
 }
 
+// a + b + c, built by appending (GCC's -Wrestrict misfires on chained operator+ at -O3).
+std::string Joined(std::string_view a, std::string_view b, std::string_view c) {
+    std::string text;
+    text.reserve(a.size() + b.size() + c.size());
+    text.append(a).append(b).append(c);
+    return text;
+}
+
 std::string_view FirstLineEnd(std::string_view run) {
     if (run.substr(0, 2) == "\r\n")
         return run.substr(0, 2);
@@ -131,21 +139,19 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     if (!header) {
         if (!lines_.empty())
             EnsureEndAfter(lines_.size() - 1);
-        lines_.push_back({"[" + std::string(TrimIni(section)) + "]", newLineEnd_});
-        lines_.push_back({std::string(key) + "=" + std::string(value), newLineEnd_});
+        lines_.push_back({Joined("[", TrimIni(section), "]"), newLineEnd_});
+        lines_.push_back({Joined(key, "=", value), newLineEnd_});
         return;
     }
     if (auto line = FindKey(*header, key)) {
-        std::string name(ParseKeyLine(lines_[*line].text)->name);
-        lines_[*line].text = name + "=" + std::string(value);
+        lines_[*line].text = Joined(ParseKeyLine(lines_[*line].text)->name, "=", value);
         return;
     }
     std::size_t end = SectionEnd(*header);
     EnsureEndAfter(end - 1);
     std::string oldEnd = lines_[end - 1].end;
     lines_[end - 1].end = std::string(FirstLineEnd(oldEnd));
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(end),
-                  Line{std::string(key) + "=" + std::string(value), oldEnd});
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(end), Line{Joined(key, "=", value), oldEnd});
 }
 
 bool IniDocument::RemoveKey(std::string_view section, std::string_view key) {
