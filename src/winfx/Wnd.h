@@ -66,7 +66,8 @@ protected:
 
     // Runs WindowProc for one message from a window procedure: remembers the message for
     // Default() and keeps exceptions from crossing into Win32 (they give default processing).
-    LRESULT DispatchToWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // *defaulted tells whether default processing was asked for. The object must outlive the call.
+    LRESULT DispatchToWindowProc(UINT message, WPARAM wParam, LPARAM lParam, bool* defaulted = nullptr);
 
     struct CurrentMessage {
         UINT message = 0;

@@ -1,0 +1,218 @@
+#include "winfx/Dialog.h"
+
+#include "winfx/DataExchange.h"
+#include "winfx/MessageLoop.h"
+#include "winfx/WinApp.h"
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_pParent(parent) {}
+
+CDialog::~CDialog() {
+    // Clear the back-pointer first, so that the destruction messages no longer reach this object.
+    if (HWND hWnd = Detach())
+        ::DestroyWindow(hWnd);
+}
+
+bool CDialog::Create(UINT templateId, CWnd* parent) {
+    m_templateId = templateId;
+    m_pParent = parent;
+    return Create();
+}
+
+bool CDialog::Create() {
+    if (m_hWnd)
+        return false;
+    m_modal = false;
+    m_ended = false;
+    return CreateFromTemplate(m_pParent ? m_pParent->m_hWnd : nullptr) != nullptr;
+}
+
+HWND CDialog::CreateFromTemplate(HWND owner) {
+    return ::CreateDialogParamA(WinFxResourceInstance(), MAKEINTRESOURCEA(m_templateId), owner, DialogProc,
+                                reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CDialog::DoModal() {
+    if (m_hWnd)
+        return -1;
+    HWND owner = m_pParent && m_pParent->m_hWnd ? ::GetAncestor(m_pParent->m_hWnd, GA_ROOT) : nullptr;
+    // An owner that is already disabled (by an outer modal run) is left for that run to enable.
+    const bool disabledOwner = owner && ::IsWindowEnabled(owner);
+    if (disabledOwner)
+        ::EnableWindow(owner, FALSE);
+    m_modal = true;
+    m_ended = false;
+    m_result = IDCANCEL;
+
+    HWND hWnd = CreateFromTemplate(owner);
+    if (hWnd && !m_ended && m_hWnd) {
+        ::ShowWindow(hWnd, SW_SHOW);
+        const WinFxLoopEnd end = WinFxRunLoop([this] { return m_ended || !m_hWnd; });
+        if (end.how == WinFxLoopEnd::Quit) {
+            // The outer loop must see the WM_QUIT too.
+            ::PostQuitMessage(end.quitCode);
+            m_result = IDCANCEL;
+        } else if (end.how == WinFxLoopEnd::Error) {
+            m_result = -1;
+        }
+    } else if (!hWnd) {
+        m_result = -1;
+    }
+
+    // Enable the owner before the dialog goes, so that the activation returns to it.
+    if (disabledOwner)
+        ::EnableWindow(owner, TRUE);
+    if (m_hWnd)
+        ::DestroyWindow(m_hWnd);
+    m_modal = false;
+    return m_result;
+}
+
+void CDialog::EndDialog(int result) {
+    if (!m_modal) {
+        DestroyWindow();
+        return;
+    }
+    m_result = result;
+    m_ended = true;
+    // Wakes the modal loop in case it is waiting.
+    if (m_hWnd)
+        ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+}
+
+bool CDialog::UpdateData(bool saveAndValidate) {
+    CDataExchange dx(this, saveAndValidate);
+    DoDataExchange(&dx);
+    return !dx.failed;
+}
+
+bool CDialog::PreTranslateMessage(MSG* msg) {
+    // Only keyboard input is the dialog manager's; everything else goes on up the chain.
+    if (!m_hWnd || msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST)
+        return false;
+    return ::IsDialogMessageA(m_hWnd, msg) != FALSE;
+}
+
+LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog() ? TRUE : FALSE;
+    case WM_COMMAND:
+        if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
+            return 0;
+        return DefaultProc(message, wParam, lParam);
+    case WM_TIMER:
+        OnTimer(static_cast<UINT_PTR>(wParam));
+        return 0;
+    case WM_CLOSE:
+        OnCancel();
+        return 0;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+        // Reflection: the control's own object answers first.
+        CWnd* child = FromHandle(reinterpret_cast<HWND>(lParam));
+        if (child && child != this) {
+            if (HBRUSH brush =
+                    child->CtlColorReflect(reinterpret_cast<HDC>(wParam), message - WM_CTLCOLORMSGBOX))
+                return reinterpret_cast<LRESULT>(brush);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    bool handled = false;
+    const INT_PTR result = OnMessage(message, wParam, lParam, handled);
+    if (handled)
+        return result;
+    return DefaultProc(message, wParam, lParam);
+}
+
+bool CDialog::OnInitDialog() {
+    UpdateData(false);
+    return true;
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+void CDialog::OnOK() {
+    if (!UpdateData(true))
+        return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+bool CDialog::OnCommand(int id, int code, HWND) {
+    if (code != BN_CLICKED)
+        return false;
+    if (id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+void CDialog::OnTimer(UINT_PTR) {}
+
+INT_PTR CDialog::OnMessage(UINT, WPARAM, LPARAM, bool&) {
+    return 0;
+}
+
+LRESULT CDialog::DefaultProc(UINT, WPARAM, LPARAM) {
+    // The dialog manager does the default processing once the dialog procedure returns FALSE.
+    m_current.defaulted = true;
+    return 0;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    CDialog* dlg = nullptr;
+    if (message == WM_INITDIALOG) {
+        dlg = reinterpret_cast<CDialog*>(lParam);
+        if (dlg)
+            dlg->Attach(hWnd);
+    } else {
+        // Only DialogProc attaches objects to the windows it serves, so this is a CDialog.
+        dlg = static_cast<CDialog*>(FromHandle(hWnd));
+    }
+    if (!dlg)
+        return FALSE;
+
+    bool defaulted = false;
+    const LRESULT result = dlg->DispatchToWindowProc(message, wParam, lParam, &defaulted);
+    if (message == WM_NCDESTROY) {
+        dlg->Detach();
+        return FALSE;
+    }
+    if (defaulted)
+        return FALSE;
+    switch (message) {
+    // These answer through the return value of the dialog procedure itself.
+    case WM_INITDIALOG:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+        return static_cast<INT_PTR>(result);
+    default:
+        ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+}
