@@ -1,0 +1,91 @@
+#include "SimCommand.h"
+
+#include "StrokeText.h"
+#include "capture/DeviceClass.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Words(std::string_view line) {
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : line) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            if (!word.empty())
+                words.push_back(std::move(word));
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    if (!word.empty())
+        words.push_back(std::move(word));
+    return words;
+}
+
+// A whole word as a number in [low, high], decimal or 0x hex, optionally signed.
+bool Number(const std::string& word, long low, long high, long& value) {
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtol(word.c_str(), &end, 0);
+    return errno == 0 && end != word.c_str() && *end == '\0' && value >= low && value <= high;
+}
+
+SimCommand Invalid(std::string_view line, const char* why) {
+    SimCommand c;
+    c.kind = SimCommand::INVALID;
+    c.error = std::string(why) + ": " + std::string(line);
+    return c;
+}
+
+} // namespace
+
+SimCommand ParseSimCommand(std::string_view line) {
+    const std::vector<std::string> w = Words(line);
+    SimCommand c;
+    if (w.empty())
+        return c;
+    const std::string& verb = w[0];
+    const size_t n = w.size();
+    long device = 0, a = 0, b = 0;
+    if (verb == "key") {
+        if (n != 4)
+            return Invalid(line, "usage key DEV SCAN STATE");
+        if (!Number(w[1], kFirstKeyboard, kLastKeyboard, device))
+            return Invalid(line, "not a keyboard");
+        if (!Number(w[2], 0, 0xFFFF, a) || !Number(w[3], 0, 0xFFFF, b))
+            return Invalid(line, "bad number");
+        c.stroke = KeyStroke(static_cast<unsigned short>(a), static_cast<unsigned short>(b));
+    } else if (verb == "mouse" || verb == "move") {
+        const bool move = verb == "move";
+        if (move ? n != 2 : (n != 3 && n != 4))
+            return Invalid(line, move ? "usage move DEV" : "usage mouse DEV STATE [WHEEL]");
+        if (!Number(w[1], kFirstMouse, kLastMouse, device))
+            return Invalid(line, "not a mouse");
+        if (!move && (!Number(w[2], 0, 0xFFFF, a) || (n == 4 && !Number(w[3], -32768, 32767, b))))
+            return Invalid(line, "bad number");
+        c.stroke = MouseStroke(static_cast<unsigned short>(a), static_cast<short>(b));
+    } else if (n != 1) {
+        return Invalid(line, "unknown command");
+    } else if (verb == "fail") {
+        c.kind = SimCommand::FAIL;
+        return c;
+    } else if (verb == "log?") {
+        c.kind = SimCommand::LOG_QUERY;
+        return c;
+    } else if (verb == "reset-log") {
+        c.kind = SimCommand::RESET_LOG;
+        return c;
+    } else if (verb == "ping?") {
+        c.kind = SimCommand::PING;
+        return c;
+    } else {
+        return Invalid(line, "unknown command");
+    }
+    c.kind = SimCommand::STROKE;
+    c.device = static_cast<int>(device);
+    return c;
+}

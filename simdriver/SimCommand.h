@@ -1,0 +1,22 @@
+#pragma once
+// One line of the injection protocol, read into a command:
+//   key DEV SCAN STATE     a keyboard stroke (DEV 1-10; numbers decimal or 0x hex)
+//   mouse DEV STATE [WHEEL] a mouse stroke (DEV 11-20; WHEEL signed, default 0)
+//   move DEV               a mouse move (button state 0)
+//   fail                   the next receive fails
+//   log?                   answer with the record
+//   reset-log              empty the record
+//   ping?                  answer "pong" (all earlier lines have been handled)
+#include "capture/Stroke.h"
+
+#include <string>
+#include <string_view>
+
+struct SimCommand {
+    enum Kind { STROKE, FAIL, LOG_QUERY, RESET_LOG, PING, EMPTY, INVALID } kind = EMPTY;
+    int device = 0;
+    Stroke stroke{};
+    std::string error; // for INVALID
+};
+
+SimCommand ParseSimCommand(std::string_view line);

@@ -1,0 +1,43 @@
+#pragma once
+// The simulated filter driver: per-device filters, the strokes it holds back in arrival order,
+// and the record of what it let through, re-injected or changed. Strokes come in through
+// Execute() from the injection socket; the capture side uses the driver operations.
+#include "SimCommand.h"
+#include "SimDevices.h"
+#include "SimRecord.h"
+#include "capture/DriverApi.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+
+class SimDriver {
+public:
+    SimDriver(const SimDevices& devices, SimRecord& record);
+
+    void SetFilter(DriverPredicate predicate, unsigned short filter);
+    int Wait(unsigned long milliseconds); // 0xFFFFFFFF waits without limit
+    int Receive(int device, Stroke* strokes, unsigned int count);
+    int Send(int device, const Stroke* strokes, unsigned int count);
+    unsigned int HardwareId(int device, void* buffer, unsigned int size) const;
+
+    // One protocol command; returns the answer to send back, if it asks for one.
+    std::optional<std::string> Execute(const SimCommand& command);
+
+private:
+    struct Held {
+        int device;
+        Stroke stroke;
+    };
+    void Inject(int device, const Stroke& stroke);
+
+    SimRecord& record_;
+    std::string ids_[21];
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    unsigned short filters_[21] = {};
+    std::deque<Held> held_;
+    bool failNext_ = false;
+};
