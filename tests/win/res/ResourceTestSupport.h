@@ -1,0 +1,45 @@
+// Helpers shared by the resource suites: the program's own module and text reads.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace kvtest {
+
+inline HINSTANCE Module() {
+    return GetModuleHandleA(nullptr);
+}
+
+inline std::string WindowText(HWND wnd) {
+    char buf[512] = {};
+    GetWindowTextA(wnd, buf, sizeof buf);
+    return buf;
+}
+
+inline std::string ClassName(HWND wnd) {
+    char buf[64] = {};
+    GetClassNameA(wnd, buf, sizeof buf);
+    return buf;
+}
+
+// A template instantiated with a procedure that does nothing, so that nothing (not even the
+// default focus) changes the controls after creation. Destroyed with the object.
+class TemplateWindow {
+public:
+    explicit TemplateWindow(int templateId)
+        : wnd_(CreateDialogParamA(Module(), MAKEINTRESOURCEA(templateId), nullptr, &Proc, 0)) {}
+    ~TemplateWindow() {
+        if (wnd_)
+            DestroyWindow(wnd_);
+    }
+    TemplateWindow(const TemplateWindow&) = delete;
+    TemplateWindow& operator=(const TemplateWindow&) = delete;
+    HWND get() const { return wnd_; }
+
+private:
+    static INT_PTR CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+    HWND wnd_;
+};
+
+} // namespace kvtest
