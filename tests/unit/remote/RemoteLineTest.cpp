@@ -28,9 +28,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ComposeCase{"", DEVICE_CLASS_MICE, 1, 0, 7, "AUXMOUSE/1/0/7"},       // left down
                       ComposeCase{"", DEVICE_CLASS_MICE, 2, 0, 7, "AUXMOUSE/2/0/7"},       // left up
                       ComposeCase{"", DEVICE_CLASS_MICE, 1024, -120, 7, "AUXMOUSE/1024/-120/7"}, // wheel
-                      ComposeCase{"", DEVICE_CLASS_MICE, 1024, 120, 7, "AUXMOUSE/1024/120/7"},
                       ComposeCase{"F1", DEVICE_CLASS_KEYBOARDS, 65, 1, 3, "F1/65/1/3"},
-                      ComposeCase{"WHEELS", DEVICE_CLASS_MICE, 4, 0, 0, "WHEELS/4/0/0"},
                       ComposeCase{"", DEVICE_CLASS_KEYBOARDS, 65, -32768, 0, "AUXKEYB/65/-32768/0"},
                       // Indexes above 127 stay themselves; only the mark takes the class's main index.
                       ComposeCase{"", DEVICE_CLASS_KEYBOARDS, 36, 0, 127, "AUXKEYB/36/0/127"},
