@@ -10,10 +10,18 @@ constexpr int kLastKeyboard = 10;
 constexpr int kFirstMouse = 11;
 constexpr int kLastMouse = 20;
 
-constexpr bool IsKeyboardNumber(int device) { return device >= kFirstKeyboard && device <= kLastKeyboard; }
-constexpr bool IsMouseNumber(int device) { return device >= kFirstMouse && device <= kLastMouse; }
-constexpr int FirstDeviceOf(DeviceClass c) { return c == DEVICE_CLASS_MICE ? kFirstMouse : kFirstKeyboard; }
-constexpr int LastDeviceOf(DeviceClass c) { return c == DEVICE_CLASS_MICE ? kLastMouse : kLastKeyboard; }
+constexpr bool IsKeyboardNumber(int device) {
+    return device >= kFirstKeyboard && device <= kLastKeyboard;
+}
+constexpr bool IsMouseNumber(int device) {
+    return device >= kFirstMouse && device <= kLastMouse;
+}
+constexpr int FirstDeviceOf(DeviceClass c) {
+    return c == DEVICE_CLASS_MICE ? kFirstMouse : kFirstKeyboard;
+}
+constexpr int LastDeviceOf(DeviceClass c) {
+    return c == DEVICE_CLASS_MICE ? kLastMouse : kLastKeyboard;
+}
 
 // Filter masks the program sets: keyboards key down, up, E0, E1; mice buttons 1-3 down and up,
 // the wheel and moves (not buttons 4 and 5, not the horizontal wheel).

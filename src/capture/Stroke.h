@@ -30,5 +30,7 @@ constexpr std::uint16_t kKeyE1 = 4;
 
 // Button-state transitions of a mouse stroke.
 constexpr std::uint16_t kMouseLeftDown = 1, kMouseLeftUp = 2, kMouseRightDown = 4, kMouseRightUp = 8;
-constexpr std::uint16_t kMouseMiddleDown = 16, kMouseMiddleUp = 32, kMouseButton4Down = 64, kMouseButton4Up = 128;
-constexpr std::uint16_t kMouseButton5Down = 256, kMouseButton5Up = 512, kMouseWheel = 1024, kMouseHWheel = 2048;
+constexpr std::uint16_t kMouseMiddleDown = 16, kMouseMiddleUp = 32, kMouseButton4Down = 64,
+                        kMouseButton4Up = 128;
+constexpr std::uint16_t kMouseButton5Down = 256, kMouseButton5Up = 512, kMouseWheel = 1024,
+                        kMouseHWheel = 2048;

@@ -1,0 +1,194 @@
+#include "FakeDriver.h"
+#include "app/ProfileStore.h"
+#include "app/SettingIds.h"
+#include "app/Settings.h"
+#include "capture/DeviceRegistry.h"
+#include "capture/PortLabels.h"
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+// Sections of key/value pairs in memory; writes can be made to fail.
+class MemoryStore : public ProfileStore {
+public:
+    std::map<std::string, std::map<std::string, std::string>> sections;
+    bool failWrites = false;
+
+    std::string Read(std::string_view section, std::string_view key, std::string_view defaultText) override {
+        auto s = sections.find(std::string(section));
+        if (s == sections.end()) {
+            return std::string(defaultText);
+        }
+        auto k = s->second.find(std::string(key));
+        return k == s->second.end() ? std::string(defaultText) : k->second;
+    }
+    bool Write(std::string_view section, std::string_view key, std::string_view value) override {
+        if (failWrites) {
+            return false;
+        }
+        sections[std::string(section)][std::string(key)] = std::string(value);
+        return true;
+    }
+    bool DeleteKey(std::string_view section, std::string_view key) override {
+        auto s = sections.find(std::string(section));
+        if (s != sections.end()) {
+            s->second.erase(std::string(key));
+        }
+        return true;
+    }
+    bool DeleteSection(std::string_view section) override {
+        sections.erase(std::string(section));
+        return true;
+    }
+};
+
+class DeviceRegistry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        names.Fill();
+        fake_driver::Reset();
+    }
+    void Load() { LoadDevices(table, fake_driver::Api(), &table, settings, NarrowLatin1); }
+    std::map<std::string, std::string>& Keyboards() { return store.sections["Keyboards"]; }
+    std::map<std::string, std::string>& Mice() { return store.sections["Mouses"]; }
+
+    MemoryStore store;
+    SettingNames names;
+    Settings settings{store, names};
+    DeviceTable table;
+};
+
+TEST_F(DeviceRegistry, LoadsHardwareIdsAndStartsEveryDeviceAsMain) {
+    fake_driver::SetHardwareId(1, u"ACPI\\PNP0303");
+    fake_driver::SetHardwareId(12, u"HID\\VID_046D&PID_C077\u00e9\u4e2d");
+    table[5].hardwareId = "stale";
+    table[5].index = 3;
+    Load();
+    EXPECT_EQ(table[1].hardwareId, "ACPI\\PNP0303");
+    EXPECT_EQ(table[12].hardwareId, "HID\\VID_046D&PID_C077\xe9?");
+    EXPECT_EQ(table[5].hardwareId, "");
+    for (const AuxDevice& d : table) {
+        EXPECT_EQ(d.index, -1);
+    }
+    EXPECT_EQ(CountPresentDevices(table, DEVICE_CLASS_KEYBOARDS), 1);
+    EXPECT_EQ(CountPresentDevices(table, DEVICE_CLASS_MICE), 1);
+}
+
+TEST_F(DeviceRegistry, HardwareIdIsTheFirstStringOfTheBufferOnly) {
+    const unsigned char buffer[] = {'H', 0, 'I', 0, 'D', 0, 0, 0, 'X', 0};
+    EXPECT_EQ(HardwareIdFromBuffer(buffer, sizeof buffer, sizeof buffer, NarrowLatin1), "HID");
+    // no terminator within what the driver wrote, and a size beyond the buffer
+    EXPECT_EQ(HardwareIdFromBuffer(buffer, 4, 1000, NarrowLatin1), "HI");
+    EXPECT_EQ(HardwareIdFromBuffer(buffer, sizeof buffer, 0, NarrowLatin1), "");
+}
+
+TEST_F(DeviceRegistry, MatchingRuleRestoresOnlyDevicesFoundAgainAtTheirNumber) {
+    for (int d : {2, 3}) {
+        fake_driver::SetHardwareId(d, u"HID\\SAME");
+    }
+    fake_driver::SetHardwareId(4, u"HID\\Case");
+    fake_driver::SetHardwareId(5, u"HID\\MOVED");
+    fake_driver::SetHardwareId(6, u"HID\\BIG");
+    fake_driver::SetHardwareId(7, u"HID\\NOINDEX");
+    Keyboards() = {{"Device1", "2"},   {"HarwareId1", "HID\\SAME"},   {"Index1", "10"},  // restored
+                   {"Device2", "3"},   {"HarwareId2", "HID\\SAME"},   {"Index2", "11"},  // duplicate id
+                   {"Device3", "4"},   {"HarwareId3", "HID\\CASE"},   {"Index3", "12"},  // case differs
+                   {"Device4", "9"},   {"HarwareId4", "HID\\MOVED"},  {"Index4", "13"},  // moved
+                   {"Device5", " 6x"}, {"HarwareId5", "HID\\BIG"},    {"Index5", "300"}, // kept as is
+                   {"Device6", "7"},   {"HarwareId6", "HID\\NOINDEX"}};                  // index 0
+    Load();
+    EXPECT_EQ(table[2].index, 10);
+    EXPECT_EQ(table[3].index, -1);
+    EXPECT_EQ(table[4].index, -1);
+    EXPECT_EQ(table[5].index, -1);
+    EXPECT_EQ(table[9].index, -1);
+    EXPECT_EQ(table[6].index, 300);
+    EXPECT_EQ(table[7].index, 0);
+}
+
+TEST_F(DeviceRegistry, ListEndsAtTheFirstGapAndClassesStayApart) {
+    fake_driver::SetHardwareId(1, u"K1");
+    fake_driver::SetHardwareId(11, u"M1");
+    fake_driver::SetHardwareId(12, u"M2");
+    Keyboards() = {{"Device2", "1"}, {"HarwareId2", "K1"}, {"Index2", "4"}}; // entry 1 missing
+    Mice() = {{"Device1", "1"},  {"HarwareId1", "K1"}, {"Index1", "9"},      // a keyboard named in the mice
+              {"Device2", "11"}, {"HarwareId2", "M1"}, {"Index2", "1"},
+              {"Device3", "12"}, {"HarwareId3", ""},   {"Index3", "2"}, // empty id ends the list
+              {"Device4", "12"}, {"HarwareId4", "M2"}, {"Index4", "3"}};
+    Load();
+    EXPECT_EQ(table[1].index, -1);
+    EXPECT_EQ(table[11].index, 1);
+    EXPECT_EQ(table[12].index, -1);
+}
+
+TEST_F(DeviceRegistry, SaveWritesAuxiliaryDevicesWithoutGapsAndKeepsOtherKeys) {
+    table[1].hardwareId = "HID\\MAIN";
+    table[4].hardwareId = "HID\\FOUR";
+    table[4].index = 7;
+    table[9].hardwareId = "ACPI\\NINE";
+    table[9].index = 0;
+    table[14].hardwareId = "HID\\MOUSE";
+    table[14].index = 2;
+    Keyboards() = {{"UseAux", "1"},       {"MainIndex", "3"}, {"TextCmd", "F1"}, {"Device1", "1"},
+                   {"HarwareId1", "old"}, {"Index1", "1"},    {"Device3", "5"},  {"Index7", "9"},
+                   {"HarwareId10", "x"},  {"Device11", "8"},  {"Index12", "1"},  {"Device40", "far"}};
+    Mice() = {{"Device1", "11"}, {"UseAux", "0"}};
+    EXPECT_TRUE(SaveDevices(table, DEVICE_CLASS_KEYBOARDS, settings));
+    const std::map<std::string, std::string> expected = {
+        {"UseAux", "1"}, {"MainIndex", "3"},          {"TextCmd", "F1"}, {"Device1", "4"},
+        {"Index1", "7"}, {"HarwareId1", "HID\\FOUR"}, {"Device2", "9"},  {"HarwareId2", "ACPI\\NINE"},
+        {"Index2", "0"}, {"Device40", "far"}}; // beyond the run of leftovers after entry 10
+    EXPECT_EQ(Keyboards(), expected);
+    EXPECT_EQ(Mice().size(), 2u) << "the other class is untouched";
+
+    table[14].index = -1;
+    EXPECT_TRUE(SaveDevices(table, DEVICE_CLASS_MICE, settings));
+    EXPECT_EQ(Mice(), (std::map<std::string, std::string>{{"UseAux", "0"}}));
+}
+
+TEST_F(DeviceRegistry, SaveThenLoadRestoresTheSameIndexes) {
+    for (int d : {3, 8, 15}) {
+        fake_driver::SetHardwareId(d, u"HID\\D" + std::u16string(1, static_cast<char16_t>('A' + d)));
+    }
+    Load();
+    table[3].index = 200;
+    table[8].index = 0;
+    table[15].index = 255;
+    ASSERT_TRUE(SaveDevices(table, DEVICE_CLASS_KEYBOARDS, settings));
+    ASSERT_TRUE(SaveDevices(table, DEVICE_CLASS_MICE, settings));
+    Load();
+    EXPECT_EQ(table[3].index, 200);
+    EXPECT_EQ(table[8].index, 0);
+    EXPECT_EQ(table[15].index, 255);
+}
+
+TEST_F(DeviceRegistry, SaveReportsAFailedWrite) {
+    table[2].hardwareId = "HID\\X";
+    table[2].index = 1;
+    store.failWrites = true;
+    EXPECT_FALSE(SaveDevices(table, DEVICE_CLASS_KEYBOARDS, settings));
+    EXPECT_TRUE(SaveDevices(table, DEVICE_CLASS_NONE, settings));
+}
+
+TEST_F(DeviceRegistry, PortLabelsCountEachKindInDeviceOrder) {
+    const char* ids[] = {"HID\\A", "ACPI\\PNP0303", "",       "HID\\B", "hid\\lower",
+                         "ACPI",   "HID",           "USB\\C", "HID\\"};
+    for (int i = 0; i < 9; ++i) {
+        table[1 + i].hardwareId = ids[i];
+    }
+    table[12].hardwareId = "HID\\MOUSE";
+    const auto labels = PortLabels(table, DEVICE_CLASS_KEYBOARDS);
+    const char* expected[] = {"USB Port #1",    "PS/2 Port #1",   "Not Defined",    "USB Port #2",
+                              "Unknown Port 1", "Unknown Port 2", "Unknown Port 3", "Unknown Port 4",
+                              "USB Port #3",    "Not Defined"};
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(labels[1 + i], expected[i]) << "device " << 1 + i;
+    }
+    EXPECT_EQ(labels[12], "") << "other class";
+    const auto mice = PortLabels(table, DEVICE_CLASS_MICE);
+    EXPECT_EQ(mice[11], "Not Defined");
+    EXPECT_EQ(mice[12], "USB Port #1");
+}
+
+} // namespace
