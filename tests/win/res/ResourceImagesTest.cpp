@@ -148,24 +148,4 @@ TEST_F(LedStrip, EveryCellHasItsFaceColourOnMagenta) {
     }
 }
 
-TEST_F(LedStrip, RoundCellsHaveAHighlightAndSquareCellsARaisedBevel) {
-    for (int row = 0; row < 8; ++row) {
-        for (int state = 0; state < 3; ++state) {
-            SCOPED_TRACE(testing::Message() << "cell row " << row << " state " << state);
-            const int x = state * 16, y = row * 16;
-            if (row < 4) {
-                EXPECT_EQ(At(x + 5, y + 5), Rgb(255, 255, 255));  // highlight up and left
-                EXPECT_EQ(At(x + 7, y + 2), Rgb(128, 128, 128));  // bezel, top
-                EXPECT_EQ(At(x + 7, y + 12), Rgb(192, 192, 192)); // bezel, bottom
-                EXPECT_EQ(At(x + 3, y + 3), Rgb(255, 0, 255));    // outside the disc
-            } else {
-                EXPECT_EQ(At(x + 2, y + 2), Rgb(255, 255, 255));   // white top-left
-                EXPECT_EQ(At(x + 12, y + 12), Rgb(128, 128, 128)); // dark bottom-right
-                EXPECT_EQ(At(x + 3, y + 3), Rgb(192, 192, 192));   // inner frame
-                EXPECT_EQ(At(x + 13, y + 13), Rgb(255, 0, 255));   // 11 by 11, no more
-            }
-        }
-    }
-}
-
 } // namespace
