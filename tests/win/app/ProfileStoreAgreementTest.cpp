@@ -122,6 +122,11 @@ TYPED_TEST(ProfileStoreAgreement, WhiteSpaceAroundNamesAndValues) {
     EXPECT_EQ(store.Read(" Network ", " Port ", ""), "7 8");
 }
 
+TYPED_TEST(ProfileStoreAgreement, SpaceInsideSectionBrackets) {
+    TypeParam store = this->Given("[ Spaced ]\r\nK=1\r\n");
+    EXPECT_EQ(store.Read("Spaced", "K", "d"), "1");
+}
+
 TYPED_TEST(ProfileStoreAgreement, NamesIgnoreLetterCase) {
     TypeParam store = this->Given("[nEtWoRk]\r\npORT=5\r\n");
     EXPECT_EQ(store.Read("NETWORK", "port", ""), "5");
