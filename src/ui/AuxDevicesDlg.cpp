@@ -1,0 +1,201 @@
+#include "ui/AuxDevicesDlg.h"
+
+#include "capture/AuxInputMessage.h"
+#include "capture/DeviceRegistry.h"
+#include "capture/PortLabels.h"
+#include "res/resource.h"
+#include "winfx/DataExchange.h"
+#include "winfx/WinApp.h"
+
+#include <vector>
+
+namespace {
+
+struct SlotIds {
+    int check;
+    int led;
+    int edit;
+};
+
+// Slots 1-10 in template 106.
+constexpr std::array<SlotIds, kSetupSlotCount> kSlots{{
+    {IDC_SLOT1_CHECK, IDC_SLOT1_LED, IDC_SLOT1_INDEX},
+    {IDC_SLOT2_CHECK, IDC_SLOT2_LED, IDC_SLOT2_INDEX},
+    {IDC_SLOT3_CHECK, IDC_SLOT3_LED, IDC_SLOT3_INDEX},
+    {IDC_SLOT4_CHECK, IDC_SLOT4_LED, IDC_SLOT4_INDEX},
+    {IDC_SLOT5_CHECK, IDC_SLOT5_LED, IDC_SLOT5_INDEX},
+    {IDC_SLOT6_CHECK, IDC_SLOT6_LED, IDC_SLOT6_INDEX},
+    {IDC_SLOT7_CHECK, IDC_SLOT7_LED, IDC_SLOT7_INDEX},
+    {IDC_SLOT8_CHECK, IDC_SLOT8_LED, IDC_SLOT8_INDEX},
+    {IDC_SLOT9_CHECK, IDC_SLOT9_LED, IDC_SLOT9_INDEX},
+    {IDC_SLOT10_CHECK, IDC_SLOT10_LED, IDC_SLOT10_INDEX},
+}};
+
+std::string ResourceString(UINT id) {
+    std::vector<char> buffer(1024);
+    const int length =
+        ::LoadStringA(WinFxResourceInstance(), id, buffer.data(), static_cast<int>(buffer.size()));
+    return std::string(buffer.data(), length > 0 ? length : 0);
+}
+
+bool IsDigitFilterPass(WPARAM ch) {
+    return (ch >= '0' && ch <= '9') || ch == 8 || ch == 13 || ch == 1;
+}
+
+} // namespace
+
+CAuxDevicesDlg::CAuxDevicesDlg(CWnd* parent, DeviceClass deviceClass, AuxDevicesModel model,
+                               std::function<void(HWND)> ready)
+    : CDialog(IDD_AUXDEVICES, parent), m_class(deviceClass), m_model(std::move(model)),
+      m_ready(std::move(ready)) {}
+
+void CAuxDevicesDlg::DoDataExchange(CDataExchange* dx) {
+    for (int n = 0; n < kSetupSlotCount; ++n)
+        DDX_Control(dx, kSlots[n].led, m_leds[n]);
+}
+
+bool CAuxDevicesDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    m_ledByDevice.fill(nullptr);
+    m_checkByDevice.fill(0);
+    m_editByDevice.fill(0);
+    for (int n = 0; n < kSetupSlotCount; ++n) {
+        const int device = FirstDevice() + n;
+        m_ledByDevice[device] = &m_leds[n];
+        m_checkByDevice[device] = kSlots[n].check;
+        m_editByDevice[device] = kSlots[n].edit;
+    }
+
+    const bool mice = m_class == DEVICE_CLASS_MICE;
+    SetWindowTextA(ResourceString(mice ? IDS_SETUP_CAPTION_MICE : IDS_SETUP_CAPTION_KEYBOARDS));
+    SetItemText(IDC_SETUP_INSTRUCTIONS,
+                ResourceString(mice ? IDS_SETUP_INSTRUCTIONS_MICE : IDS_SETUP_INSTRUCTIONS_KEYBOARDS));
+    SetItemText(IDC_SETUP_GROUP, ResourceString(mice ? IDS_SETUP_GROUP_MICE : IDS_SETUP_GROUP_KEYBOARDS));
+
+    const std::array<std::string, kDeviceCount> labels = PortLabels(m_model.devices, m_class);
+    for (int device = FirstDevice(); device <= LastDevice(); ++device) {
+        const AuxDevice& record = m_model.devices[device];
+        const bool present = !record.hardwareId.empty();
+        CLed& led = *m_ledByDevice[device];
+        led.m_colour = LED_GREEN;
+        led.m_shape = LED_SQUARE;
+        led.m_state = present ? LED_OFF : LED_DISABLED;
+        led.Redraw();
+
+        const int check = m_checkByDevice[device];
+        const int edit = m_editByDevice[device];
+        if (!present) {
+            SetItemText(check, labels[device]);
+            EnableItem(edit, false);
+            EnableItem(check, false);
+            continue;
+        }
+        SetItemText(check, labels[device]);
+        const int32_t index = record.index.load(std::memory_order_relaxed);
+        if (index < 0) {
+            CheckItem(check, false);
+            EnableItem(edit, false);
+        } else {
+            CheckItem(check, true);
+            SetItemText(edit, std::to_string(index));
+        }
+    }
+
+    if (m_ready)
+        m_ready(m_hWnd);
+    return true;
+}
+
+bool CAuxDevicesDlg::PreTranslateMessage(MSG* msg) {
+    if (!m_hWnd)
+        return false;
+    switch (msg->message) {
+    case WM_AUX_INPUT:
+        if (msg->hwnd != m_hWnd)
+            break;
+        {
+            // Only the device number matters here; a device of no slot is ignored.
+            const AuxInput in = UnpackAuxInput(msg->wParam, msg->lParam);
+            if (in.device >= 0 && in.device < kDeviceCount && m_ledByDevice[in.device])
+                m_ledByDevice[in.device]->Flash();
+        }
+        return true;
+    case WM_KEYDOWN:
+        // The space bar would toggle a check box or press a button while a keyboard is spotted.
+        if (msg->wParam == VK_SPACE)
+            return true;
+        break;
+    case WM_CHAR:
+        // Spotting keys reach the focused control too: only digits and editing keys get through.
+        if (!IsDigitFilterPass(msg->wParam))
+            return true;
+        break;
+    default:
+        break;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
+bool CAuxDevicesDlg::OnCommand(int id, int code, HWND control) {
+    if (code == BN_CLICKED && id >= IDC_SLOT_CHECK_FIRST && id <= IDC_SLOT_CHECK_LAST) {
+        OnSlotClicked(id);
+        return true;
+    }
+    return CDialog::OnCommand(id, code, control);
+}
+
+void CAuxDevicesDlg::OnSlotClicked(int id) {
+    for (int device = FirstDevice(); device <= LastDevice(); ++device) {
+        if (m_checkByDevice[device] != id)
+            continue;
+        const int edit = m_editByDevice[device];
+        if (IsItemChecked(id)) {
+            EnableItem(edit, true);
+            SelectItemText(edit);
+        } else {
+            SetItemText(edit, "");
+            EnableItem(edit, false);
+        }
+        return;
+    }
+}
+
+void CAuxDevicesDlg::OnOK() {
+    std::array<SetupSlot, kSetupSlotCount> slots;
+    for (int n = 0; n < kSetupSlotCount; ++n) {
+        const int device = FirstDevice() + n;
+        const int check = m_checkByDevice[device];
+        slots[n].present = ::IsWindowEnabled(GetDlgItem(check)) != FALSE;
+        slots[n].checked = IsItemChecked(check);
+        slots[n].indexText = GetItemText(m_editByDevice[device]);
+    }
+    const SetupOkResult result = CheckSetupOk(slots);
+    if (result.messageId == kMsgKeepOneDeviceUnchecked) {
+        ShowError(IDS_NEED_MAIN_DEVICE);
+        return;
+    }
+    if (result.messageId == kMsgIndexOutOfRange) {
+        ShowError(IDS_INDEX_RANGE);
+        SelectItemText(m_editByDevice[FirstDevice() + result.failedSlot]);
+        return;
+    }
+
+    // Every index passed: only now does the table change (the capture thread reads each one).
+    for (int n = 0; n < kSetupSlotCount; ++n)
+        m_model.devices[FirstDevice() + n].index.store(result.indexes[n], std::memory_order_relaxed);
+    if (!SaveDevices(m_model.devices, m_class, m_model.settings)) {
+        // The new indexes stay in effect for this run; the user learns that the file lags behind.
+        std::string text = ResourceString(IDS_SAVE_FAILED);
+        if (const size_t at = text.find("%s"); at != std::string::npos)
+            text.replace(at, 2, m_model.iniPath);
+        m_model.titledBoxes.Show(m_hWnd, text, MB_OK | MB_ICONERROR);
+    }
+    EndDialog(IDOK);
+}
+
+void CAuxDevicesDlg::ShowError(UINT textId) {
+    const std::string text = ResourceString(textId);
+    const std::string caption = ResourceString(IDS_ERROR_CAPTION);
+    ::MessageBoxA(m_hWnd, text.c_str(), caption.c_str(), MB_OK | MB_ICONSTOP);
+}

@@ -1,0 +1,46 @@
+#pragma once
+// CLabel: a static text with its own text colour, background brush and font, answering its own
+// colour request through reflection. It can also blink (text or background, one step per WM_TIMER
+// on its window), open its text with the shell when clicked (needs the notify style) and show its
+// own cursor.
+#include "winfx/Static.h"
+
+#include <string>
+
+class CLabel : public CStatic {
+public:
+    enum BlinkMode { BlinkNone = 0, BlinkText = 1, BlinkBackground = 2 };
+
+    CLabel();
+    ~CLabel() override;
+
+    // Font changes: each rebuilds the font from the description and redraws the label at once.
+    void SetFontWeight(int weight);
+    void SetFontHeight(int height);
+    const LOGFONTA& FontDescription() const { return m_logFont; }
+    HFONT Font() const { return m_font; }
+
+    void SetTextColour(COLORREF colour);
+    // The brushes are owned by the label from here on.
+    void SetBackground(HBRUSH brush, HBRUSH blinkBrush);
+    // Blinking steps on every WM_TIMER the label's window gets (the owner sets the timer).
+    void SetBlink(BlinkMode mode, std::string text);
+    // nullptr: the default cursor.
+    void SetCursor(HCURSOR cursor) { m_cursor = cursor; }
+
+    HBRUSH CtlColorReflect(HDC dc, UINT ctlType) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void RebuildFont();
+
+    COLORREF m_textColour;
+    HBRUSH m_background;
+    HBRUSH m_blinkBackground;
+    LOGFONTA m_logFont{};
+    HFONT m_font = nullptr;
+    std::string m_blinkText;
+    bool m_blinkToggle = false;
+    int m_blinkMode = BlinkNone;
+    HCURSOR m_cursor = nullptr;
+};
