@@ -1,0 +1,12 @@
+// The program's entry point: the one application object and the framework's start.
+#include "app/KvRemoteApp.h"
+
+namespace {
+
+CkvRemoteApp theApp;
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    return WinFxMain(instance, showCommand);
+}

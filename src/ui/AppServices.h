@@ -1,0 +1,41 @@
+#pragma once
+// What the main dialog works with, handed to it by the application object: the configuration, the
+// device table and capture, the network link, message boxes and broadcast detection. The program
+// wires the real ones (AppServicesWin32); tests wire fakes that record what the dialog did.
+#include "app/Settings.h"
+#include "capture/CaptureController.h"
+#include "capture/DeviceTable.h"
+#include "capture/DriverApi.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// The network link's three operations (KvCom in the program). Results are not needed.
+class NetworkLink {
+public:
+    virtual ~NetworkLink() = default;
+    virtual void Init(HWND window, unsigned message, const std::string& address, int port) = 0;
+    virtual void Send(const std::string& line) = 0;
+    virtual void Close() = 0;
+};
+
+// Modal message boxes carrying the program's title as caption. Returns the button pressed.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual int Show(HWND owner, const std::string& text, UINT type) = 0;
+};
+
+struct AppServices {
+    Settings& settings;
+    std::string iniPath; // named by the message of a failed save
+    DeviceTable& devices;
+    CaptureController& capture;
+    const DriverApi& driver; // is_keyboard / is_mouse tell the class of a captured event
+    NetworkLink& link;
+    MessageBoxes& boxes;
+    // The broadcast address proposed by the Default button (never fails; a fallback is given).
+    std::function<std::string()> detectBroadcastAddress;
+};

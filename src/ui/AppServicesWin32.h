@@ -1,0 +1,42 @@
+#pragma once
+// The program's real services: the Windows profile store on the INI path, the device table and
+// capture over interception.dll, KvCom as the network link and MessageBoxA.
+#include "app/ProfileStoreWin32.h"
+#include "app/SettingNames.h"
+#include "capture/CaptureWin32.h"
+#include "ui/AppServices.h"
+
+#include <string>
+
+class KvComLink : public NetworkLink {
+public:
+    void Init(HWND window, unsigned message, const std::string& address, int port) override;
+    void Send(const std::string& line) override;
+    void Close() override;
+};
+
+class MessageBoxesWin32 : public MessageBoxes {
+public:
+    int Show(HWND owner, const std::string& text, UINT type) override;
+};
+
+// Owns everything the main dialog is handed; lives as long as the application object needs it.
+class ProgramServices {
+public:
+    ProgramServices(const std::string& iniPath, const SettingNames& names);
+    ProgramServices(const ProgramServices&) = delete;
+    ProgramServices& operator=(const ProgramServices&) = delete;
+
+    AppServices& View() { return m_view; }
+
+private:
+    ProfileStoreWin32 m_store;
+    Settings m_settings;
+    DeviceTable m_devices;
+    AuxInputSinkWin32 m_sink;
+    ThreadStarterWin32 m_threads;
+    CaptureController m_capture;
+    KvComLink m_link;
+    MessageBoxesWin32 m_boxes;
+    AppServices m_view;
+};

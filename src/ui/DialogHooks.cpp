@@ -1,0 +1,19 @@
+// The setup dialog and the About box as the main dialog runs them.
+#include "ui/DialogHooks.h"
+
+#include "ui/AboutDlg.h"
+#include "ui/AuxDevicesDlg.h"
+
+INT_PTR RunDevicesSetupDialog(CWnd* parent, DeviceClass deviceClass, AppServices& services,
+                              const SetupWindowReady& ready) {
+    CAuxDevicesDlg dialog(
+        parent, deviceClass,
+        AuxDevicesModel{services.devices, services.settings, services.iniPath, services.boxes}, ready);
+    return dialog.DoModal();
+}
+
+void ShowAboutBox(CWnd* parent) {
+    // No parent window; the box only ends early when the main window is destroyed under it.
+    CAboutDlg dialog(parent ? parent->m_hWnd : nullptr);
+    dialog.DoModal();
+}

@@ -1,0 +1,160 @@
+// CkvRemoteDlg: construction, the initialisation order and the dispatch of messages and commands.
+#include "ui/KvRemoteDlg.h"
+
+#include "app/SettingsFile.h"
+#include "capture/AuxInputMessage.h"
+#include "resource.h"
+#include "ui/DialogHooks.h"
+#include "winfx/WinApp.h"
+
+std::string LoadResourceText(UINT id) {
+    char buffer[1024];
+    const int length = ::LoadStringA(WinFxResourceInstance(), id, buffer, sizeof buffer);
+    return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
+}
+
+CkvRemoteDlg::CkvRemoteDlg(AppServices& services)
+    : CDialog(IDD_KVREMOTE_DIALOG, nullptr), m_services(services) {
+    m_hIcon = ::LoadIconA(WinFxResourceInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+}
+
+CkvRemoteDlg::~CkvRemoteDlg() = default;
+
+bool CkvRemoteDlg::OnInitDialog() {
+    // The controls of template 102 exist already; the members are not read yet, so the base's
+    // exchange into the controls is not run here.
+    AddSystemMenuItem();
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_savedTitle = GetWindowTextA();
+
+    SettingsValues network;
+    LoadNetworkSettings(m_services.settings, network);
+    m_members.broadcastAddress = network.broadcastAddress;
+    m_members.port = network.port;
+    m_members.applicationId = network.applicationId;
+    m_members.destination = network.destination;
+
+    m_services.capture.StartCapture(reinterpret_cast<std::uintptr_t>(m_hWnd), m_services.settings);
+
+    const int normalIconId = DriverPresent() ? IDR_MAINFRAME : IDI_NODRIVER;
+    m_normalTrayIcon = ::LoadIconA(WinFxResourceInstance(), MAKEINTRESOURCEA(normalIconId));
+    m_animation = AnimationState(normalIconId);
+
+    ReadDeviceClassSettings(DEVICE_CLASS_KEYBOARDS);
+    ReadDeviceClassSettings(DEVICE_CLASS_MICE);
+    UpdateData(false);
+
+    if (!m_members.broadcastAddress.empty()) {
+        RestartLink();
+        DisableSettingsControls();
+    } else {
+        EnableSettingsControls();
+    }
+
+    AddTrayIcon();
+    for (int frame = 0; frame < 4; ++frame)
+        m_animationIcons[frame] =
+            ::LoadIconA(WinFxResourceInstance(), MAKEINTRESOURCEA(kAnimationIcons[frame]));
+
+    // The start-up splash. Its modal loop goes on delivering captured events to this window.
+    ShowAboutBox(this);
+
+    // The focus was placed by EnableSettingsControls, or is of no concern while hidden.
+    return false;
+}
+
+bool CkvRemoteDlg::OnCommand(int id, int code, HWND control) {
+    // Menu items (and a posted command) arrive with code 0 and no control.
+    switch (id) {
+    case ID_TRAY_SETTINGS:
+        ShowForEditing();
+        return true;
+    case ID_TRAY_ABOUT:
+        ShowAboutBox(this);
+        return true;
+    case ID_TRAY_CMDLINE:
+        ShowUsage();
+        return true;
+    case ID_TRAY_EXIT:
+        OnExit();
+        return true;
+    default:
+        break;
+    }
+    if (code != BN_CLICKED)
+        return CDialog::OnCommand(id, code, control);
+    switch (id) {
+    case IDC_APPLY:
+        ApplySettings();
+        return true;
+    case IDC_KEYB_USE_AUX:
+        EnableItem(IDC_KEYB_SETUP, IsItemChecked(IDC_KEYB_USE_AUX));
+        return true;
+    case IDC_MOUSE_USE_AUX:
+        EnableItem(IDC_MOUSE_SETUP, IsItemChecked(IDC_MOUSE_USE_AUX));
+        return true;
+    case IDC_KEYB_SETUP:
+        OpenDevicesSetup(DEVICE_CLASS_KEYBOARDS);
+        return true;
+    case IDC_MOUSE_SETUP:
+        OpenDevicesSetup(DEVICE_CLASS_MICE);
+        return true;
+    case IDC_KEYB_TEXTCMD_DEFAULT:
+        SetItemText(IDC_KEYB_TEXTCMD, "AUXKEYB");
+        return true;
+    case IDC_MOUSE_TEXTCMD_DEFAULT:
+        SetItemText(IDC_MOUSE_TEXTCMD, "AUXMOUSE");
+        return true;
+    case IDC_BROADCAST_DEFAULT:
+        DetectBroadcastAddress();
+        return true;
+    case IDC_PORT_DEFAULT:
+        SetItemText(IDC_PORT, "9871");
+        return true;
+    case IDC_APPLICATION_ID_DEFAULT:
+        SetItemText(IDC_APPLICATION_ID, "REMOTE");
+        return true;
+    default:
+        return CDialog::OnCommand(id, code, control);
+    }
+}
+
+void CkvRemoteDlg::OnTimer(UINT_PTR id) {
+    if (id == kTitleTimerId)
+        SetWindowTextA(m_savedTitle);
+    else if (id == kAnimationTimerId)
+        OnAnimationTick();
+}
+
+INT_PTR CkvRemoteDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    switch (message) {
+    case WM_TRAY_NOTIFY:
+        handled = true;
+        return OnTrayNotify(static_cast<UINT>(lParam));
+    case WM_LINK_NOTIFY:
+        handled = true;
+        return 0;
+    case WM_AUX_INPUT:
+        // Normally consumed by pre-translation. A system modal loop (a message box, the tray menu)
+        // dispatches it instead; it is still a captured event and is sent.
+        OnAuxInput(wParam, lParam);
+        handled = true;
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == ID_SYSMENU_ABOUT) {
+            ShowAboutBox(this);
+            handled = true;
+        }
+        return 0;
+    default:
+        break;
+    }
+    if (message == m_taskbarCreated && m_taskbarCreated != 0) {
+        // The taskbar was recreated: the icon comes back with the normal picture.
+        SetTrayIcon(m_normalTrayIcon);
+        ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+    }
+    return 0;
+}

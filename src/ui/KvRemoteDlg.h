@@ -1,0 +1,108 @@
+#pragma once
+// CkvRemoteDlg: the program's one lasting window. The settings dialog (template 102) that lives
+// hidden behind the tray icon, turns captured events into remote commands, keeps the network link
+// and owns the tray icon, its menu and the activity timers.
+#include "remote/RemoteSender.h"
+#include "ui/AppServices.h"
+#include "ui/SettingsMembers.h"
+#include "ui/SettingsValidation.h"
+#include "ui/TitleFlash.h"
+#include "ui/TrayAnimation.h"
+#include "winfx/Dialog.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+// Window messages of the main window.
+enum KvRemoteMessage : UINT {
+    WM_LINK_NOTIFY = WM_USER + 1, // given to the network link; answered with 0
+    WM_TRAY_NOTIFY = WM_USER + 3, // the tray icon's callback
+};
+
+class CkvRemoteDlg : public CDialog, private RemoteSenderHost, private SettingsPrompts {
+public:
+    explicit CkvRemoteDlg(AppServices& services);
+    ~CkvRemoteDlg() override;
+
+    // Message pre-translation: WM_AUX_INPUT for this window becomes a remote command.
+    bool PreTranslateMessage(MSG* msg) override;
+
+    // What Apply and the first step of OK report.
+    enum class ApplyResult {
+        Applied,    // written and link restarted
+        SaveFailed, // link restarted, but a write failed (the user was told)
+        Invalid,    // a check failed; nothing written, link unchanged
+    };
+    ApplyResult ApplySettings();
+    void LoadSettings();
+    void RestartLink();
+    void EnableSettingsControls();
+    void DisableSettingsControls();
+    void ShowForEditing();
+    void DetectBroadcastAddress();
+    void OpenDevicesSetup(DeviceClass deviceClass);
+    // The shutdown sequence: title timer, link, capture, tray icon, window, quit message.
+    void OnExit();
+
+    const SettingsMembers& Members() const { return m_members; }
+    bool ExitRequested() const { return m_exitRequested; }
+
+protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(CDataExchange* dx) override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    void OnTimer(UINT_PTR id) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+private:
+    // Settings side.
+    void ReadDeviceClassSettings(DeviceClass deviceClass);
+    bool DriverPresent() const;
+    int DevicesFound(DeviceClass deviceClass) const;
+    ApplyResult FailApply(int controlId);
+    void SetStatusLine(DeviceClass deviceClass);
+
+    // Sending.
+    void OnAuxInput(WPARAM wParam, LPARAM lParam);
+    void SetLastCommandText(std::string_view command) override;
+    bool IsMainWindowForeground() override;
+    void FlashTitle(std::string_view command) override;
+    void SendLine(std::string_view line) override;
+    uint32_t TickCount() override;
+    void StartAnimation(uint32_t now) override;
+
+    // Message boxes of the settings checks.
+    void ShowError(int messageId) override;
+    bool AskYesNo(const std::string& text) override;
+
+    // Tray side.
+    void AddSystemMenuItem();
+    void AddTrayIcon();
+    void SetTrayIcon(HICON icon);
+    LRESULT OnTrayNotify(UINT mouseMessage);
+    void ShowTrayMenu();
+    void OnAnimationTick();
+    void ShowUsage();
+
+    AppServices& m_services;
+
+    // Tray and window side, in declaration order.
+    HICON m_hIcon = nullptr;
+    std::string m_savedTitle;
+    NOTIFYICONDATAA m_nid{};
+    UINT m_taskbarCreated = 0;
+    HICON m_normalTrayIcon = nullptr;
+    HICON m_animationIcons[4] = {};
+    AnimationState m_animation{0}; // given the normal tray icon at initialisation
+
+    // The live settings.
+    SettingsMembers m_members;
+
+    bool m_exitRequested = false;
+};
+
+// The program's string-table text of id, or empty.
+std::string LoadResourceText(UINT id);

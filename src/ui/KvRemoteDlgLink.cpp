@@ -1,0 +1,30 @@
+// CkvRemoteDlg, link and capture: restarting the network link with the driver filters, the
+// broadcast-address proposal and the setup mode around the devices setup dialog.
+#include "ui/KvRemoteDlg.h"
+
+#include "resource.h"
+#include "ui/DialogHooks.h"
+
+void CkvRemoteDlg::RestartLink() {
+    m_services.capture.SetCaptureFilters(m_members.useAuxKeyboards, m_members.useAuxMice);
+    m_services.link.Close();
+    m_services.link.Init(m_hWnd, WM_LINK_NOTIFY, m_members.broadcastAddress, m_members.port);
+}
+
+void CkvRemoteDlg::DetectBroadcastAddress() {
+    // Only the edit changes; the member and the file follow at the next Apply or OK.
+    const std::string address =
+        m_services.detectBroadcastAddress ? m_services.detectBroadcastAddress() : "127.255.255.255";
+    SetItemText(IDC_BROADCAST_ADDRESS, address);
+}
+
+void CkvRemoteDlg::OpenDevicesSetup(DeviceClass deviceClass) {
+    CaptureController& capture = m_services.capture;
+    // Filters of the class, then the target, then the flag: all once the dialog's window exists,
+    // since captured strokes are posted to a window handle.
+    RunDevicesSetupDialog(this, deviceClass, m_services, [&capture, deviceClass](HWND setupWindow) {
+        capture.EnterSetupMode(deviceClass, reinterpret_cast<std::uintptr_t>(setupWindow));
+    });
+    // Flag cleared, this window the target again, both filters 0 until the next Apply or OK.
+    capture.LeaveSetupMode();
+}

@@ -1,0 +1,60 @@
+// CkvRemoteDlg, sending: a captured event becomes a command, is shown and goes out on the link.
+#include "ui/KvRemoteDlg.h"
+
+#include "capture/AuxInputMessage.h"
+#include "resource.h"
+
+bool CkvRemoteDlg::PreTranslateMessage(MSG* msg) {
+    // Only events addressed to this window: the filter chain also offers this window the messages
+    // of the windows it owns, such as the setup dialog, whose events are not commands.
+    if (msg->message == WM_AUX_INPUT && m_hWnd && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
+        OnAuxInput(msg->wParam, msg->lParam);
+        return true;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
+void CkvRemoteDlg::OnAuxInput(WPARAM wParam, LPARAM lParam) {
+    const AuxInput in = UnpackAuxInput(static_cast<std::uint64_t>(wParam), static_cast<std::int64_t>(lParam));
+    DeviceClass deviceClass = DEVICE_CLASS_NONE;
+    if (m_services.driver.is_keyboard && m_services.driver.is_keyboard(in.device))
+        deviceClass = DEVICE_CLASS_KEYBOARDS;
+    else if (m_services.driver.is_mouse && m_services.driver.is_mouse(in.device))
+        deviceClass = DEVICE_CLASS_MICE;
+    const EventIndex index = in.mainMark ? EventIndex(kMainDeviceMark) : EventIndex(in.index);
+
+    RemoteCommandSettings settings;
+    settings.keyboardTextCmd = m_members.keyboardTextCmd;
+    settings.mouseTextCmd = m_members.mouseTextCmd;
+    settings.keyboardMainIndex = m_members.keyboardMainIndex;
+    settings.mouseMainIndex = m_members.mouseMainIndex;
+    settings.applicationId = m_members.applicationId;
+    settings.destination = m_members.destination;
+    SendRemoteCommand(settings, *this, in.code, in.value, deviceClass, index);
+}
+
+void CkvRemoteDlg::SetLastCommandText(std::string_view command) {
+    SetItemText(IDC_LAST_COMMAND, command);
+}
+
+bool CkvRemoteDlg::IsMainWindowForeground() {
+    return ::GetForegroundWindow() == m_hWnd;
+}
+
+void CkvRemoteDlg::FlashTitle(std::string_view command) {
+    SetWindowTextA(command);
+    SetTimer(kTitleTimerId, kTitleFlashMs);
+}
+
+void CkvRemoteDlg::SendLine(std::string_view line) {
+    m_services.link.Send(std::string(line));
+}
+
+uint32_t CkvRemoteDlg::TickCount() {
+    return ::GetTickCount();
+}
+
+void CkvRemoteDlg::StartAnimation(uint32_t now) {
+    if (m_animation.Start(now))
+        SetTimer(kAnimationTimerId, kAnimationFrameMs);
+}

@@ -1,0 +1,101 @@
+// CkvRemoteDlg, tray side: system-menu item, notification icon, its menu and the animation.
+#include "ui/KvRemoteDlg.h"
+
+#include "app/CommandLine.h"
+#include "resource.h"
+#include "winfx/WinApp.h"
+
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+// The record version that ends with the item GUID, as the shell expects from this program.
+constexpr DWORD kNotifyIconDataSize = static_cast<DWORD>(offsetof(NOTIFYICONDATAA, guidItem) + sizeof(GUID));
+#ifndef _WIN64
+static_assert(kNotifyIconDataSize == 504);
+#endif
+
+} // namespace
+
+void CkvRemoteDlg::AddSystemMenuItem() {
+    const std::string text = LoadResourceText(IDS_ABOUTBOX);
+    if (text.empty())
+        return;
+    if (HMENU menu = ::GetSystemMenu(m_hWnd, FALSE)) {
+        ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(menu, MF_STRING, ID_SYSMENU_ABOUT, text.c_str());
+    }
+}
+
+void CkvRemoteDlg::AddTrayIcon() {
+    m_nid = {};
+    m_nid.cbSize = kNotifyIconDataSize;
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = 1;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_nid.uCallbackMessage = WM_TRAY_NOTIFY;
+    m_nid.hIcon = m_normalTrayIcon;
+    std::strncpy(m_nid.szTip, "kvRemote", sizeof m_nid.szTip - 1);
+    ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+}
+
+void CkvRemoteDlg::SetTrayIcon(HICON icon) {
+    m_nid.hIcon = icon;
+}
+
+LRESULT CkvRemoteDlg::OnTrayNotify(UINT mouseMessage) {
+    if (mouseMessage == WM_LBUTTONDBLCLK)
+        ShowForEditing();
+    else if (mouseMessage == WM_RBUTTONUP)
+        ShowTrayMenu();
+    return 0;
+}
+
+void CkvRemoteDlg::ShowTrayMenu() {
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    HMENU menu = ::LoadMenuA(WinFxResourceInstance(), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    if (!menu)
+        return;
+    if (HMENU popup = ::GetSubMenu(menu, 0)) {
+        ::SetMenuDefaultItem(popup, ID_TRAY_SETTINGS, FALSE);
+        ::SetForegroundWindow(m_hWnd);
+        ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_hWnd, nullptr);
+        // Lets the menu close when the user clicks elsewhere.
+        ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+    }
+    ::DestroyMenu(menu);
+}
+
+void CkvRemoteDlg::ShowForEditing() {
+    EnableSettingsControls();
+    ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(m_hWnd);
+}
+
+void CkvRemoteDlg::ShowUsage() {
+    m_services.boxes.Show(m_hWnd, kUsageText, MB_OK | MB_ICONINFORMATION);
+}
+
+void CkvRemoteDlg::OnAnimationTick() {
+    const AnimationState::TickResult tick = m_animation.Tick(::GetTickCount());
+    if (tick.stopTimer)
+        KillTimer(kAnimationTimerId);
+    HICON icon = m_normalTrayIcon;
+    for (int frame = 0; frame < 4; ++frame)
+        if (tick.iconId == kAnimationIcons[frame])
+            icon = m_animationIcons[frame];
+    SetTrayIcon(icon);
+    ::Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+}
+
+void CkvRemoteDlg::OnExit() {
+    m_exitRequested = true;
+    KillTimer(kTitleTimerId);
+    m_services.link.Close();
+    m_services.capture.StopCapture();
+    ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    DestroyWindow();
+    ::PostQuitMessage(0);
+}
