@@ -66,8 +66,10 @@ std::string_view FirstLineEnd(std::string_view run) {
 } // namespace
 
 IniDocument::IniDocument(std::string_view text) {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
         text.remove_prefix(3);
+        byteOrderMark_ = true;
+    }
     bool endSeen = false;
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -185,7 +187,7 @@ bool IniDocument::RemoveSection(std::string_view section) {
 }
 
 std::string IniDocument::Text() const {
-    std::string text;
+    std::string text = byteOrderMark_ ? "\xEF\xBB\xBF" : "";
     for (const Line& line : lines_)
         text += line.text + line.end;
     return text;

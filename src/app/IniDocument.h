@@ -30,6 +30,7 @@ private:
     };
     std::vector<Line> lines_;
     std::string newLineEnd_ = "\r\n";
+    bool byteOrderMark_ = false; // kept when the file is written back
 
     std::size_t SectionEnd(std::size_t header) const;
     std::optional<std::size_t> FindSection(std::string_view name, std::size_t from = 0) const;
