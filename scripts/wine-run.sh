@@ -5,7 +5,8 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
-export WINEPREFIX=$1
+# Wine insists on an absolute prefix path.
+export WINEPREFIX=$(realpath -m "$1")
 shift
 if [ ! -f "$WINEPREFIX/.kv-ready" ]; then
   "$here/wine-prefix.sh" "$WINEPREFIX" || exit 1
@@ -13,7 +14,9 @@ fi
 trap kv_stop_all EXIT
 kv_start_xvfb || exit 1
 kv_start_wineserver
-cd "$(dirname "$1")" || exit 1
-wine "$@"
+program=$(realpath "$1")
+shift
+cd "$(dirname "$program")" || exit 1
+wine "$program" "$@"
 rc=$?
 exit $rc
