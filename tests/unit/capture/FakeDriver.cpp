@@ -1,5 +1,9 @@
 #include "FakeDriver.h"
-#include <cstring>
+#include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 
 namespace {
 
@@ -9,23 +13,16 @@ struct Queued {
     int count;
 };
 
-struct State {
-    std::mutex mutex;
-    std::condition_variable queued;
-    bool present = true;
-    std::array<std::u16string, 21> ids;
-    std::deque<Queued> queue;
-    bool failNext = false;
-    std::vector<SentStroke> sent;
-    std::vector<FilterCall> filters;
-    int destroyed = 0;
-    int context = 0;
-};
+std::mutex gMutex;
+std::condition_variable gQueued;
+bool gPresent = true, gFailNext = false;
+std::array<std::u16string, 21> gIds;
+std::deque<Queued> gQueue;
+std::vector<SentStroke> gSent;
+std::vector<unsigned short> gFilters;
+int gDestroyed = 0, gContext = 0;
 
-State& S() {
-    static State state;
-    return state;
-}
+using Lock = std::lock_guard<std::mutex>;
 
 int IsKeyboard(int d) {
     return d >= 1 && d <= 10;
@@ -33,39 +30,35 @@ int IsKeyboard(int d) {
 int IsMouse(int d) {
     return d >= 11 && d <= 20;
 }
-
 DriverContext Create() {
-    return S().present ? &S().context : nullptr;
+    return gPresent ? &gContext : nullptr;
 }
-
 void Destroy(DriverContext) {
-    std::lock_guard lock(S().mutex);
-    ++S().destroyed;
+    Lock l(gMutex);
+    ++gDestroyed;
 }
-
-void SetFilter(DriverContext, DriverPredicate predicate, unsigned short filter) {
-    std::lock_guard lock(S().mutex);
-    S().filters.push_back({predicate == &IsKeyboard ? 'K' : 'M', filter});
+void SetFilter(DriverContext, DriverPredicate, unsigned short filter) {
+    Lock l(gMutex);
+    gFilters.push_back(filter);
 }
 
 int Wait(DriverContext, unsigned long ms) {
-    std::unique_lock lock(S().mutex);
-    S().queued.wait_for(lock, std::chrono::milliseconds(ms),
-                        [] { return !S().queue.empty() || S().failNext; });
-    return S().queue.empty() ? 0 : S().queue.front().device;
+    std::unique_lock lock(gMutex);
+    gQueued.wait_for(lock, std::chrono::milliseconds(ms), [] { return !gQueue.empty() || gFailNext; });
+    return gQueue.empty() ? 0 : gQueue.front().device;
 }
 
 int Receive(DriverContext, int device, Stroke* strokes, unsigned) {
-    std::lock_guard lock(S().mutex);
-    if (S().failNext) {
-        S().failNext = false;
+    Lock l(gMutex);
+    if (gFailNext) {
+        gFailNext = false;
         return -1;
     }
-    if (S().queue.empty() || S().queue.front().device != device) {
+    if (gQueue.empty() || gQueue.front().device != device) {
         return 0;
     }
-    const Queued q = S().queue.front();
-    S().queue.pop_front();
+    const Queued q = gQueue.front();
+    gQueue.pop_front();
     if (q.count > 0) {
         *strokes = q.stroke;
     }
@@ -73,24 +66,21 @@ int Receive(DriverContext, int device, Stroke* strokes, unsigned) {
 }
 
 int Send(DriverContext, int device, const Stroke* strokes, unsigned) {
-    std::lock_guard lock(S().mutex);
-    S().sent.push_back({device, *strokes});
+    Lock l(gMutex);
+    gSent.push_back({device, *strokes});
     return 1;
 }
 
+// Writes the id as UTF-16 with its terminator, cut to the buffer.
 unsigned HardwareId(DriverContext, int device, void* buffer, unsigned size) {
-    std::lock_guard lock(S().mutex);
-    const std::u16string& id = S().ids.at(device);
-    if (id.empty()) {
-        return 0;
-    }
-    const unsigned bytes = static_cast<unsigned>((id.size() + 1) * 2);
-    auto* out = static_cast<unsigned char*>(buffer);
-    for (unsigned i = 0; i < bytes && i < size; ++i) {
+    Lock l(gMutex);
+    const std::u16string& id = gIds.at(device);
+    const unsigned bytes = id.empty() ? 0 : std::min<unsigned>(size, (id.size() + 1) * 2);
+    for (unsigned i = 0; i < bytes; ++i) {
         const char16_t unit = i / 2 < id.size() ? id[i / 2] : 0;
-        out[i] = static_cast<unsigned char>(i % 2 == 0 ? unit & 0xFF : unit >> 8);
+        static_cast<unsigned char*>(buffer)[i] = static_cast<unsigned char>(i % 2 ? unit >> 8 : unit & 0xFF);
     }
-    return bytes < size ? bytes : size;
+    return bytes;
 }
 
 const DriverApi kApi{Create, Destroy, SetFilter, Wait, Receive, Send, IsKeyboard, IsMouse, HardwareId};
@@ -100,59 +90,50 @@ const DriverApi kApi{Create, Destroy, SetFilter, Wait, Receive, Send, IsKeyboard
 namespace fake_driver {
 
 void Reset(bool present) {
-    std::lock_guard lock(S().mutex);
-    S().present = present;
-    S().ids = {};
-    S().queue.clear();
-    S().failNext = false;
-    S().sent.clear();
-    S().filters.clear();
-    S().destroyed = 0;
+    Lock l(gMutex);
+    gPresent = present;
+    gFailNext = false;
+    gIds = {};
+    gQueue.clear();
+    gSent.clear();
+    gFilters.clear();
+    gDestroyed = 0;
 }
 
 const DriverApi& Api() {
     return kApi;
 }
-
 void SetHardwareId(int device, const std::u16string& id) {
-    std::lock_guard lock(S().mutex);
-    S().ids.at(device) = id;
+    Lock l(gMutex);
+    gIds.at(device) = id;
+}
+std::vector<SentStroke> Sent() {
+    Lock l(gMutex);
+    return gSent;
+}
+std::vector<unsigned short> Filters() {
+    Lock l(gMutex);
+    return gFilters;
+}
+int Destroyed() {
+    Lock l(gMutex);
+    return gDestroyed;
 }
 
 void Inject(int device, const Stroke& stroke, int count) {
     {
-        std::lock_guard lock(S().mutex);
-        S().queue.push_back({device, stroke, count});
+        Lock l(gMutex);
+        gQueue.push_back({device, stroke, count});
     }
-    S().queued.notify_all();
+    gQueued.notify_all();
 }
 
 void FailNextReceive() {
     {
-        std::lock_guard lock(S().mutex);
-        S().failNext = true;
+        Lock l(gMutex);
+        gFailNext = true;
     }
-    S().queued.notify_all();
-}
-
-bool Drained() {
-    std::lock_guard lock(S().mutex);
-    return S().queue.empty();
-}
-
-std::vector<SentStroke> Sent() {
-    std::lock_guard lock(S().mutex);
-    return S().sent;
-}
-
-std::vector<FilterCall> Filters() {
-    std::lock_guard lock(S().mutex);
-    return S().filters;
-}
-
-int Destroyed() {
-    std::lock_guard lock(S().mutex);
-    return S().destroyed;
+    gQueued.notify_all();
 }
 
 } // namespace fake_driver

@@ -1,13 +1,8 @@
 #pragma once
-// A driver for tests: strokes are queued by the test and handed over by wait/receive; re-injected
-// strokes, filter changes and context calls are recorded. Safe to use from the capture thread and
-// the test thread at once.
+// A driver for tests: strokes queued by the test are handed over by wait/receive; re-injected
+// strokes, filter changes and destroyed contexts are recorded. Thread-safe.
 #include "capture/DriverApi.h"
-#include <array>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,26 +12,15 @@ struct SentStroke {
     Stroke stroke;
 };
 
-struct FilterCall {
-    char deviceClass; // 'K' keyboards, 'M' mice
-    unsigned short filter;
-};
-
 namespace fake_driver {
 
-// Clears every queue and record; with present == false, create_context gives no context.
-void Reset(bool present = true);
+void Reset(bool present = true); // present == false: create_context gives no context
 const DriverApi& Api();
-
 void SetHardwareId(int device, const std::u16string& id);
-// Queues a stroke; count is what receive reports for it (0: the driver read nothing).
-void Inject(int device, const Stroke& stroke, int count = 1);
-// The next receive reports failure.
+void Inject(int device, const Stroke& stroke, int count = 1); // count: what receive reports
 void FailNextReceive();
-bool Drained(); // every queued stroke has been received
-
 std::vector<SentStroke> Sent();
-std::vector<FilterCall> Filters();
+std::vector<unsigned short> Filters(); // keyboard filters at even, mouse filters at odd positions
 int Destroyed();
 
 } // namespace fake_driver
@@ -48,11 +32,8 @@ Stroke MouseStroke(std::uint16_t buttons, std::int16_t wheel = 0);
 template <typename F>
 bool WaitUntil(F done) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until) {
-            return false;
-        }
+    while (!done() && std::chrono::steady_clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    return true;
+    return done();
 }
