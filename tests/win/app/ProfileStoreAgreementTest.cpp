@@ -145,8 +145,9 @@ TYPED_TEST(ProfileStoreAgreement, SurroundingQuotes) {
 }
 
 TYPED_TEST(ProfileStoreAgreement, FirstOfDuplicateKeysWins) {
-    TypeParam store = this->Given("[S]\r\nK=1\r\nk=2\r\n");
+    TypeParam store = this->Given("[S]\r\nK=1\r\nk=2\r\n[s]\r\nK=3\r\nL=4\r\n");
     EXPECT_EQ(store.Read("S", "K", ""), "1");
+    EXPECT_EQ(store.Read("S", "L", "d"), "d"); // only the first section of a name counts
 }
 
 TYPED_TEST(ProfileStoreAgreement, LineEndsOfAnyKind) {
