@@ -14,6 +14,12 @@ fi
 trap kv_stop_all EXIT
 kv_start_xvfb || exit 1
 kv_start_wineserver
+# Without a window manager on the Xvfb display, Wine waits 2 s for one on every window it hides
+# (each closed dialog or message box). Unmanaged windows close at once; set once per prefix.
+if [ ! -f "$WINEPREFIX/.kv-unmanaged" ]; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 &&
+    touch "$WINEPREFIX/.kv-unmanaged"
+fi
 program=$(realpath "$1")
 shift
 cd "$(dirname "$program")" || exit 1
