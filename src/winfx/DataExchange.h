@@ -3,6 +3,7 @@
 // false) values are written; going to the members they are read and checked. The first failed
 // check shows its message (owned by the dialog, exclamation icon), puts the focus on the control
 // with its text selected and marks the exchange failed; later DDX calls then do nothing.
+#include "winfx/DataExchangeRules.h"
 #include "winfx/Dialog.h"
 #include "winfx/Static.h"
 
