@@ -1,6 +1,5 @@
 #include "BuildPath.h"
 #include "FileText.h"
-#include "KvRemoteFixture.h"
 #include "RunFolder.h"
 
 #include <gtest/gtest.h>
@@ -40,19 +39,6 @@ TEST(FileTextTest, ReadsBytesAsWrittenAndTellsAMissingFile) {
 TEST(BuildPathTest, FindsBuildProductsByTheirUnixPath) {
     EXPECT_TRUE(fs::exists(BuildPath(KV_E2E_TEST_BINARY_DIR "/console_child.exe")));
     EXPECT_EQ(BuildPath("C:\\windows"), fs::path("C:\\windows"));
-}
-
-// The base the program's suites use; it runs only once the program and its libraries are built.
-class KvRemoteFixtureTest : public KvRemoteFixture {};
-
-TEST_F(KvRemoteFixtureTest, PreparesTheRunFolderAndEnvironment) {
-    for (const char* name : {"kvRemote.exe", "KvCom.dll", "interception.dll"}) {
-        EXPECT_TRUE(fs::exists(Folder() / name)) << name;
-    }
-    WriteIni("[Network]\r\nPort=4000\r\n");
-    EXPECT_EQ(ReadFileText(IniPath()), "[Network]\r\nPort=4000\r\n");
-    EXPECT_NE(SimPort(), 0);
-    EXPECT_EQ(SimPort(), SimPort()) << "one port per test";
 }
 
 } // namespace
