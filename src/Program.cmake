@@ -6,21 +6,25 @@
 
 include(${CMAKE_CURRENT_SOURCE_DIR}/ui/Dialogs.cmake OPTIONAL)
 
-add_library(kv_program_ui STATIC
-  ui/AppServices.h
-  ui/DialogHooks.cpp
-  ui/DialogHooks.h
-  ui/KvRemoteDlg.cpp
-  ui/KvRemoteDlg.h
-  ui/KvRemoteDlgLink.cpp
-  ui/KvRemoteDlgSend.cpp
-  ui/KvRemoteDlgSettings.cpp
-  ui/KvRemoteDlgTray.cpp
+# The main dialog's sources without the dialog hooks, which tests replace with their own.
+set(KV_PROGRAM_UI_SOURCES
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/AppServices.h
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/DialogHooks.h
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/KvRemoteDlg.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/KvRemoteDlg.h
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/KvRemoteDlgLink.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/KvRemoteDlgSend.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/KvRemoteDlgSettings.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/KvRemoteDlgTray.cpp
 )
-target_include_directories(kv_program_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/res)
-target_compile_definitions(kv_program_ui PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(kv_program_ui PUBLIC
+add_library(kv_program_ui_deps INTERFACE)
+target_include_directories(kv_program_ui_deps INTERFACE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/res)
+target_compile_definitions(kv_program_ui_deps INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(kv_program_ui_deps INTERFACE
   winfx kv_app_core kv_capture_core kv_remote_core kv_ui_core comctl32 shell32 user32)
+
+add_library(kv_program_ui STATIC ${KV_PROGRAM_UI_SOURCES} ui/DialogHooks.cpp)
+target_link_libraries(kv_program_ui PUBLIC kv_program_ui_deps)
 if(TARGET kv_ui_dialogs_win32)
   target_link_libraries(kv_program_ui PUBLIC kv_ui_dialogs_win32)
 endif()

@@ -1,0 +1,348 @@
+// The main dialog over fake services: start-up, Apply/OK/Cancel, sending captured events, setup mode
+// and Exit, checked through the configuration file, the link's calls and the driver's filters.
+#include "FakeDialogHooks.h"
+
+#include "app/IniProfileStore.h"
+#include "capture/AuxInputMessage.h"
+#include "capture/KeypadZeroGate.h"
+#include "capture/ScanCodeMap.h"
+#include "resource.h"
+#include "ui/KvRemoteDlg.h"
+#include "winfx/MessageLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// ---- a fake driver: keyboards 1 and 2, mouse 11 ----
+struct FakeDriverState {
+    bool present = true;
+    std::vector<std::pair<int, unsigned short>> filters; // (1 keyboards / 2 mice, filter)
+    int destroyed = 0;
+} g_driver;
+int g_context;
+
+DriverContext Create() {
+    return g_driver.present ? &g_context : nullptr;
+}
+void Destroy(DriverContext) {
+    ++g_driver.destroyed;
+}
+int IsKeyboard(int d) {
+    return d >= 1 && d <= 10;
+}
+int IsMouse(int d) {
+    return d >= 11 && d <= 20;
+}
+void SetFilter(DriverContext, DriverPredicate predicate, unsigned short filter) {
+    g_driver.filters.push_back({predicate(1) ? 1 : 2, filter});
+}
+int Wait(DriverContext, unsigned long) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return 0;
+}
+int Receive(DriverContext, int, Stroke*, unsigned) {
+    return 0;
+}
+int Send(DriverContext, int, const Stroke*, unsigned) {
+    return 1;
+}
+unsigned HardwareId(DriverContext, int device, void* buffer, unsigned size) {
+    const char* ids[] = {"", "ACPI\\PNP0303", "HID\\KB2"};
+    const char* id = device <= 2 ? ids[device] : device == 11 ? "HID\\MOUSE" : "";
+    std::u16string wide(id, id + std::char_traits<char>::length(id));
+    const unsigned bytes = static_cast<unsigned>((wide.size() + 1) * 2);
+    if (wide.empty() || bytes > size)
+        return 0;
+    std::memcpy(buffer, wide.c_str(), bytes);
+    return bytes;
+}
+const DriverApi kFakeDriver{Create, Destroy, SetFilter, Wait, Receive, Send, IsKeyboard, IsMouse, HardwareId};
+
+struct FakeLink : NetworkLink {
+    std::vector<std::string> calls;
+    std::vector<std::string> lines;
+    void Init(HWND, unsigned message, const std::string& address, int port) override {
+        calls.push_back("init " + std::to_string(message) + " " + address + " " + std::to_string(port));
+    }
+    void Send(const std::string& line) override { lines.push_back(line); }
+    void Close() override { calls.push_back("close"); }
+};
+
+struct FakeBoxes : MessageBoxes {
+    std::vector<std::string> texts;
+    int answer = IDYES;
+    int Show(HWND, const std::string& text, UINT) override {
+        texts.push_back(text);
+        return answer;
+    }
+};
+
+std::string TempFolder() {
+    char base[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, base);
+    static int n = 0;
+    std::string folder = std::string(base) + "kvdlgtest" + std::to_string(::GetCurrentProcessId()) + "_" +
+                         std::to_string(++n) + "\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class MainDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_driver = FakeDriverState{};
+        DialogHooksRecord() = FakeDialogHooks{};
+        names.Fill();
+        iniPath = TempFolder() + "kvRemote.ini";
+        ::DeleteFileA(iniPath.c_str()); // left by an earlier run with the same process id
+    }
+    void TearDown() override {
+        if (dlg && dlg->m_hWnd)
+            dlg->OnExit();
+        dlg.reset();
+        Pump();
+        ::DeleteFileA(iniPath.c_str());
+    }
+
+    void Start(const std::string& ini, const std::string& path = {}) {
+        if (!path.empty())
+            iniPath = path;
+        if (!ini.empty())
+            std::ofstream(iniPath, std::ios::binary) << ini;
+        store = std::make_unique<IniProfileStore>(iniPath);
+        settings = std::make_unique<Settings>(*store, names);
+        ClearDeviceTable(devices);
+        capture = std::make_unique<CaptureController>(
+            kFakeDriver, devices, sink, threads,
+            CaptureServices{UsScanCodeToVirtualKey, SteadyTickCount, NarrowLatin1});
+        services = std::make_unique<AppServices>(AppServices{*settings, iniPath, devices, *capture,
+                                                             kFakeDriver, link, boxes,
+                                                             [] { return std::string("127.1.255.255"); }});
+        dlg = std::make_unique<CkvRemoteDlg>(*services);
+        ASSERT_TRUE(dlg->Create(IDD_KVREMOTE_DIALOG, nullptr));
+    }
+
+    bool Pump() {
+        bool quit = false;
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                quit = true;
+            else
+                WinFxPumpMessage(&msg);
+        }
+        return quit;
+    }
+    void Click(int id) { ::SendMessageA(dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    bool Enabled(int id) { return ::IsWindowEnabled(dlg->GetDlgItem(id)) != FALSE; }
+    void PostAux(HWND to, int device, std::uint16_t low, int index, std::uint16_t code) {
+        const AuxInputParams p = PackAuxInput(device, low, index, code);
+        ::PostMessageA(to, WM_AUX_INPUT, p.wParam, p.lParam);
+    }
+
+    struct Sink : AuxInputSink {
+        void Post(std::uintptr_t target, std::uint32_t w, std::int32_t l) override {
+            ::PostMessageA(reinterpret_cast<HWND>(target), WM_AUX_INPUT, w, l);
+        }
+    } sink;
+    StdThreadStarter threads;
+    SettingNames names;
+    std::string iniPath;
+    std::unique_ptr<IniProfileStore> store;
+    std::unique_ptr<Settings> settings;
+    DeviceTable devices;
+    std::unique_ptr<CaptureController> capture;
+    FakeLink link;
+    FakeBoxes boxes;
+    std::unique_ptr<AppServices> services;
+    std::unique_ptr<CkvRemoteDlg> dlg;
+};
+
+const char kConfigured[] =
+    "[Network]\r\nBroadcastAddress=127.255.255.255\r\nPort=39999\r\n"
+    "[Keyboards]\r\nUseAux=1\r\nMainIndex=7\r\nDevice1=2\r\nHarwareId1=HID\\KB2\r\nIndex1=200\r\n"
+    "[Mouses]\r\nUseAux=1\r\nMainIndex=9\r\n";
+
+TEST_F(MainDialog, FirstRunOpensNothingAndLeavesControlsEditable) {
+    Start("");
+    EXPECT_TRUE(link.calls.empty());
+    EXPECT_TRUE(g_driver.filters.empty());
+    EXPECT_TRUE(Enabled(IDC_BROADCAST_ADDRESS));
+    EXPECT_TRUE(Enabled(IDC_KEYB_USE_AUX));   // two keyboards found
+    EXPECT_FALSE(Enabled(IDC_MOUSE_USE_AUX)); // only one mouse
+    EXPECT_EQ(dlg->GetItemText(IDC_KEYB_STATUS), "Interception Driver installed - 2 keyboard(s) found");
+    EXPECT_EQ(dlg->GetItemText(IDC_PORT), "9871");
+    EXPECT_EQ(DialogHooksRecord().aboutShown, 1);
+}
+
+TEST_F(MainDialog, SavedAddressStartsLinkAndFiltersWithForcedFlags) {
+    Start(kConfigured);
+    // Keyboards: two present, flag kept; mice: one present, flag forced off.
+    EXPECT_EQ(link.calls, (std::vector<std::string>{"close", "init 1025 127.255.255.255 39999"}));
+    EXPECT_EQ(g_driver.filters, (std::vector<std::pair<int, unsigned short>>{{1, 15}, {2, 0}}));
+    EXPECT_FALSE(Enabled(IDC_BROADCAST_ADDRESS));
+    EXPECT_TRUE(dlg->Members().useAuxKeyboards);
+    EXPECT_FALSE(dlg->Members().useAuxMice);
+}
+
+TEST_F(MainDialog, WithoutDriverStatusLinesSayMissingAndFlagsAreOff) {
+    g_driver.present = false;
+    Start(kConfigured);
+    EXPECT_EQ(dlg->GetItemText(IDC_KEYB_STATUS),
+              "Interception Driver not installed - Using the main keyboard");
+    EXPECT_EQ(dlg->GetItemText(IDC_MOUSE_STATUS), "Interception Driver not installed - Using the main mouse");
+    EXPECT_FALSE(dlg->Members().useAuxKeyboards);
+    EXPECT_TRUE(g_driver.filters.empty());
+    // A save without the driver keeps the saved device list.
+    dlg->ShowForEditing();
+    Click(IDC_APPLY);
+    const std::string file = ReadFile(iniPath);
+    EXPECT_NE(file.find("HarwareId1=HID\\KB2"), std::string::npos) << file;
+    EXPECT_NE(file.find("UseAux=0"), std::string::npos) << file;
+}
+
+TEST_F(MainDialog, ApplyWritesFileAndRestartsLinkEveryTime) {
+    Start("");
+    dlg->SetItemText(IDC_BROADCAST_ADDRESS, "127.255.255.255");
+    dlg->SetItemText(IDC_DESTINATION, "RIG");
+    Click(IDC_APPLY);
+    Click(IDC_APPLY);
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(link.calls, (std::vector<std::string>{"close", "init 1025 127.255.255.255 9871", "close",
+                                                    "init 1025 127.255.255.255 9871"}));
+    const std::string file = ReadFile(iniPath);
+    EXPECT_LT(file.find("[Network]"), file.find("[RemoteCmd]"));
+    EXPECT_LT(file.find("[RemoteCmd]"), file.find("[Keyboards]"));
+    EXPECT_LT(file.find("[Keyboards]"), file.find("[Mouses]"));
+    EXPECT_NE(file.find("Destination=RIG"), std::string::npos);
+}
+
+TEST_F(MainDialog, RejectedChecksWriteNothingAndFocusTheControl) {
+    struct Case {
+        int control;
+        const char* text;
+        int answer;
+        int focus;
+        const char* message;
+    } cases[] = {
+        {IDC_BROADCAST_ADDRESS, "127.0.0", IDOK, IDC_BROADCAST_ADDRESS, "Invalid IP address!"},
+        {IDC_BROADCAST_ADDRESS, "127.0.0.1", IDNO, IDC_BROADCAST_ADDRESS,
+         "Do you confirm the usage of 127.0.0.1?"},
+        {IDC_MOUSE_TEXTCMD, "A-B", IDOK, IDC_MOUSE_TEXTCMD, "can only contains letters"},
+        {IDC_DESTINATION, "a\"b", IDOK, IDC_DESTINATION, "double quotes"},
+    };
+    Start("");
+    dlg->ShowForEditing();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        dlg->SetItemText(IDC_BROADCAST_ADDRESS, "127.255.255.255");
+        dlg->SetItemText(c.control, c.text);
+        boxes.texts.clear();
+        boxes.answer = c.answer;
+        Click(IDOK);
+        ASSERT_EQ(boxes.texts.size(), 1u);
+        EXPECT_NE(boxes.texts[0].find(c.message), std::string::npos) << boxes.texts[0];
+        EXPECT_EQ(::GetFocus(), dlg->GetDlgItem(c.focus));
+        EXPECT_TRUE(dlg->IsWindowVisible());
+        dlg->SetItemText(c.control, "");
+    }
+    EXPECT_TRUE(link.calls.empty());
+    EXPECT_EQ(::GetFileAttributesA(iniPath.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(MainDialog, FailedSaveIsReportedYetLinkRestartsAndWindowStays) {
+    Start("", TempFolder() + "missing\\kvRemote.ini");
+    dlg->ShowForEditing();
+    dlg->SetItemText(IDC_BROADCAST_ADDRESS, "127.255.255.255");
+    Click(IDOK);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "The settings could not be saved to " + iniPath +
+                                  ".\nThey stay in effect until kvRemote ends.");
+    EXPECT_EQ(link.calls.size(), 2u);
+    EXPECT_TRUE(dlg->IsWindowVisible());
+    EXPECT_EQ(dlg->Members().broadcastAddress, "127.255.255.255");
+}
+
+TEST_F(MainDialog, CancelBringsBackTheFileAndHides) {
+    Start(kConfigured);
+    dlg->ShowForEditing();
+    dlg->SetItemText(IDC_PORT, "1234");
+    Click(IDC_PORT_DEFAULT);
+    EXPECT_EQ(dlg->GetItemText(IDC_PORT), "9871");
+    dlg->SetItemText(IDC_PORT, "1234");
+    Click(IDCANCEL);
+    EXPECT_EQ(dlg->GetItemText(IDC_PORT), "39999");
+    EXPECT_FALSE(dlg->IsWindowVisible());
+    EXPECT_FALSE(Enabled(IDC_PORT));
+    EXPECT_EQ(link.calls.size(), 2u); // only the start-up restart
+    Click(IDC_BROADCAST_DEFAULT);
+    EXPECT_EQ(dlg->GetItemText(IDC_BROADCAST_ADDRESS), "127.1.255.255");
+    EXPECT_EQ(dlg->Members().broadcastAddress, "127.255.255.255");
+}
+
+TEST_F(MainDialog, CapturedEventsBecomeRemoteLines) {
+    Start(kConfigured);
+    PostAux(dlg->m_hWnd, 2, 1, 200, 65); // Shift+A on an auxiliary keyboard, index above 127
+    PostAux(dlg->m_hWnd, 1, 0, -1, 103); // a main keyboard takes the keyboard main index
+    PostAux(dlg->m_hWnd, 11, 0xFF88, 3, kMouseWheel);
+    PostAux(dlg->m_hWnd, 11, 0, -1, kMouseLeftDown);
+    Pump();
+    EXPECT_EQ(link.lines, (std::vector<std::string>{
+                              R"(REMOTE: "REMOTE" "" "AUXKEYB/65/1/200" 1)",
+                              R"(REMOTE: "REMOTE" "" "AUXKEYB/103/0/7" 1)",
+                              R"(REMOTE: "REMOTE" "" "AUXMOUSE/1024/-120/3" 1)",
+                              R"(REMOTE: "REMOTE" "" "AUXMOUSE/1/0/9" 1)",
+                          }));
+    EXPECT_EQ(dlg->GetItemText(IDC_LAST_COMMAND), "AUXMOUSE/1/0/9");
+}
+
+TEST_F(MainDialog, SetupModeRoutesEventsToTheSetupWindowAndEndsWithFiltersOff) {
+    Start(kConfigured);
+    g_driver.filters.clear();
+    std::vector<std::pair<int, unsigned short>> filtersDuringSetup;
+    DialogHooksRecord().duringSetup = [&](HWND setupWindow) {
+        filtersDuringSetup = g_driver.filters;
+        // Events of the setup window reach the main dialog's pre-translation through the owner
+        // chain; they must not become commands.
+        PostAux(setupWindow, 1, 0, -1, 65);
+        MSG msg;
+        while (::PeekMessageA(&msg, setupWindow, 0, 0, PM_REMOVE))
+            WinFxPumpMessage(&msg);
+    };
+    dlg->ShowForEditing();
+    Click(IDC_MOUSE_SETUP);
+    EXPECT_EQ(DialogHooksRecord().setupClass, DEVICE_CLASS_MICE);
+    EXPECT_EQ(filtersDuringSetup, (std::vector<std::pair<int, unsigned short>>{{1, 0}, {2, 5183}}));
+    EXPECT_EQ(g_driver.filters.back(), (std::pair<int, unsigned short>{2, 0}));
+    EXPECT_EQ(g_driver.filters[g_driver.filters.size() - 2], (std::pair<int, unsigned short>{1, 0}));
+    EXPECT_TRUE(link.lines.empty());
+}
+
+TEST_F(MainDialog, ExitClosesLinkStopsCaptureAndQuits) {
+    Start(kConfigured);
+    link.calls.clear();
+    ::PostMessageA(dlg->m_hWnd, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_TRUE(Pump());
+    EXPECT_EQ(link.calls, std::vector<std::string>{"close"});
+    EXPECT_EQ(g_driver.destroyed, 1);
+    EXPECT_EQ(dlg->m_hWnd, nullptr);
+    EXPECT_EQ(::GetFileAttributesA(iniPath.c_str()) != INVALID_FILE_ATTRIBUTES, true);
+    EXPECT_EQ(ReadFile(iniPath), kConfigured); // nothing written at exit
+}
+
+} // namespace
