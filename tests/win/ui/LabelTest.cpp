@@ -1,5 +1,4 @@
-// The label's behaviour that the about box does not use: text blinking, background blinking and
-// its own cursor.
+// The label's blinking, which the about box does not use, and its colour answer.
 #include "UiTestSupport.h"
 
 #include "ui/Label.h"
@@ -57,18 +56,6 @@ TEST(LabelTest, BackgroundBlinkSwitchesBrushesAndNoBlinkKeepsOne) {
     EXPECT_EQ(host.label.CtlColorReflect(dc, CTLCOLOR_STATIC), blink);
     EXPECT_EQ(host.label.GetWindowTextA(), "kvRemote");
     ::ReleaseDC(host.label, dc);
-}
-
-TEST(LabelTest, ShowsItsOwnCursorOnlyWhenOneIsSet) {
-    LabelHost host;
-    const LPARAM hit = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
-    EXPECT_EQ(::SendMessageA(host.label, WM_SETCURSOR, reinterpret_cast<WPARAM>(host.label.m_hWnd), hit),
-              FALSE);
-    HCURSOR hand = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)); // IDC_HAND
-    host.label.SetCursor(hand);
-    EXPECT_EQ(::SendMessageA(host.label, WM_SETCURSOR, reinterpret_cast<WPARAM>(host.label.m_hWnd), hit),
-              TRUE);
-    EXPECT_EQ(::GetCursor(), hand);
 }
 
 } // namespace
