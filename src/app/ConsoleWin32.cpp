@@ -4,7 +4,11 @@
 #include <windows.h>
 
 bool AttachParentConsole() {
-    return AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
+    if (AttachConsole(ATTACH_PARENT_PROCESS))
+        return true;
+    // ERROR_ACCESS_DENIED means the process is attached to a console already (Wine attaches a GUI
+    // child to its launcher's console); the line belongs there just the same.
+    return GetLastError() == ERROR_ACCESS_DENIED;
 }
 
 void WriteConsoleError(const std::string& message) {
