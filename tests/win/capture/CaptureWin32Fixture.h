@@ -4,7 +4,7 @@
 // fixture prepares the driver's devices, a free injection port and a record file before the
 // context is made, owns two hidden message windows (main and setup target), injects strokes over
 // the loopback socket and reads back what the driver recorded.
-#include <winsock2.h> // before windows.h, which the headers below pull in
+#include <winsock2.h> // before windows.h
 
 #include "app/IniProfileStore.h"
 #include "app/SettingNames.h"

@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
+#include <iterator>
 #include <thread>
 
 using ::testing::ElementsAre;
