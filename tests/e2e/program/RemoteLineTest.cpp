@@ -4,6 +4,7 @@
 
 #include "Controls.h"
 #include "UdpReceiver.h"
+#include "WindowFind.h"
 
 #include <optional>
 
@@ -60,6 +61,17 @@ TEST_F(RemoteLineTest, AKeypadSevenPressBecomesOneRemoteLineAndShowsAsLastComman
                           "\"Last command sent\" to show the command"));
     EXPECT_TRUE(RecordLines("send key 3").empty()) << "an auxiliary keyboard's strokes are not given back";
     EXPECT_TRUE(RecordLines("system key 3").empty()) << "nor do they reach the system";
+
+    // The window is hidden, so the title shows the latest command until about a second after it.
+    // Presses keep coming until the title is seen, so a slow poll cannot miss the flash.
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            Inject("key 3 0x47 0\nkey 3 0x47 1\n");
+            Sleep(200);
+            return WindowText(Main()) == "AUXKEYB/103/0/5";
+        },
+        kWait, "the title to show the command"));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(Main()) == kTitle; }, kWait, "the title to return"));
     EXPECT_TRUE(Exit());
 }
 

@@ -62,6 +62,19 @@ TEST_F(StartupTest, ASavedAddressKeepsTheProgramInTheTrayAndExitWritesNothing) {
     EXPECT_EQ(ConfigText(), before);
 }
 
+TEST_F(StartupTest, ClosingTheWindowOnlyHidesItAndTheProgramRunsOn) {
+    WriteDevices(kFourDevices);
+    Launch();
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(Main()); }, kWait, "the first-run window"));
+    ASSERT_TRUE(PostMsg(Main(), WM_SYSCOMMAND, SC_CLOSE, 0));
+    ASSERT_TRUE(
+        WaitUntil([&] { return !IsWindowVisible(Main()); }, kWait, "the close box to hide the window"));
+    EXPECT_TRUE(Program().IsRunning());
+    ASSERT_TRUE(OpenSettings()) << "the tray menu brings it back";
+    ASSERT_TRUE(Exit());
+    EXPECT_FALSE(std::filesystem::exists(ConfigPath()));
+}
+
 struct BadArguments {
     const char* label;
     std::vector<std::string> args; // "@FILE" stands for an existing file in the run folder
