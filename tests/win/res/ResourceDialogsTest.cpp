@@ -226,7 +226,7 @@ TEST(SetupTemplate, EverySlotHasLedCheckBoxAndIndexEditInItsRow) {
     rows.push_back({IDOK, "Button", "OK", {93, 179, 50, 16}, BS_DEFPUSHBUTTON, 0});
     rows.push_back({IDCANCEL, "Button", "Cancel", {167, 179, 50, 16}, 0, kButtonType});
     rows.push_back({IDC_SETUP_GROUP, "Button", "Keyboards", {7, 78, 297, 92}, BS_GROUPBOX, 0});
-    rows.push_back({IDC_SETUP_INSTRUCTIONS, "Static", nullptr, {14, 20, 280, 43}, 0, WS_TABSTOP});
+    rows.push_back({IDC_SETUP_INSTRUCTIONS, "Static", nullptr, {14, 20, 280, 48}, 0, WS_TABSTOP});
     ExpectControls(dlg.get(), rows);
 }
 
