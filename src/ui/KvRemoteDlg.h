@@ -47,6 +47,8 @@ public:
 
     const SettingsMembers& Members() const { return m_members; }
     bool ExitRequested() const { return m_exitRequested; }
+    // The notification icon record as last handed to the shell.
+    const NOTIFYICONDATAA& TrayIconData() const { return m_nid; }
 
 protected:
     bool OnInitDialog() override;

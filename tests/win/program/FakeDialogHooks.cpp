@@ -22,5 +22,8 @@ INT_PTR RunDevicesSetupDialog(CWnd* parent, DeviceClass deviceClass, AppServices
 }
 
 void ShowAboutBox(CWnd*) {
-    ++DialogHooksRecord().aboutShown;
+    FakeDialogHooks& record = DialogHooksRecord();
+    ++record.aboutShown;
+    if (record.duringAbout)
+        record.duringAbout();
 }

@@ -12,6 +12,8 @@ struct FakeDialogHooks {
     HWND setupWindow = nullptr;
     // Run while the stand-in setup dialog is "modal", after its window was made ready.
     std::function<void(HWND setupWindow)> duringSetup;
+    // Run while the stand-in About box is "modal".
+    std::function<void()> duringAbout;
 };
 
 FakeDialogHooks& DialogHooksRecord();

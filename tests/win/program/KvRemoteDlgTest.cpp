@@ -2,6 +2,7 @@
 // and Exit, checked through the configuration file, the link's calls and the driver's filters.
 #include "FakeDialogHooks.h"
 
+#include "app/CommandLine.h"
 #include "app/IniProfileStore.h"
 #include "capture/AuxInputMessage.h"
 #include "capture/KeypadZeroGate.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -78,9 +80,11 @@ struct FakeLink : NetworkLink {
 
 struct FakeBoxes : MessageBoxes {
     std::vector<std::string> texts;
+    std::vector<UINT> types;
     int answer = IDYES;
-    int Show(HWND, const std::string& text, UINT) override {
+    int Show(HWND, const std::string& text, UINT type) override {
         texts.push_back(text);
+        types.push_back(type);
         return answer;
     }
 };
@@ -119,7 +123,9 @@ protected:
         ::DeleteFileA(iniPath.c_str());
     }
 
-    void Start(const std::string& ini, const std::string& path = {}) {
+    void Start(const std::string& ini, const std::string& path = {}) { ASSERT_TRUE(Build(ini, path)); }
+    // Makes the services and the dialog; false when the window is gone by the time Create returns.
+    bool Build(const std::string& ini, const std::string& path = {}) {
         if (!path.empty())
             iniPath = path;
         if (!ini.empty())
@@ -134,7 +140,7 @@ protected:
                                                              kFakeDriver, link, boxes,
                                                              [] { return std::string("127.1.255.255"); }});
         dlg = std::make_unique<CkvRemoteDlg>(*services);
-        ASSERT_TRUE(dlg->Create(IDD_KVREMOTE_DIALOG, nullptr));
+        return dlg->Create(IDD_KVREMOTE_DIALOG, nullptr) && dlg->m_hWnd;
     }
 
     bool Pump() {
@@ -244,6 +250,7 @@ TEST_F(MainDialog, RejectedChecksWriteNothingAndFocusTheControl) {
         {IDC_BROADCAST_ADDRESS, "127.0.0.1", IDNO, IDC_BROADCAST_ADDRESS,
          "Do you confirm the usage of 127.0.0.1?"},
         {IDC_MOUSE_TEXTCMD, "A-B", IDOK, IDC_MOUSE_TEXTCMD, "can only contains letters"},
+        {IDC_APPLICATION_ID, "RE\"MOTE", IDOK, IDC_APPLICATION_ID, "double quotes"},
         {IDC_DESTINATION, "a\"b", IDOK, IDC_DESTINATION, "double quotes"},
     };
     Start("");
@@ -331,6 +338,12 @@ TEST_F(MainDialog, SetupModeRoutesEventsToTheSetupWindowAndEndsWithFiltersOff) {
     EXPECT_EQ(g_driver.filters.back(), (std::pair<int, unsigned short>{2, 0}));
     EXPECT_EQ(g_driver.filters[g_driver.filters.size() - 2], (std::pair<int, unsigned short>{1, 0}));
     EXPECT_TRUE(link.lines.empty());
+
+    // Cancel reloads the file but leaves the filters off until the next Apply or OK.
+    const auto filtersAfterSetup = g_driver.filters;
+    Click(IDCANCEL);
+    EXPECT_EQ(g_driver.filters, filtersAfterSetup);
+    EXPECT_EQ(link.calls.size(), 2u); // only the start-up restart
 }
 
 TEST_F(MainDialog, ExitClosesLinkStopsCaptureAndQuits) {
@@ -343,6 +356,148 @@ TEST_F(MainDialog, ExitClosesLinkStopsCaptureAndQuits) {
     EXPECT_EQ(dlg->m_hWnd, nullptr);
     EXPECT_EQ(::GetFileAttributesA(iniPath.c_str()) != INVALID_FILE_ATTRIBUTES, true);
     EXPECT_EQ(ReadFile(iniPath), kConfigured); // nothing written at exit
+}
+
+HICON ProgramIcon(int id) {
+    return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+}
+
+TEST_F(MainDialog, TrayIconRecordAndTheNormalIconFollowTheDriver) {
+    for (const bool present : {true, false}) {
+        SCOPED_TRACE(present ? "driver present" : "driver absent");
+        g_driver = FakeDriverState{};
+        g_driver.present = present;
+        Start(kConfigured);
+        const NOTIFYICONDATAA& nid = dlg->TrayIconData();
+        // The record version ending with the item GUID, on this architecture.
+        EXPECT_EQ(nid.cbSize, offsetof(NOTIFYICONDATAA, guidItem) + sizeof(GUID));
+        EXPECT_EQ(nid.hWnd, dlg->m_hWnd);
+        EXPECT_EQ(nid.uID, 1u);
+        EXPECT_EQ(nid.uFlags, 7u);
+        EXPECT_EQ(nid.uCallbackMessage, 1027u);
+        EXPECT_STREQ(nid.szTip, "kvRemote");
+        ASSERT_NE(nid.hIcon, nullptr);
+        EXPECT_EQ(nid.hIcon, ProgramIcon(present ? 128 : 138));
+        dlg->OnExit();
+        dlg.reset();
+        Pump();
+    }
+}
+
+TEST_F(MainDialog, AnimationFramesTaskbarRestartAndLinkNotify) {
+    Start(kConfigured);
+    PostAux(dlg->m_hWnd, 2, 0, 200, 103);
+    Pump();
+    // From here the ticks are this test's own; a real one may have come during the pump.
+    ::KillTimer(dlg->m_hWnd, 4098);
+    const auto frameShown = [&] {
+        for (int frame = 0; frame < 4; ++frame)
+            if (dlg->TrayIconData().hIcon == ProgramIcon(134 + frame))
+                return frame;
+        return dlg->TrayIconData().hIcon == ProgramIcon(128) ? 0 : -1; // frame 0 before its first tick
+    };
+    int frame = frameShown();
+    ASSERT_GE(frame, 0);
+    const auto tick = [&] {
+        ::SendMessageA(dlg->m_hWnd, WM_TIMER, 4098, 0);
+        frame = (frame + 1) % 4;
+        return dlg->TrayIconData().hIcon == ProgramIcon(134 + frame);
+    };
+    EXPECT_TRUE(tick());
+    EXPECT_TRUE(tick());
+    // A recreated taskbar gets the icon back with the normal picture; the animation goes on.
+    ::SendMessageA(dlg->m_hWnd, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_EQ(dlg->TrayIconData().hIcon, ProgramIcon(128));
+    EXPECT_TRUE(tick());
+    EXPECT_EQ(::SendMessageA(dlg->m_hWnd, 1025, 1, 2), 0);
+}
+
+TEST_F(MainDialog, TrayClicksReopenTheWindowAndShowTheUsage) {
+    Start(kConfigured);
+    PostAux(dlg->m_hWnd, 2, 0, 200, 103);
+    Pump();
+    ASSERT_EQ(dlg->GetItemText(IDC_LAST_COMMAND), "AUXKEYB/103/0/200");
+    // A single click does nothing.
+    for (LPARAM mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN})
+        EXPECT_EQ(::SendMessageA(dlg->m_hWnd, 1027, 1, mouse), 0);
+    EXPECT_FALSE(dlg->IsWindowVisible());
+    EXPECT_FALSE(Enabled(IDC_BROADCAST_ADDRESS));
+
+    // Twice: reopening an open window enables and empties again.
+    for (int round = 0; round < 2; ++round) {
+        ::SendMessageA(dlg->m_hWnd, 1027, 1, WM_LBUTTONDBLCLK);
+        EXPECT_TRUE(dlg->IsWindowVisible());
+        EXPECT_EQ(dlg->GetItemText(IDC_LAST_COMMAND), "");
+        EXPECT_TRUE(Enabled(IDC_BROADCAST_ADDRESS));
+        EXPECT_TRUE(Enabled(IDC_KEYB_SETUP));   // keyboards in use
+        EXPECT_FALSE(Enabled(IDC_MOUSE_SETUP)); // mice forced off
+        EXPECT_EQ(::GetFocus(), dlg->GetDlgItem(IDC_BROADCAST_ADDRESS));
+        dlg->SetItemText(IDC_LAST_COMMAND, "AUXKEYB/1/0/0");
+    }
+
+    ::SendMessageA(dlg->m_hWnd, WM_COMMAND, ID_TRAY_CMDLINE, 0);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], kUsageText);
+    EXPECT_EQ(boxes.types[0], static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+}
+
+TEST_F(MainDialog, ControlsFollowTheDriverAndTheDevicesFound) {
+    // The fake driver has two keyboards and one mouse.
+    struct Case {
+        bool present;
+        bool keyboardBox, mouseBox, keyboardSetup;
+    } cases[] = {{true, true, false, true}, {false, false, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.present ? "driver present" : "driver absent");
+        g_driver = FakeDriverState{};
+        g_driver.present = c.present;
+        Start(kConfigured);
+        dlg->ShowForEditing();
+        EXPECT_EQ(Enabled(IDC_KEYB_USE_AUX), c.keyboardBox);
+        EXPECT_EQ(Enabled(IDC_MOUSE_USE_AUX), c.mouseBox);
+        EXPECT_EQ(Enabled(IDC_KEYB_SETUP), c.keyboardSetup);
+        EXPECT_FALSE(Enabled(IDC_MOUSE_SETUP));
+        for (int id : {IDC_KEYB_TEXTCMD, IDC_KEYB_MAIN_INDEX, IDC_MOUSE_TEXTCMD, IDC_MOUSE_MAIN_INDEX,
+                       IDC_PORT, IDC_APPLICATION_ID, IDC_DESTINATION, IDC_BROADCAST_DEFAULT})
+            EXPECT_TRUE(Enabled(id)) << id;
+        // The forced flag is what gets saved.
+        Click(IDOK);
+        const std::string file = ReadFile(iniPath);
+        const std::string mice = file.substr(file.find("[Mouses]"));
+        EXPECT_NE(mice.find("UseAux=0"), std::string::npos) << file;
+        EXPECT_FALSE(dlg->IsWindowVisible());
+        for (int id : {IDC_KEYB_USE_AUX, IDC_KEYB_SETUP, IDC_KEYB_TEXTCMD, IDC_PORT, IDC_MOUSE_MAIN_INDEX})
+            EXPECT_FALSE(Enabled(id)) << id;
+        dlg->OnExit();
+        dlg.reset();
+        Pump();
+        ::DeleteFileA(iniPath.c_str());
+    }
+}
+
+TEST_F(MainDialog, AfterARefusedApplyCommandsCarryTheAcceptedValues) {
+    Start(kConfigured);
+    dlg->ShowForEditing();
+    dlg->SetItemText(IDC_KEYB_TEXTCMD, "NEWCMD");
+    dlg->SetItemText(IDC_DESTINATION, "RIG");
+    dlg->SetItemText(IDC_BROADCAST_ADDRESS, "127.0.0.1");
+    boxes.answer = IDNO;
+    Click(IDC_APPLY);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    PostAux(dlg->m_hWnd, 2, 0, 200, 103);
+    Pump();
+    EXPECT_EQ(link.lines, std::vector<std::string>{R"(REMOTE: "REMOTE" "RIG" "NEWCMD/103/0/200" 1)"});
+    EXPECT_EQ(link.calls.size(), 2u); // the link was not restarted
+    EXPECT_EQ(ReadFile(iniPath), kConfigured);
+}
+
+TEST_F(MainDialog, ExitDuringTheStartUpAboutBoxEndsCleanly) {
+    DialogHooksRecord().duringAbout = [this] { ::SendMessageA(dlg->m_hWnd, WM_COMMAND, ID_TRAY_EXIT, 0); };
+    EXPECT_FALSE(Build(kConfigured));
+    EXPECT_TRUE(dlg->ExitRequested());
+    EXPECT_EQ(dlg->m_hWnd, nullptr);
+    EXPECT_EQ(g_driver.destroyed, 1);
+    EXPECT_TRUE(Pump()); // the quit message is queued
 }
 
 } // namespace
