@@ -4,6 +4,7 @@
 #include "Controls.h"
 #include "FileText.h"
 #include "MessageBoxes.h"
+#include "WindowFind.h"
 
 namespace kve2e {
 namespace {
@@ -73,6 +74,30 @@ TEST_F(StartupTest, ClosingTheWindowOnlyHidesItAndTheProgramRunsOn) {
     ASSERT_TRUE(OpenSettings()) << "the tray menu brings it back";
     ASSERT_TRUE(Exit());
     EXPECT_FALSE(std::filesystem::exists(ConfigPath()));
+}
+
+TEST_F(StartupTest, ExitWhileTheStartUpAboutBoxIsUpEndsTheProgramCleanly) {
+    WriteDevices(kFourDevices);
+    WriteAuxConfig(9871);
+    Start({"-a", IniPath().parent_path().string()});
+    HWND mainWnd = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            mainWnd = nullptr;
+            bool about = false;
+            for (HWND w : TopLevelWindows(Pid())) {
+                const bool dialog = ClassName(w) == "#32770" && !IsMessageBox(w);
+                mainWnd = dialog && WindowText(w) == kTitle ? w : mainWnd;
+                about = about || (dialog && IsWindowVisible(w) && WindowText(w).empty());
+            }
+            return mainWnd != nullptr && about;
+        },
+        kWait, "the main window and the start-up About box"));
+    // The main window is still initialising under the box; Exit reaches it through the box's loop.
+    ASSERT_TRUE(PostCommand(mainWnd, 32773));
+    ASSERT_TRUE(Program().WaitForExit(kExitBound));
+    EXPECT_EQ(Program().ExitCode(), 0u);
+    EXPECT_TRUE(WaitForRecord("close", Millis(1000))) << "the driver context is destroyed";
 }
 
 struct BadArguments {
