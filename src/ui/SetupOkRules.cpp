@@ -1,30 +1,5 @@
 #include "ui/SetupOkRules.h"
-#include <limits>
-
-int32_t ParseIndexText(std::string_view text) {
-    size_t i = 0;
-    auto isSpace = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-    };
-    while (i < text.size() && isSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    // Accumulate the magnitude up to one past the largest negative value, then stop growing.
-    constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-    int64_t magnitude = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        magnitude = magnitude * 10 + (text[i] - '0');
-        if (magnitude > kLimit)
-            magnitude = kLimit;
-    }
-    if (negative)
-        return static_cast<int32_t>(-magnitude);
-    return magnitude >= kLimit ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(magnitude);
-}
+#include "app/LeadingDecimal.h"
 
 SetupOkResult CheckSetupOk(const std::array<SetupSlot, kSetupSlotCount>& slots) {
     SetupOkResult result;
@@ -41,7 +16,7 @@ SetupOkResult CheckSetupOk(const std::array<SetupSlot, kSetupSlotCount>& slots) 
             result.indexes[n] = -1;
             continue;
         }
-        const int32_t value = ParseIndexText(slot.indexText);
+        const int32_t value = ParseLeadingDecimal(slot.indexText);
         if (!IsValidDeviceIndex(value)) {
             result.messageId = kMsgIndexOutOfRange;
             result.failedSlot = n;

@@ -1,11 +1,11 @@
 #pragma once
-// What OK of the auxiliary devices setup dialog decides, over the state of its ten slots.
+// What OK of the auxiliary devices setup dialog decides, over the state of its ten slots. An index
+// edit's text is read like a configuration value (leading decimal, clamped to the int range).
 // All or nothing: every checked slot's index is checked before any is stored, so a rejected OK
 // leaves the device table and the file as they were.
 #include <array>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 inline constexpr int kSetupSlotCount = 10;
 inline constexpr int kMsgKeepOneDeviceUnchecked = 121;
@@ -24,10 +24,6 @@ struct SetupOkResult {
     // empty slot.
     std::array<int32_t, kSetupSlotCount> indexes{};
 };
-
-// An index edit's text as a signed decimal: leading white space and one sign accepted, reading stops
-// at the first non-digit, no digits give 0, values beyond the 32-bit range clamp to its ends.
-int32_t ParseIndexText(std::string_view text);
 
 // True when the value, taken as unsigned, lies in 0-255 (negatives fail).
 constexpr bool IsValidDeviceIndex(int32_t value) {

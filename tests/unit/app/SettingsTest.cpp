@@ -21,9 +21,13 @@ TEST(ParseLeadingDecimal, TakesSignAndDigitsAfterWhiteSpace) {
                  {"0x1F", 0},
                  {"3.9", 3},
                  {"00012", 12},
+                 {"-0", 0},
+                 {"\t\n 42x", 42},
                  {"2147483647", INT_MAX},
+                 {"2147483648", INT_MAX},
                  {"99999999999", INT_MAX},
                  {"-2147483648", INT_MIN},
+                 {"-2147483649", INT_MIN},
                  {"-99999999999", INT_MIN}};
     for (const Case& c : cases)
         EXPECT_EQ(ParseLeadingDecimal(c.text), c.value) << c.text;

@@ -55,16 +55,4 @@ TEST(SetupOk, OutOfRangeIndexFailsOnItsSlotAndStoresNothing) {
     }
 }
 
-TEST(ParseIndexText, SignedDecimalWithClamping) {
-    EXPECT_EQ(ParseIndexText(""), 0);
-    EXPECT_EQ(ParseIndexText("-0"), 0);
-    EXPECT_EQ(ParseIndexText("\t\n 42x"), 42);
-    EXPECT_EQ(ParseIndexText(" - 4"), 0);
-    EXPECT_EQ(ParseIndexText("2147483647"), 2147483647);
-    EXPECT_EQ(ParseIndexText("2147483648"), 2147483647);
-    EXPECT_EQ(ParseIndexText("-2147483648"), INT32_MIN);
-    EXPECT_EQ(ParseIndexText("-2147483649"), INT32_MIN);
-    EXPECT_EQ(ParseIndexText("99999999999999999999999999"), 2147483647);
-}
-
 } // namespace
