@@ -1,14 +1,4 @@
-# Cross toolchain: mingw-w64 with the posix thread model (std::thread, GoogleTest), linked statically.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain for 32-bit Windows: mingw-w64 i686, the rest in toolchain-mingw-common.cmake.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(KV_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${KV_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KV_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${KV_MINGW_TRIPLE}-windres)
-set(KV_DLLTOOL ${KV_MINGW_TRIPLE}-dlltool)
-set(CMAKE_FIND_ROOT_PATH /usr/${KV_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)
