@@ -222,3 +222,71 @@ TEST_F(SimDriverTest, RecordsFilterChangesReinjectionsAndStrokesToTheSystemInOrd
     EXPECT_EQ(std::vector<std::string>(lines.end() - 1 - static_cast<long>(expected.size()), lines.end() - 1),
               expected);
 }
+
+namespace {
+
+// Runs kvsim.exe (copied beside this suite) with args; its exit code, or -1 when it did not run.
+int RunKvsim(const std::string& args) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string exe(self);
+    exe = exe.substr(0, exe.find_last_of('\\') + 1) + "kvsim.exe";
+    std::string commandLine = "\"" + exe + "\" " + args;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return -1;
+    CloseHandle(pi.hThread);
+    DWORD code = 0;
+    if (WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0) {
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+} // namespace
+
+// kvsim names strokes as a user thinks of them; each name must reach the driver as the stroke it
+// stands for (the port comes from KVSIM_PORT, as the fixture set it).
+TEST_F(SimDriverTest, KvsimInjectsStrokesByName) {
+    Open(kDevices);
+    const struct {
+        const char* args;
+        const char* recorded;
+    } rows[] = {
+        {"key 3 0x47 press", "system key 3 0x47 0"},
+        {"key 3 0x47 release", "system key 3 0x47 1"},
+        {"key 3 0x1D press e0", "system key 3 0x1D 2"},
+        {"key 3 0x1D release e1", "system key 3 0x1D 5"},
+        {"button 12 left-down", "system mouse 12 1 0"},
+        {"button 12 middle-up", "system mouse 12 32 0"},
+        {"button 12 x2-up", "system mouse 12 512 0"},
+        {"wheel 12 -120", "system mouse 12 1024 -120"},
+        {"move 12", "system mouse 12 0 0"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args);
+        Inject("reset-log");
+        EXPECT_EQ(RunKvsim(row.args), 0);
+        EXPECT_THAT(Record(), ElementsAre(row.recorded));
+    }
+    // A name it does not know is refused before anything is sent.
+    Inject("reset-log");
+    EXPECT_EQ(RunKvsim("button 12 left-click"), 2);
+    EXPECT_EQ(RunKvsim("key 3 0x47 release e2"), 2);
+    EXPECT_THAT(Record(), IsEmpty());
+
+    // "fail" makes the next receive fail.
+    api.set_filter(context, api.is_keyboard, kKeyboardFilterAll);
+    EXPECT_EQ(RunKvsim("fail"), 0);
+    EXPECT_EQ(RunKvsim("key 3 0x47 press"), 0);
+    Record();
+    Stroke stroke{};
+    EXPECT_LT(api.receive(context, 3, &stroke, 1), 0);
+    EXPECT_EQ(api.receive(context, 3, &stroke, 1), 1);
+}
