@@ -4,6 +4,15 @@
 #include "winfx/MessageLoop.h"
 #include "winfx/WinApp.h"
 
+namespace {
+
+// WM_CTLCOLORMSGBOX to WM_CTLCOLORSTATIC: a control's colours, asked of its parent.
+bool IsCtlColorMessage(UINT message) {
+    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+}
+
+} // namespace
+
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_pParent(parent) {}
 
 CDialog::~CDialog() {
@@ -106,13 +115,10 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OnCancel();
         return 0;
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC: {
+    default:
+        break;
+    }
+    if (IsCtlColorMessage(message)) {
         // Reflection: the control's own object answers first.
         CWnd* child = FromHandle(reinterpret_cast<HWND>(lParam));
         if (child && child != this) {
@@ -120,10 +126,6 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
                     child->CtlColorReflect(reinterpret_cast<HDC>(wParam), message - WM_CTLCOLORMSGBOX))
                 return reinterpret_cast<LRESULT>(brush);
         }
-        break;
-    }
-    default:
-        break;
     }
     bool handled = false;
     const INT_PTR result = OnMessage(message, wParam, lParam, handled);
@@ -196,23 +198,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     }
     if (defaulted)
         return FALSE;
-    switch (message) {
     // These answer through the return value of the dialog procedure itself.
-    case WM_INITDIALOG:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-    case WM_COMPAREITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_QUERYDRAGICON:
+    if (IsCtlColorMessage(message) || message == WM_INITDIALOG || message == WM_COMPAREITEM ||
+        message == WM_VKEYTOITEM || message == WM_CHARTOITEM || message == WM_QUERYDRAGICON)
         return static_cast<INT_PTR>(result);
-    default:
-        ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
-        return TRUE;
-    }
+    ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
+    return TRUE;
 }
