@@ -11,6 +11,7 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
 . scripts/wine-env.sh
+. scripts/run-common.sh
 
 build=${KV_BUILD_DIR:-build/win64}
 remote_port=${KV_DEMO_PORT:-49872}
@@ -19,30 +20,19 @@ count=${KV_LATENCY_COUNT:-1000}
 targets=(kvRemote kvcom simdriver kvremote_ctl)
 say() { echo "measure-latency: $*"; }
 
-if [ "$build" = build/win64 ]; then
-  { [ -f build/win64/build.ninja ] || cmake --preset win64; } && cmake --build --preset win64 --target "${targets[@]}"
-else
-  cmake --build "$build" --target "${targets[@]}" -j2
-fi || { say "build failed"; exit 1; }
+kv_build "$build" "${targets[@]}" || { say "build failed"; exit 1; }
 build=$(cd "$build" && pwd)
 probe_build=$build/latency-probe
 { [ -f "$probe_build/build.ninja" ] || cmake -S bench/latency -B "$probe_build" -G Ninja >/dev/null; } &&
   cmake --build "$probe_build" >/dev/null || { say "probe build failed"; exit 1; }
 
 run=$build/latency-run
-rm -rf "$run"
-mkdir -p "$run/cfg"
-cp "$build/src/kvRemote.exe" "$build/kvcom/KvCom.dll" "$build/simdriver/interception.dll" "$run/"
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+kv_run_folder "$build" "$run" || { say "no run folder"; exit 1; }
 printf '%s\n' '1 HID\VID_045E&PID_0750' '2 HID\VID_05A4&PID_9759' >"$run/devices.txt"
 printf '%s\r\n' "[Network]" "BroadcastAddress=127.255.255.255" "Port=$remote_port" \
   "[Keyboards]" "Device1=2" 'HarwareId1=HID\VID_05A4&PID_9759' "Index1=5" "UseAux=1" >"$run/cfg/kvRemote.ini"
 
-export KVSIM_PORT=$sim_port KVSIM_DEVICES KVSIM_LOG
-KVSIM_DEVICES=$(winpath "$run/devices.txt")
-KVSIM_LOG=$(winpath "$run/kvsim.log")
-export WINEPREFIX=$build/run-wineprefix
-scripts/wine-prefix.sh "$WINEPREFIX" >/dev/null || { say "no Wine prefix"; exit 1; }
+kv_sim_env "$build" "$run" "$sim_port" || { say "no Wine prefix"; exit 1; }
 
 program_pid=""
 stop_everything() {
@@ -56,7 +46,7 @@ unset DISPLAY
 kv_start_xvfb || exit 1
 kv_start_wineserver
 cd "$run" || exit 1
-wine kvRemote.exe -a "$(winpath "$run")" >/dev/null 2>&1 &
+wine kvRemote.exe -a "$(kv_winpath "$run")" >/dev/null 2>&1 &
 program_pid=$!
 for ((i = 0; i < 600; i++)); do
   grep -q '^filter keyboards [1-9]' kvsim.log 2>/dev/null && break
@@ -68,5 +58,5 @@ sleep 6 # let the start-up About box close by itself, as it would for a user
 say "kvRemote $(uname -m) under $(wine --version 2>/dev/null), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 "$probe_build/latency_probe" --sim-port "$sim_port" --remote-port "$remote_port" --device 2 --index 5 --count "$count"
 rc=$?
-wine "$(winpath "$build/tests/e2e/program/kvremote_ctl.exe")" exit >/dev/null 2>&1 && program_pid=""
+wine "$(kv_winpath "$build/tests/e2e/program/kvremote_ctl.exe")" exit >/dev/null 2>&1 && program_pid=""
 exit $rc

@@ -14,6 +14,7 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
 . scripts/wine-env.sh
+. scripts/run-common.sh
 
 build=${KV_BUILD_DIR:-build/win64}
 demo_port=${KV_DEMO_PORT:-49871}
@@ -23,21 +24,14 @@ targets=(kvRemote kvcom simdriver kvsim_host kvremote_ctl)
 say() { echo "run.sh: $*"; }
 
 # --- build -------------------------------------------------------------------------------------
-if [ "$build" = build/win64 ]; then
-  { [ -f build/win64/build.ninja ] || cmake --preset win64; } && cmake --build --preset win64 --target "${targets[@]}"
-else
-  cmake --build "$build" --target "${targets[@]}" -j2
-fi || { say "build failed"; exit 1; }
+kv_build "$build" "${targets[@]}" || { say "build failed"; exit 1; }
 build=$(cd "$build" && pwd)
 kvsim=$build/simdriver/host/kvsim
 ctl=$build/tests/e2e/program/kvremote_ctl.exe
 
 # --- run folder --------------------------------------------------------------------------------
 run=$build/run
-rm -rf "$run"
-mkdir -p "$run/cfg"
-cp "$build/src/kvRemote.exe" "$build/kvcom/KvCom.dll" "$build/simdriver/interception.dll" "$run/"
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+kv_run_folder "$build" "$run" || { say "no run folder"; exit 1; }
 
 cat >"$run/devices.txt" <<'EOF'
 # main keyboard, auxiliary keypad, main mouse, auxiliary mouse
@@ -52,11 +46,7 @@ printf '%s\r\n' "[Network]" "BroadcastAddress=127.255.255.255" "Port=$demo_port"
   "[Mouses]" "Device1=12" 'HarwareId1=HID\VID_1BCF&PID_0005' "Index1=7" "UseAux=1" "MainIndex=0" "TextCmd=AUXMOUSE" \
   >"$run/cfg/kvRemote.ini"
 
-export KVSIM_DEVICES KVSIM_LOG KVSIM_PORT=$sim_port
-KVSIM_DEVICES=$(winpath "$run/devices.txt")
-KVSIM_LOG=$(winpath "$run/kvsim.log")
-export WINEPREFIX=$build/run-wineprefix
-scripts/wine-prefix.sh "$WINEPREFIX" >/dev/null || { say "no Wine prefix"; exit 1; }
+kv_sim_env "$build" "$run" "$sim_port" || { say "no Wine prefix"; exit 1; }
 
 # --- everything started below is stopped by pid on the way out -------------------------------
 listener_pid=""
@@ -102,7 +92,7 @@ if [ "$headless" = 0 ]; then
   say "  $kvsim --port $sim_port key 2 0x47 press      (keypad 7 on the auxiliary keypad)"
   say "  $kvsim --port $sim_port button 12 left-down   (a click on the auxiliary mouse)"
   say "End it with the tray menu's Exit, or Ctrl+C here."
-  wine kvRemote.exe -a "$(winpath "$run")" &
+  wine kvRemote.exe -a "$(kv_winpath "$run")" &
   program_pid=$!
   wait "$program_pid"
   program_pid=""
@@ -110,7 +100,7 @@ if [ "$headless" = 0 ]; then
 fi
 
 # --- the scripted demo -------------------------------------------------------------------------
-wine explorer /desktop=kvRemote,800x600 kvRemote.exe -a "$(winpath "$run")" >/dev/null 2>&1 &
+wine explorer /desktop=kvRemote,800x600 kvRemote.exe -a "$(kv_winpath "$run")" >/dev/null 2>&1 &
 program_pid=$!
 wait_for() { # wait_for SECONDS COMMAND...: polls COMMAND until it succeeds
   local limit=$(($1 * 10)); shift
@@ -135,7 +125,7 @@ grep '^send key 1' "$run/kvsim.log" | sed 's/^/run.sh:   /'
 
 # The settings window, showing the last command sent, for the screenshot.
 # Opening the window empties "Last command sent"; one more press fills it.
-wine explorer /desktop=kvRemote,800x600 "$(winpath "$ctl")" settings >/dev/null 2>&1
+wine explorer /desktop=kvRemote,800x600 "$(kv_winpath "$ctl")" settings >/dev/null 2>&1
 sleep 1
 k key 2 0x47 press; k key 2 0x47 release
 six_lines() { [ "$(wc -l <"$run/remote-lines.txt")" -ge 6 ]; }
@@ -143,5 +133,5 @@ wait_for 30 six_lines
 sleep 1
 shot=$run/kvRemote-demo.png
 import -display "$DISPLAY" -window root "$shot" 2>/dev/null && say "screenshot saved: $shot"
-wine explorer /desktop=kvRemote,800x600 "$(winpath "$ctl")" exit >/dev/null 2>&1 && say "kvRemote ended (Exit)"
+wine explorer /desktop=kvRemote,800x600 "$(kv_winpath "$ctl")" exit >/dev/null 2>&1 && say "kvRemote ended (Exit)"
 exit 0

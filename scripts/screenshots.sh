@@ -7,13 +7,10 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
 . scripts/wine-env.sh
+. scripts/run-common.sh
 
 build=${KV_BUILD_DIR:-build/win64}
-if [ "$build" = build/win64 ]; then
-  { [ -f build/win64/build.ninja ] || cmake --preset win64; } && cmake --build --preset win64 --target screenshot_tour
-else
-  cmake --build "$build" --target screenshot_tour -j2
-fi || { echo "screenshots: build failed" >&2; exit 1; }
+kv_build "$build" screenshot_tour || { echo "screenshots: build failed" >&2; exit 1; }
 build=$(cd "$build" && pwd)
 
 export WINEPREFIX=$build/run-wineprefix
