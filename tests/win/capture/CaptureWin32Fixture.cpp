@@ -23,14 +23,6 @@ const char* const kDevices = "1 HID\\VID_0001&PID_0001\n"
 const char* const kIni = "[Keyboards]\r\nDevice1=3\r\nHarwareId1=HID\\VID_046D&PID_C31C\r\nIndex1=5\r\n"
                          "[Mouses]\r\nDevice1=12\r\nHarwareId1=HID\\VID_1234&PID_5678\r\nIndex1=2\r\n";
 
-sockaddr_in Loopback(int port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<u_short>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return a;
-}
-
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
@@ -78,24 +70,12 @@ void CaptureWin32Test::SetUp() {
     std::ofstream(iniPath_, std::ios::binary) << kIni;
     DeleteFileA(logPath_.c_str());
 
-    const SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    ASSERT_NE(s, INVALID_SOCKET);
-    socket_ = s;
-    sockaddr_in local = Loopback(0);
-    ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    // The driver's port: another free one, found by binding and letting go.
-    const SOCKET probe = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in free = Loopback(0);
-    bind(probe, reinterpret_cast<sockaddr*>(&free), sizeof free);
-    int length = sizeof free;
-    getsockname(probe, reinterpret_cast<sockaddr*>(&free), &length);
-    port_ = ntohs(free.sin_port);
-    closesocket(probe);
-    ASSERT_NE(port_, 0);
+    injector_.emplace();
+    ASSERT_NE(injector_->DriverPort(), 0);
 
     // Read by the driver when the controller makes its context.
     SetEnvironmentVariableA("KVSIM_DEVICES", devicesPath_.c_str());
-    SetEnvironmentVariableA("KVSIM_PORT", std::to_string(port_).c_str());
+    SetEnvironmentVariableA("KVSIM_PORT", std::to_string(injector_->DriverPort()).c_str());
     SetEnvironmentVariableA("KVSIM_LOG", logPath_.c_str());
 
     mainWindow = MessageWindow();
@@ -110,9 +90,7 @@ void CaptureWin32Test::TearDown() {
     Drain(setupWindow);
     DestroyWindow(mainWindow);
     DestroyWindow(setupWindow);
-    if (socket_ != ~0ull) {
-        closesocket(static_cast<SOCKET>(socket_));
-    }
+    injector_.reset();
     DeleteFileA(devicesPath_.c_str());
     DeleteFileA(logPath_.c_str());
     DeleteFileA(iniPath_.c_str());
@@ -126,25 +104,11 @@ void CaptureWin32Test::Start() {
 }
 
 void CaptureWin32Test::Inject(const std::string& lines) {
-    const sockaddr_in to = Loopback(port_);
-    sendto(static_cast<SOCKET>(socket_), lines.data(), static_cast<int>(lines.size()), 0,
-           reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    injector_->Send(lines);
 }
 
 std::string CaptureWin32Test::Ask(const std::string& line) {
-    Inject(line);
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(static_cast<SOCKET>(socket_), &readable);
-    timeval limit{10, 0};
-    if (select(0, &readable, nullptr, nullptr, &limit) != 1) {
-        ADD_FAILURE() << "no answer to " << line;
-        return {};
-    }
-    std::string answer(65536, '\0');
-    const int n = recv(static_cast<SOCKET>(socket_), answer.data(), static_cast<int>(answer.size()), 0);
-    answer.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-    return answer;
+    return injector_->Ask(line);
 }
 
 void CaptureWin32Test::InjectAll(const std::vector<std::string>& lines) {

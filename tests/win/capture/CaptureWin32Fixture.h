@@ -6,6 +6,7 @@
 // the loopback socket and reads back what the driver recorded.
 #include <winsock2.h> // before windows.h
 
+#include "SimInjector.h"
 #include "app/IniProfileStore.h"
 #include "app/SettingNames.h"
 #include "app/Settings.h"
@@ -18,6 +19,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,8 +88,7 @@ protected:
 private:
     std::vector<std::string> RawRecord() const;
 
-    unsigned long long socket_ = ~0ull;
-    int port_ = 0;
+    std::optional<SimInjector> injector_;
     int markers_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // A simulated driver context with prepared devices, a free injection port and a record file, plus
 // the injecting side of the socket.
+#include "SimInjector.h"
 #include "capture/InterceptionDriver.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,5 @@ protected:
 
 private:
     std::string devicesPath_, logPath_;
-    unsigned long long socket_ = ~0ull;
-    int port_ = 0;
+    std::optional<SimInjector> injector_;
 };
