@@ -199,7 +199,6 @@ void TrayMenu(Session& s, const fs::path& out) {
     RECT r{};
     GetWindowRect(menu, &r);
     // The menu may cover the icon itself; the taskbar to its left shows where it came from.
-    // The menu may cover the icon itself; the taskbar to its left shows where it came from.
     Save(out, "tray-menu.png", RECT{r.left - 220, r.top - 10, width, height});
     PostMsg(s.Main(), WM_CANCELMODE);
     keybd_event(VK_ESCAPE, 0, 0, 0);
