@@ -6,6 +6,8 @@
 kv_build() {
   local build=$1
   shift
+  # A fresh machine gets its packages (mingw, Wine, Xvfb) first; nothing happens when they are there.
+  scripts/setup.sh || return 1
   if [ "$build" = build/win64 ]; then
     { [ -f build/win64/build.ninja ] || cmake --preset win64; } && cmake --build --preset win64 --target "$@"
   else
