@@ -164,7 +164,9 @@ void CkvRemoteDlg::EnableSettingsControls() {
             SetItemText(IDC_LAST_COMMAND, "");
         EnableItem(item.controlId, item.enabled);
     }
-    SelectItemText(IDC_BROADCAST_ADDRESS);
+    // Not while a modal window of ours disables this one: the focus is that window's.
+    if (::IsWindowEnabled(m_hWnd))
+        SelectItemText(IDC_BROADCAST_ADDRESS);
 }
 
 void CkvRemoteDlg::DisableSettingsControls() {

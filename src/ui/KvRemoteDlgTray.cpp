@@ -71,7 +71,9 @@ void CkvRemoteDlg::ShowTrayMenu() {
 void CkvRemoteDlg::ShowForEditing() {
     EnableSettingsControls();
     ShowWindow(SW_SHOW);
-    ::SetForegroundWindow(m_hWnd);
+    // While a modal window of ours disables this one (the setup dialog, a box), that window stays
+    // in front with the keyboard, as a click on this disabled window would leave it.
+    ::SetForegroundWindow(::IsWindowEnabled(m_hWnd) ? m_hWnd : ::GetLastActivePopup(m_hWnd));
 }
 
 void CkvRemoteDlg::ShowUsage() {
