@@ -28,6 +28,7 @@ struct FakeDriverState {
     bool present = true;
     std::vector<std::pair<int, unsigned short>> filters; // (1 keyboards / 2 mice, filter)
     int destroyed = 0;
+    std::size_t filtersAtDestroy = 0; // filters.size() when the context was destroyed
 } g_driver;
 int g_context;
 
@@ -36,6 +37,7 @@ DriverContext Create() {
 }
 void Destroy(DriverContext) {
     ++g_driver.destroyed;
+    g_driver.filtersAtDestroy = g_driver.filters.size();
 }
 int IsKeyboard(int d) {
     return d >= 1 && d <= 10;
@@ -356,6 +358,21 @@ TEST_F(MainDialog, ExitClosesLinkStopsCaptureAndQuits) {
     EXPECT_EQ(dlg->m_hWnd, nullptr);
     EXPECT_EQ(::GetFileAttributesA(iniPath.c_str()) != INVALID_FILE_ATTRIBUTES, true);
     EXPECT_EQ(ReadFile(iniPath), kConfigured); // nothing written at exit
+}
+
+TEST_F(MainDialog, ExitUnderTheSetupDialogSetsNoFilterOnTheClosedContext) {
+    Start(kConfigured);
+    dlg->ShowForEditing();
+    // "Exit" from the tray reaches the disabled main window while the setup dialog runs.
+    DialogHooksRecord().duringSetup = [this](HWND) {
+        ::SendMessageA(dlg->m_hWnd, WM_COMMAND, ID_TRAY_EXIT, 0);
+    };
+    Click(IDC_KEYB_SETUP);
+    EXPECT_EQ(dlg->m_hWnd, nullptr);
+    EXPECT_EQ(g_driver.destroyed, 1);
+    EXPECT_EQ(g_driver.filters.size(), g_driver.filtersAtDestroy) << "leaving setup mode after Exit";
+    EXPECT_TRUE(Pump());
+    EXPECT_EQ(ReadFile(iniPath), kConfigured);
 }
 
 HICON ProgramIcon(int id) {
