@@ -23,8 +23,13 @@ target_compile_definitions(kv_program_ui_deps INTERFACE WIN32_LEAN_AND_MEAN NOMI
 target_link_libraries(kv_program_ui_deps INTERFACE
   winfx kv_app_core kv_capture_core kv_remote_core kv_ui_core comctl32 shell32 user32)
 
-add_library(kv_program_ui STATIC ${KV_PROGRAM_UI_SOURCES} ui/DialogHooks.cpp)
-target_link_libraries(kv_program_ui PUBLIC kv_program_ui_deps)
+# Compiled once: the program links it with the real hooks, the dialog's Wine suite with fakes.
+add_library(kv_program_ui_core OBJECT ${KV_PROGRAM_UI_SOURCES})
+target_link_libraries(kv_program_ui_core PUBLIC kv_program_ui_deps)
+kv_warnings(kv_program_ui_core)
+
+add_library(kv_program_ui STATIC ui/DialogHooks.cpp)
+target_link_libraries(kv_program_ui PUBLIC kv_program_ui_core)
 if(TARGET kv_ui_dialogs_win32)
   target_link_libraries(kv_program_ui PUBLIC kv_ui_dialogs_win32)
 endif()
@@ -42,7 +47,3 @@ target_link_libraries(kvRemote PRIVATE
   kv_program_ui kv_app_win32 kv_capture_win32 kv_remote_win32 kv_res kv_interception_win32
   interception_import kvcom ws2_32 comctl32 shell32 -static)
 kv_warnings(kvRemote)
-
-if(KV_BUILD_TESTS)
-  include(${CMAKE_SOURCE_DIR}/tests/win/program/ProgramTests.cmake OPTIONAL)
-endif()
