@@ -42,7 +42,10 @@ private:
 
 void BM_SendRemoteCommand(benchmark::State& state) {
     NullHost host;
-    const RemoteCommandSettings settings{"", "", 3, 4, "", ""};
+    SettingsValues settings;
+    settings.keyboards = {false, 3, ""};
+    settings.mouses = {false, 4, ""};
+    settings.applicationId = "";
     for (auto _ : state)
         SendRemoteCommand(settings, host, 65, 1, DEVICE_CLASS_KEYBOARDS, kMainDeviceMark);
 }

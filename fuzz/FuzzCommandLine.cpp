@@ -1,6 +1,8 @@
 // The command line on arbitrary arguments: scanning, checking and resolving never fail, and a
 // command line that passes the check leads to a configuration path that fits a path buffer.
 #include "FakeFileSystem.h"
+#include "FakeTexts.h"
+#include "res/resource.h"
 #include "app/CommandLine.h"
 #include "app/ConfigLocation.h"
 #include <string>
@@ -31,10 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     CommandLineOptions options = ParseCommandLine(args);
     Require(options.iniName.find_first_of("\\/") == std::string::npos);
 
+    static const FakeTexts kTexts{{IDS_BAD_INI_NAME, "-i %s"}, {IDS_BAD_ALTERNATE_DIR, "-a %s"}};
     FakeFileSystem fs;
     fs.entries = {{"C:", FileSystem::Kind::Directory}, {"C:\\file", FileSystem::Kind::File}};
     std::string message;
-    bool ok = CheckCommandLine(options.iniName, options.alternateDir, fs, message);
+    bool ok = CheckCommandLine(options.iniName, options.alternateDir, fs, kTexts, message);
     Require(ok == message.empty());
     if (!ok) {
         Require(!FormatConsoleLine(message).empty());

@@ -1,5 +1,6 @@
 // Fuzzes the broadcast-address check and the settings checks around it with arbitrary bytes.
 // Besides crashes it checks that an accepted address really is four groups of 1-3 digits, 0-255.
+#include "res/resource.h"
 #include "ui/BroadcastAddressCheck.h"
 #include "ui/SettingsValidation.h"
 #include <cstddef>
@@ -37,7 +38,7 @@ class AnsweringPrompts : public SettingsPrompts {
 public:
     explicit AnsweringPrompts(bool answer) : answer_(answer) {}
     void ShowError(int) override {}
-    bool AskYesNo(const std::string&) override { return answer_; }
+    bool AskYesNo(int, std::string_view) override { return answer_; }
 
 private:
     bool answer_;
@@ -55,18 +56,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     if (v.kind == BroadcastAddressVerdict::Accept && last != 255)
         std::abort();
-    if (v.kind == BroadcastAddressVerdict::Ask && (last == 255 || v.question.find(text) == std::string::npos))
+    if (v.kind == BroadcastAddressVerdict::Ask && last == 255)
         std::abort();
 
-    SettingsMembers m;
+    SettingsValues m;
     m.broadcastAddress.assign(text);
-    m.keyboardTextCmd.assign(text);
-    m.mouseTextCmd.assign(text);
+    m.keyboards.textCmd.assign(text);
+    m.mouses.textCmd.assign(text);
     m.applicationId.assign(text);
     m.destination.assign(text);
     AnsweringPrompts yes(true);
     const int control = ValidateSettings(m, yes);
-    if (control != 0 && control != 1005 && control != 1013 && control != 1009)
+    if (control != 0 && control != IDC_BROADCAST_ADDRESS && control != IDC_KEYB_TEXTCMD &&
+        control != IDC_APPLICATION_ID)
         std::abort();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/ConfigLocation.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -15,10 +16,6 @@ bool SameOption(const std::string& arg, const char* option) {
             return false;
     }
     return i == arg.size();
-}
-
-std::string Quoted(const char* text, const std::string& value) {
-    return text + ("\"" + value + "\"");
 }
 
 // The configuration file's name as the -a directory leads to it.
@@ -55,13 +52,13 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 bool CheckCommandLine(const std::string& iniName, const std::string& alternateDir, FileSystem& fs,
-                      std::string& message) {
+                      const Texts& texts, std::string& message) {
     if (!iniName.empty()) {
         bool forbidden = iniName.find_first_of("<>:\"/\\|?*") != std::string::npos;
         // A bare name is placed in the Windows folder by the profile functions.
         bool tooLong = !FitsPath(WithTrailingBackslash(fs.WindowsFolder()).size() + iniName.size());
         if (forbidden || tooLong) {
-            message = Quoted("Invalid file name given to -i / --alternate-ini: ", iniName);
+            message = texts.Format(IDS_BAD_INI_NAME, {iniName});
             return false;
         }
     }
@@ -71,8 +68,7 @@ bool CheckCommandLine(const std::string& iniName, const std::string& alternateDi
         if (!tooLong)
             CreateFolderPath(folder, fs);
         if (tooLong || fs.Attributes(alternateDir) != FileSystem::Kind::Directory) {
-            message =
-                Quoted("Invalid or inaccessible directory given to -a / --alternate-appdata: ", alternateDir);
+            message = texts.Format(IDS_BAD_ALTERNATE_DIR, {alternateDir});
             return false;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The program's command line: "-a"/"--alternate-appdata" DIR and "-i"/"--alternate-ini" NAME.
 #include "app/FileSystem.h"
+#include "winfx/Texts.h"
 #include <string>
 #include <vector>
 
@@ -8,9 +9,6 @@ struct CommandLineOptions {
     std::string alternateDir;
     std::string iniName; // already reduced to its last path component
 };
-
-inline constexpr const char* kUsageText =
-    "kvRemote[.exe] [{-a|--alternate-appdata} IniFileDirectory] [{-i|--alternate-ini} IniFile.ini]";
 
 // Scans the process arguments (argument 0 is the program and is skipped). Options are compared
 // without regard to case and take the next argument literally; a later option wins; an option
@@ -21,10 +19,11 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& args);
 std::string LastPathComponent(const std::string& name);
 
 // Checks the -i name, then the -a directory (creating its folders when possible). On failure fills
-// the message of the first failing check and returns false. A name or directory whose resulting
-// configuration path would not fit in kMaxPath is refused with its option's message.
+// the message of the first failing check (IDS_BAD_INI_NAME or IDS_BAD_ALTERNATE_DIR with the
+// value) and returns false. A name or directory whose resulting configuration path would not fit
+// in kMaxPath is refused with its option's message.
 bool CheckCommandLine(const std::string& iniName, const std::string& alternateDir, FileSystem& fs,
-                      std::string& message);
+                      const Texts& texts, std::string& message);
 
 // The line a command-line error shows on the parent's console.
 std::string FormatConsoleLine(const std::string& message);

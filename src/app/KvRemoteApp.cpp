@@ -5,22 +5,27 @@
 #include "app/ConsoleWin32.h"
 #include "app/FileSystemWin32.h"
 #include "app/ProcessArgumentsWin32.h"
-#include "resource.h"
+#include "res/resource.h"
+#include "winfx/StringTable.h"
 #include "ui/AppServicesWin32.h"
 #include "ui/KvRemoteDlg.h"
 
+#include "winfx/WinsockSession.h"
+
 #include <commctrl.h>
-#include <winsock2.h>
 
 CkvRemoteApp::CkvRemoteApp() = default;
 
+// The main dialog goes before the services it was handed, and the sockets after both.
 CkvRemoteApp::~CkvRemoteApp() {
-    delete m_pMainDlg;
+    m_mainDlg.reset();
+    m_services.reset();
+    m_winsock.reset();
 }
 
 bool CkvRemoteApp::InitInstance() {
     INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = 8;
+    controls.dwSize = sizeof controls;
     controls.dwICC = ICC_WIN95_CLASSES;
     ::InitCommonControlsEx(&controls);
     CWinApp::InitInstance();
@@ -28,7 +33,7 @@ bool CkvRemoteApp::InitInstance() {
     const CommandLineOptions options = ParseCommandLine(ProcessArguments());
     FileSystemWin32 fileSystem;
     std::string message;
-    if (!CheckCommandLine(options.iniName, options.alternateDir, fileSystem, message)) {
+    if (!CheckCommandLine(options.iniName, options.alternateDir, fileSystem, StringTableTexts(), message)) {
         if (AttachParentConsole())
             WriteConsoleError(message);
         ::MessageBoxA(nullptr, message.c_str(), WinFxAppTitle().c_str(), MB_OK | MB_ICONERROR);
@@ -41,12 +46,10 @@ bool CkvRemoteApp::InitInstance() {
 
     m_names.Fill();
 
-    WSADATA wsa{};
-    const int started = ::WSAStartup(MAKEWORD(1, 1), &wsa);
-    if (started != 0 || wsa.wVersion != MAKEWORD(1, 1)) {
-        if (started == 0)
-            ::WSACleanup();
-        ::MessageBoxA(nullptr, LoadResourceText(IDS_WINSOCK_FAILED).c_str(), WinFxAppTitle().c_str(),
+    m_winsock = std::make_unique<WinsockSession>(MAKEWORD(1, 1));
+    if (!m_winsock->Ok()) {
+        m_winsock.reset();
+        ::MessageBoxA(nullptr, LoadResourceString(IDS_WINSOCK_FAILED).c_str(), WinFxAppTitle().c_str(),
                       MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
@@ -56,32 +59,31 @@ bool CkvRemoteApp::InitInstance() {
         // end normally.
         return m_exitDuringStart;
     }
-    if (m_pMainDlg->Members().broadcastAddress.empty()) {
-        m_pMainDlg->ShowWindow(SW_SHOW);
-        ::SetForegroundWindow(m_pMainDlg->m_hWnd);
+    if (m_mainDlg->Members().broadcastAddress.empty()) {
+        m_mainDlg->ShowWindow(SW_SHOW);
+        ::SetForegroundWindow(m_mainDlg->m_hWnd);
     } else {
-        m_pMainDlg->ShowWindow(SW_HIDE);
+        m_mainDlg->ShowWindow(SW_HIDE);
     }
     return true;
 }
 
 bool CkvRemoteApp::CreateMainDialog() {
     m_services = std::make_unique<ProgramServices>(m_iniPath, m_names);
-    m_pMainDlg = new CkvRemoteDlg(m_services->View());
-    m_pMainWnd = m_pMainDlg;
-    if (m_pMainDlg->Create(IDD_KVREMOTE_DIALOG, nullptr) && m_pMainDlg->m_hWnd)
+    m_mainDlg = std::make_unique<CkvRemoteDlg>(m_services->View());
+    m_pMainWnd = m_mainDlg.get();
+    if (m_mainDlg->Create(IDD_KVREMOTE_DIALOG, nullptr) && m_mainDlg->m_hWnd)
         return true;
-    m_exitDuringStart = m_pMainDlg->ExitRequested();
-    delete m_pMainDlg;
-    m_pMainDlg = nullptr;
+    m_exitDuringStart = m_mainDlg->ExitRequested();
+    m_mainDlg.reset();
     m_pMainWnd = nullptr;
     return false;
 }
 
 int CkvRemoteApp::ExitInstance() {
-    delete m_pMainDlg;
-    m_pMainDlg = nullptr;
+    m_mainDlg.reset();
     m_pMainWnd = nullptr;
     m_services.reset();
+    m_winsock.reset();
     return CWinApp::ExitInstance();
 }

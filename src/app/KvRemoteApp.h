@@ -9,6 +9,7 @@
 
 class CkvRemoteDlg;
 class ProgramServices;
+class WinsockSession;
 
 class CkvRemoteApp : public CWinApp {
 public:
@@ -26,8 +27,9 @@ private:
     std::string m_iniPath;
     std::string m_fallbackBaseFolder; // never assigned: the base folder when none can be asked for
     std::string m_configFolder;
-    CkvRemoteDlg* m_pMainDlg = nullptr; // owned
     bool m_exitDuringStart = false;
     SettingNames m_names;
+    std::unique_ptr<WinsockSession> m_winsock;
     std::unique_ptr<ProgramServices> m_services;
+    std::unique_ptr<CkvRemoteDlg> m_mainDlg;
 };

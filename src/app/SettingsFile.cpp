@@ -1,18 +1,20 @@
 #include "app/SettingsFile.h"
+#include "app/SettingDefaults.h"
 #include "app/SettingIds.h"
 
 namespace {
 
 struct ClassIds {
     int section, useAux, mainIndex, textCmd;
-    const char* defaultTextCmd;
+    std::string_view defaultTextCmd;
 };
 
 ClassIds IdsOf(DeviceClass deviceClass) {
     if (deviceClass == DEVICE_CLASS_MICE)
-        return {SECTION_MOUSES, KEY_MOUSES_USE_AUX, KEY_MOUSES_MAIN_INDEX, KEY_MOUSES_TEXT_CMD, "AUXMOUSE"};
+        return {SECTION_MOUSES, KEY_MOUSES_USE_AUX, KEY_MOUSES_MAIN_INDEX, KEY_MOUSES_TEXT_CMD,
+                kDefaultMouseTextCmd};
     return {SECTION_KEYBOARDS, KEY_KEYBOARDS_USE_AUX, KEY_KEYBOARDS_MAIN_INDEX, KEY_KEYBOARDS_TEXT_CMD,
-            "AUXKEYB"};
+            kDefaultKeyboardTextCmd};
 }
 
 void Check(SaveReport& report, bool ok, int id) {
@@ -33,16 +35,18 @@ void SaveClass(Settings& settings, DeviceClass deviceClass, const DeviceClassSet
 } // namespace
 
 void LoadNetworkSettings(Settings& settings, SettingsValues& values) {
-    settings.ReadSettingString(SECTION_NETWORK, KEY_BROADCAST_ADDRESS, "", values.broadcastAddress);
-    settings.ReadSettingInt(SECTION_NETWORK, KEY_PORT, 9871, values.port);
-    settings.ReadSettingString(SECTION_NETWORK, KEY_APPLICATION_ID, "REMOTE", values.applicationId);
-    settings.ReadSettingString(SECTION_REMOTE_CMD, KEY_DESTINATION, "", values.destination);
+    settings.ReadSettingString(SECTION_NETWORK, KEY_BROADCAST_ADDRESS, kDefaultBroadcastAddress,
+                               values.broadcastAddress);
+    settings.ReadSettingInt(SECTION_NETWORK, KEY_PORT, kDefaultPort, values.port);
+    settings.ReadSettingString(SECTION_NETWORK, KEY_APPLICATION_ID, kDefaultApplicationId,
+                               values.applicationId);
+    settings.ReadSettingString(SECTION_REMOTE_CMD, KEY_DESTINATION, kDefaultDestination, values.destination);
 }
 
 void LoadDeviceClassSettings(Settings& settings, DeviceClass deviceClass, DeviceClassSettings& values) {
     ClassIds ids = IdsOf(deviceClass);
     settings.ReadSettingBool(ids.section, ids.useAux, values.useAux);
-    settings.ReadSettingInt(ids.section, ids.mainIndex, 0, values.mainIndex);
+    settings.ReadSettingInt(ids.section, ids.mainIndex, kDefaultMainIndex, values.mainIndex);
     settings.ReadSettingString(ids.section, ids.textCmd, ids.defaultTextCmd, values.textCmd);
 }
 

@@ -1,19 +1,22 @@
 #pragma once
-// The values of the configuration file's "Network", "RemoteCmd", "Keyboards" and "Mouses" sections,
-// with the defaults that apply when the file, a section or a key is missing.
+// The values of the configuration file's "Network", "RemoteCmd", "Keyboards" and "Mouses"
+// sections, with the defaults that apply when the file, a section or a key is missing. The same
+// struct is the settings window's live members and what a command is composed from.
+#include "app/SettingDefaults.h"
+
 #include <string>
 
 struct DeviceClassSettings {
-    bool useAux = false;
-    int mainIndex = 0;
+    bool useAux = kDefaultUseAux;
+    int mainIndex = kDefaultMainIndex;
     std::string textCmd;
 };
 
 struct SettingsValues {
-    std::string broadcastAddress;
-    int port = 9871;
-    std::string applicationId = "REMOTE";
-    std::string destination;
-    DeviceClassSettings keyboards{false, 0, "AUXKEYB"};
-    DeviceClassSettings mouses{false, 0, "AUXMOUSE"};
+    std::string broadcastAddress{kDefaultBroadcastAddress};
+    int port = kDefaultPort;
+    std::string applicationId{kDefaultApplicationId};
+    std::string destination{kDefaultDestination};
+    DeviceClassSettings keyboards{kDefaultUseAux, kDefaultMainIndex, std::string(kDefaultKeyboardTextCmd)};
+    DeviceClassSettings mouses{kDefaultUseAux, kDefaultMainIndex, std::string(kDefaultMouseTextCmd)};
 };

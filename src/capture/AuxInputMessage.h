@@ -11,9 +11,9 @@
 // The mark lives in lParam so every wParam bit keeps its fixed meaning; without it an index of
 // 128-255 could not be told from a main device. A receiver takes the index from bits 24-31 as an
 // unsigned value 0-255 unless the mark is set.
-#include <cstdint>
+#include "app/WindowMessages.h"
 
-enum AuxInputMessageId : unsigned { WM_AUX_INPUT = 1026 }; // WM_USER + 2
+#include <cstdint>
 
 constexpr std::int32_t kAuxMainMark = 1 << 16;
 

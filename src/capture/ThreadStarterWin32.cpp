@@ -1,4 +1,6 @@
 #include "capture/CaptureWin32.h"
+#include "winfx/ScopedHandle.h"
+#include "winfx/Trace.h"
 #include <windows.h>
 
 namespace {
@@ -21,18 +23,22 @@ DWORD WINAPI Trampoline(LPVOID param) {
 
 std::uintptr_t ThreadStarterWin32::Start(Body body, void* arg) {
     auto* args = new StartArgs{body, arg};
-    HANDLE thread = CreateThread(nullptr, 0, Trampoline, args, CREATE_SUSPENDED, nullptr);
-    if (thread == nullptr) {
+    ScopedHandle thread(CreateThread(nullptr, 0, Trampoline, args, CREATE_SUSPENDED, nullptr));
+    if (!thread) {
+        TraceLastError("CreateThread");
         delete args;
         return 0;
     }
-    SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
-    ResumeThread(thread);
-    return reinterpret_cast<std::uintptr_t>(thread);
+    if (!SetThreadPriority(thread.Get(), THREAD_PRIORITY_HIGHEST))
+        TraceLastError("SetThreadPriority");
+    if (ResumeThread(thread.Get()) == static_cast<DWORD>(-1))
+        TraceLastError("ResumeThread");
+    // The handle is the controller's from here until Join.
+    return reinterpret_cast<std::uintptr_t>(thread.Release());
 }
 
 void ThreadStarterWin32::Join(std::uintptr_t handle) {
-    HANDLE thread = reinterpret_cast<HANDLE>(handle);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+    const ScopedHandle thread(reinterpret_cast<HANDLE>(handle));
+    if (WaitForSingleObject(thread.Get(), INFINITE) == WAIT_FAILED)
+        TraceLastError("WaitForSingleObject on the capture thread");
 }

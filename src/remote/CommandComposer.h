@@ -1,14 +1,12 @@
 #pragma once
 // The command composed for one captured event: "<text command>/<code>/<value>/<index>".
 // It is what "Last command sent" shows and what the REMOTE line carries.
+#include "app/SettingDefaults.h"
 #include "capture/DeviceClass.h"
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-
-inline constexpr std::string_view kDefaultKeyboardTextCmd = "AUXKEYB";
-inline constexpr std::string_view kDefaultMouseTextCmd = "AUXMOUSE";
 
 // The device index an event carries: an auxiliary device's own index 0-255, or no value for the
 // main-device mark, which takes the main index of the event's class.

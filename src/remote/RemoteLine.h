@@ -2,10 +2,10 @@
 // The line handed to KvCom for every command:
 //   REMOTE: "<application ID, or REMOTE when empty>" "<destination>" "<command>" 1
 // Fields are not escaped; settings validation keeps double quotes out of the ID and destination.
+#include "app/SettingDefaults.h"
+
 #include <string>
 #include <string_view>
-
-inline constexpr std::string_view kDefaultApplicationId = "REMOTE";
 
 std::string FormatRemoteLine(std::string_view applicationId, std::string_view destination,
                              std::string_view command);

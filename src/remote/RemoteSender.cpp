@@ -2,14 +2,14 @@
 #include "remote/RemoteLine.h"
 #include <string>
 
-void SendRemoteCommand(const RemoteCommandSettings& settings, RemoteSenderHost& host, int32_t code,
-                       int16_t value, DeviceClass deviceClass, EventIndex index) {
+void SendRemoteCommand(const SettingsValues& settings, RemoteSenderHost& host, int32_t code, int16_t value,
+                       DeviceClass deviceClass, EventIndex index) {
     if (deviceClass != DEVICE_CLASS_KEYBOARDS && deviceClass != DEVICE_CLASS_MICE)
         return;
     const std::string_view textCmd =
-        deviceClass == DEVICE_CLASS_KEYBOARDS ? settings.keyboardTextCmd : settings.mouseTextCmd;
+        deviceClass == DEVICE_CLASS_KEYBOARDS ? settings.keyboards.textCmd : settings.mouses.textCmd;
     const std::string command = ComposeCommand(textCmd, deviceClass, code, value, index,
-                                               settings.keyboardMainIndex, settings.mouseMainIndex);
+                                               settings.keyboards.mainIndex, settings.mouses.mainIndex);
     host.SetLastCommandText(command);
     if (!host.IsMainWindowForeground())
         host.FlashTitle(command);

@@ -1,20 +1,11 @@
 #pragma once
 // SendRemoteCommand: the fixed sequence that turns one captured event into a shown and sent command.
 // The main dialog implements RemoteSenderHost over its controls, title timer, KvCom and tray animation.
+#include "app/SettingsValues.h"
 #include "capture/DeviceClass.h"
 #include "remote/CommandComposer.h"
 #include <cstdint>
 #include <string_view>
-
-// The settings members a command is built from, as they are at the moment of the event.
-struct RemoteCommandSettings {
-    std::string_view keyboardTextCmd;
-    std::string_view mouseTextCmd;
-    int keyboardMainIndex = 0;
-    int mouseMainIndex = 0;
-    std::string_view applicationId;
-    std::string_view destination;
-};
 
 class RemoteSenderHost {
 public:
@@ -32,7 +23,8 @@ public:
     virtual void StartAnimation(uint32_t now) = 0;
 };
 
-// Composes the command and runs the sequence: last command, title when not in front, send, animation.
-// Class 0 (neither keyboard nor mouse) shows and sends nothing.
-void SendRemoteCommand(const RemoteCommandSettings& settings, RemoteSenderHost& host, int32_t code,
-                       int16_t value, DeviceClass deviceClass, EventIndex index);
+// Composes the command from the settings as they are at the moment of the event and runs the sequence: last
+// command, title when not in front, send, animation. Class 0 (neither keyboard nor mouse) shows and sends
+// nothing.
+void SendRemoteCommand(const SettingsValues& settings, RemoteSenderHost& host, int32_t code, int16_t value,
+                       DeviceClass deviceClass, EventIndex index);

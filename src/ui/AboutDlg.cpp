@@ -2,21 +2,13 @@
 
 #include "res/resource.h"
 #include "winfx/DataExchange.h"
-#include "winfx/WinApp.h"
+#include "winfx/StringTable.h"
 
 #include <commctrl.h>
-
-#include <cstdio>
 
 namespace {
 
 constexpr UINT_PTR kEndWithSubclassId = 0x6B61; // ours among the watched window's subclasses
-
-std::string ResourceString(UINT id) {
-    char buffer[256] = {};
-    const int length = ::LoadStringA(WinFxResourceInstance(), id, buffer, sizeof buffer);
-    return std::string(buffer, length > 0 ? length : 0);
-}
 
 } // namespace
 
@@ -32,23 +24,22 @@ void CAboutDlg::DoDataExchange(CDataExchange* dx) {
 
 bool CAboutDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    char text[128];
-    std::snprintf(text, sizeof text, "kvRemote version %s", ResourceString(IDS_VERSION).c_str());
-    m_label.SetWindowTextA(text);
+    m_label.SetWindowTextA(
+        FormatText(LoadResourceString(IDS_ABOUT_VERSION), {LoadResourceString(IDS_VERSION)}));
     m_label.SetFontWeight(FW_BOLD);
     m_label.SetFontHeight(-18);
-    SetTimer(kAboutCloseTimer, kAboutCloseMs);
+    SetTimer(AboutTimer::Close, kAboutCloseMs);
     WatchEndWith(true);
     return true;
 }
 
 void CAboutDlg::Close() {
-    KillTimer(kAboutCloseTimer);
+    KillTimer(AboutTimer::Close);
     OnOK();
 }
 
 void CAboutDlg::OnTimer(UINT_PTR id) {
-    if (id == kAboutCloseTimer)
+    if (id == TimerIdValue(AboutTimer::Close))
         Close();
 }
 
@@ -80,7 +71,7 @@ LRESULT CALLBACK CAboutDlg::EndWithProc(HWND hWnd, UINT message, WPARAM wParam, 
         auto* self = reinterpret_cast<CAboutDlg*>(refData);
         self->WatchEndWith(false);
         self->m_endWith = nullptr;
-        self->KillTimer(kAboutCloseTimer);
+        self->KillTimer(AboutTimer::Close);
         self->EndDialog(IDCANCEL);
     }
     return ::DefSubclassProc(hWnd, message, wParam, lParam);

@@ -5,7 +5,8 @@
 #include "ui/Label.h"
 #include "winfx/Dialog.h"
 
-enum AboutTimer : UINT_PTR { kAboutCloseTimer = 1028 };
+// Timers of the about box.
+enum class AboutTimer : UINT_PTR { Close = 1028 };
 inline constexpr UINT kAboutCloseMs = 5000;
 
 class CAboutDlg : public CDialog {

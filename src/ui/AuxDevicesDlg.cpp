@@ -5,9 +5,7 @@
 #include "capture/PortLabels.h"
 #include "res/resource.h"
 #include "winfx/DataExchange.h"
-#include "winfx/WinApp.h"
-
-#include <vector>
+#include "winfx/StringTable.h"
 
 namespace {
 
@@ -30,13 +28,6 @@ constexpr std::array<SlotIds, kSetupSlotCount> kSlots{{
     {IDC_SLOT9_CHECK, IDC_SLOT9_LED, IDC_SLOT9_INDEX},
     {IDC_SLOT10_CHECK, IDC_SLOT10_LED, IDC_SLOT10_INDEX},
 }};
-
-std::string ResourceString(UINT id) {
-    std::vector<char> buffer(1024);
-    const int length =
-        ::LoadStringA(WinFxResourceInstance(), id, buffer.data(), static_cast<int>(buffer.size()));
-    return std::string(buffer.data(), length > 0 ? length : 0);
-}
 
 bool IsDigitFilterPass(WPARAM ch) {
     return (ch >= '0' && ch <= '9') || ch == 8 || ch == 13 || ch == 1;
@@ -68,12 +59,13 @@ bool CAuxDevicesDlg::OnInitDialog() {
     }
 
     const bool mice = m_class == DEVICE_CLASS_MICE;
-    SetWindowTextA(ResourceString(mice ? IDS_SETUP_CAPTION_MICE : IDS_SETUP_CAPTION_KEYBOARDS));
+    SetWindowTextA(LoadResourceString(mice ? IDS_SETUP_CAPTION_MICE : IDS_SETUP_CAPTION_KEYBOARDS));
     SetItemText(IDC_SETUP_INSTRUCTIONS,
-                ResourceString(mice ? IDS_SETUP_INSTRUCTIONS_MICE : IDS_SETUP_INSTRUCTIONS_KEYBOARDS));
-    SetItemText(IDC_SETUP_GROUP, ResourceString(mice ? IDS_SETUP_GROUP_MICE : IDS_SETUP_GROUP_KEYBOARDS));
+                LoadResourceString(mice ? IDS_SETUP_INSTRUCTIONS_MICE : IDS_SETUP_INSTRUCTIONS_KEYBOARDS));
+    SetItemText(IDC_SETUP_GROUP, LoadResourceString(mice ? IDS_SETUP_GROUP_MICE : IDS_SETUP_GROUP_KEYBOARDS));
 
-    const std::array<std::string, kDeviceCount> labels = PortLabels(m_model.devices, m_class);
+    const std::array<std::string, kDeviceCount> labels =
+        PortLabels(m_model.devices, m_class, StringTableTexts());
     for (int device = FirstDevice(); device <= LastDevice(); ++device) {
         const AuxDevice& record = m_model.devices[device];
         const bool present = !record.hardwareId.empty();
@@ -171,11 +163,11 @@ void CAuxDevicesDlg::OnOK() {
         slots[n].indexText = GetItemText(m_editByDevice[device]);
     }
     const SetupOkResult result = CheckSetupOk(slots);
-    if (result.messageId == kMsgKeepOneDeviceUnchecked) {
+    if (result.messageId == IDS_NEED_MAIN_DEVICE) {
         ShowError(IDS_NEED_MAIN_DEVICE);
         return;
     }
-    if (result.messageId == kMsgIndexOutOfRange) {
+    if (result.messageId == IDS_INDEX_RANGE) {
         ShowError(IDS_INDEX_RANGE);
         SelectItemText(m_editByDevice[FirstDevice() + result.failedSlot]);
         return;
@@ -186,16 +178,14 @@ void CAuxDevicesDlg::OnOK() {
         m_model.devices[FirstDevice() + n].index.store(result.indexes[n], std::memory_order_relaxed);
     if (!SaveDevices(m_model.devices, m_class, m_model.settings)) {
         // The new indexes stay in effect for this run; the user learns that the file lags behind.
-        std::string text = ResourceString(IDS_SAVE_FAILED);
-        if (const size_t at = text.find("%s"); at != std::string::npos)
-            text.replace(at, 2, m_model.iniPath);
-        m_model.titledBoxes.Show(m_hWnd, text, MB_OK | MB_ICONERROR);
+        m_model.titledBoxes.Show(m_hWnd, FormatText(LoadResourceString(IDS_SAVE_FAILED), {m_model.iniPath}),
+                                 MB_OK | MB_ICONERROR);
     }
     EndDialog(IDOK);
 }
 
 void CAuxDevicesDlg::ShowError(UINT textId) {
-    const std::string text = ResourceString(textId);
-    const std::string caption = ResourceString(IDS_ERROR_CAPTION);
+    const std::string text = LoadResourceString(textId);
+    const std::string caption = LoadResourceString(IDS_ERROR_CAPTION);
     ::MessageBoxA(m_hWnd, text.c_str(), caption.c_str(), MB_OK | MB_ICONSTOP);
 }

@@ -1,5 +1,4 @@
 #include "ui/BroadcastAddressCheck.h"
-#include "ui/SettingsMessages.h"
 
 namespace {
 
@@ -49,10 +48,5 @@ BroadcastAddressVerdict ValidateBroadcastAddress(std::string_view address) {
         return verdict;
     }
     verdict.kind = BroadcastAddressVerdict::Ask;
-    const std::string_view text = kTextConfirmBroadcast;
-    const size_t at = text.find("%s");
-    verdict.question.assign(text.substr(0, at));
-    verdict.question += address;
-    verdict.question += text.substr(at + 2);
     return verdict;
 }

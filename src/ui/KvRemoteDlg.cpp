@@ -1,17 +1,11 @@
 // CkvRemoteDlg: construction, the initialisation order and the dispatch of messages and commands.
 #include "ui/KvRemoteDlg.h"
 
+#include "app/SettingDefaults.h"
 #include "app/SettingsFile.h"
-#include "capture/AuxInputMessage.h"
-#include "resource.h"
+#include "res/resource.h"
 #include "ui/DialogHooks.h"
 #include "winfx/WinApp.h"
-
-std::string LoadResourceText(UINT id) {
-    char buffer[1024];
-    const int length = ::LoadStringA(WinFxResourceInstance(), id, buffer, sizeof buffer);
-    return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
-}
 
 CkvRemoteDlg::CkvRemoteDlg(AppServices& services)
     : CDialog(IDD_KVREMOTE_DIALOG, nullptr), m_services(services) {
@@ -29,12 +23,7 @@ bool CkvRemoteDlg::OnInitDialog() {
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_savedTitle = GetWindowTextA();
 
-    SettingsValues network;
-    LoadNetworkSettings(m_services.settings, network);
-    m_members.broadcastAddress = network.broadcastAddress;
-    m_members.port = network.port;
-    m_members.applicationId = network.applicationId;
-    m_members.destination = network.destination;
+    LoadNetworkSettings(m_services.settings, m_members);
 
     m_services.capture.StartCapture(reinterpret_cast<std::uintptr_t>(m_hWnd), m_services.settings);
 
@@ -102,19 +91,19 @@ bool CkvRemoteDlg::OnCommand(int id, int code, HWND control) {
         OpenDevicesSetup(DEVICE_CLASS_MICE);
         return true;
     case IDC_KEYB_TEXTCMD_DEFAULT:
-        SetItemText(IDC_KEYB_TEXTCMD, "AUXKEYB");
+        SetItemText(IDC_KEYB_TEXTCMD, kDefaultKeyboardTextCmd);
         return true;
     case IDC_MOUSE_TEXTCMD_DEFAULT:
-        SetItemText(IDC_MOUSE_TEXTCMD, "AUXMOUSE");
+        SetItemText(IDC_MOUSE_TEXTCMD, kDefaultMouseTextCmd);
         return true;
     case IDC_BROADCAST_DEFAULT:
         DetectBroadcastAddress();
         return true;
     case IDC_PORT_DEFAULT:
-        SetItemText(IDC_PORT, "9871");
+        SetItemText(IDC_PORT, std::to_string(kDefaultPort));
         return true;
     case IDC_APPLICATION_ID_DEFAULT:
-        SetItemText(IDC_APPLICATION_ID, "REMOTE");
+        SetItemText(IDC_APPLICATION_ID, kDefaultApplicationId);
         return true;
     default:
         return CDialog::OnCommand(id, code, control);
@@ -122,9 +111,9 @@ bool CkvRemoteDlg::OnCommand(int id, int code, HWND control) {
 }
 
 void CkvRemoteDlg::OnTimer(UINT_PTR id) {
-    if (id == kTitleTimerId)
+    if (id == TimerIdValue(MainTimer::Title))
         SetWindowTextA(m_savedTitle);
-    else if (id == kAnimationTimerId)
+    else if (id == TimerIdValue(MainTimer::Animation))
         OnAnimationTick();
 }
 
@@ -154,7 +143,7 @@ INT_PTR CkvRemoteDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
     if (message == m_taskbarCreated && m_taskbarCreated != 0) {
         // The taskbar was recreated: the icon comes back with the normal picture.
         SetTrayIcon(m_normalTrayIcon);
-        ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+        NotifyShell(NIM_ADD);
     }
     return 0;
 }

@@ -2,11 +2,11 @@
 // CkvRemoteDlg: the program's one lasting window. The settings dialog (template 102) that lives
 // hidden behind the tray icon, turns captured events into remote commands, keeps the network link
 // and owns the tray icon, its menu and the activity timers.
+#include "app/SettingsValues.h"
+#include "app/WindowMessages.h"
 #include "remote/RemoteSender.h"
 #include "ui/AppServices.h"
-#include "ui/SettingsMembers.h"
 #include "ui/SettingsValidation.h"
-#include "ui/TitleFlash.h"
 #include "ui/TrayAnimation.h"
 #include "winfx/Dialog.h"
 
@@ -14,11 +14,13 @@
 
 #include <string>
 
-// Window messages of the main window.
-enum KvRemoteMessage : UINT {
-    WM_LINK_NOTIFY = WM_USER + 1, // given to the network link; answered with 0
-    WM_TRAY_NOTIFY = WM_USER + 3, // the tray icon's callback
+// Timers of the main window.
+enum class MainTimer : UINT_PTR {
+    Title = 4097,     // puts the saved title back; restarted by every command
+    Animation = 4098, // the tray animation's frames
 };
+// How long the title shows the latest command while the window is not in front.
+inline constexpr UINT kTitleCommandMs = 1000;
 
 class CkvRemoteDlg : public CDialog, private RemoteSenderHost, private SettingsPrompts {
 public:
@@ -45,7 +47,7 @@ public:
     // The shutdown sequence: title timer, link, capture, tray icon, window, quit message.
     void OnExit();
 
-    const SettingsMembers& Members() const { return m_members; }
+    const SettingsValues& Members() const { return m_members; }
     bool ExitRequested() const { return m_exitRequested; }
     // The notification icon record as last handed to the shell.
     const NOTIFYICONDATAA& TrayIconData() const { return m_nid; }
@@ -78,12 +80,14 @@ private:
 
     // Message boxes of the settings checks.
     void ShowError(int messageId) override;
-    bool AskYesNo(const std::string& text) override;
+    bool AskYesNo(int messageId, std::string_view argument) override;
 
     // Tray side.
     void AddSystemMenuItem();
     void AddTrayIcon();
     void SetTrayIcon(HICON icon);
+    // Shell_NotifyIconA with the tray record; a refusal is traced.
+    void NotifyShell(DWORD message);
     LRESULT OnTrayNotify(UINT mouseMessage);
     void ShowTrayMenu();
     void OnAnimationTick();
@@ -101,10 +105,7 @@ private:
     AnimationState m_animation{0}; // given the normal tray icon at initialisation
 
     // The live settings.
-    SettingsMembers m_members;
+    SettingsValues m_members;
 
     bool m_exitRequested = false;
 };
-
-// The program's string-table text of id, or empty.
-std::string LoadResourceText(UINT id);

@@ -2,11 +2,12 @@
 // broadcast-address proposal and the setup mode around the devices setup dialog.
 #include "ui/KvRemoteDlg.h"
 
-#include "resource.h"
+#include "res/resource.h"
 #include "ui/DialogHooks.h"
+#include "winfx/Trace.h"
 
 void CkvRemoteDlg::RestartLink() {
-    m_services.capture.SetCaptureFilters(m_members.useAuxKeyboards, m_members.useAuxMice);
+    m_services.capture.SetCaptureFilters(m_members.keyboards.useAux, m_members.mouses.useAux);
     m_services.link.Close();
     m_services.link.Init(m_hWnd, WM_LINK_NOTIFY, m_members.broadcastAddress, m_members.port);
 }
@@ -22,9 +23,13 @@ void CkvRemoteDlg::OpenDevicesSetup(DeviceClass deviceClass) {
     CaptureController& capture = m_services.capture;
     // Filters of the class, then the target, then the flag: all once the dialog's window exists,
     // since captured strokes are posted to a window handle.
-    RunDevicesSetupDialog(this, deviceClass, m_services, [&capture, deviceClass](HWND setupWindow) {
-        capture.EnterSetupMode(deviceClass, reinterpret_cast<std::uintptr_t>(setupWindow));
-    });
-    // Flag cleared, this window the target again, both filters 0 until the next Apply or OK.
+    const INT_PTR result =
+        RunDevicesSetupDialog(this, deviceClass, m_services, [&capture, deviceClass](HWND setupWindow) {
+            capture.EnterSetupMode(deviceClass, reinterpret_cast<std::uintptr_t>(setupWindow));
+        });
+    if (result == -1)
+        TraceLastError("DoModal of the devices setup dialog");
+    // As after Cancel, whatever the result: flag cleared, this window the target again, both
+    // filters 0 until the next Apply or OK.
     capture.LeaveSetupMode();
 }

@@ -2,7 +2,7 @@
 #include "ui/KvRemoteDlg.h"
 
 #include "capture/AuxInputMessage.h"
-#include "resource.h"
+#include "res/resource.h"
 
 bool CkvRemoteDlg::PreTranslateMessage(MSG* msg) {
     // Only events addressed to this window: the filter chain also offers this window the messages
@@ -23,14 +23,7 @@ void CkvRemoteDlg::OnAuxInput(WPARAM wParam, LPARAM lParam) {
         deviceClass = DEVICE_CLASS_MICE;
     const EventIndex index = in.mainMark ? EventIndex(kMainDeviceMark) : EventIndex(in.index);
 
-    RemoteCommandSettings settings;
-    settings.keyboardTextCmd = m_members.keyboardTextCmd;
-    settings.mouseTextCmd = m_members.mouseTextCmd;
-    settings.keyboardMainIndex = m_members.keyboardMainIndex;
-    settings.mouseMainIndex = m_members.mouseMainIndex;
-    settings.applicationId = m_members.applicationId;
-    settings.destination = m_members.destination;
-    SendRemoteCommand(settings, *this, in.code, in.value, deviceClass, index);
+    SendRemoteCommand(m_members, *this, in.code, in.value, deviceClass, index);
 }
 
 void CkvRemoteDlg::SetLastCommandText(std::string_view command) {
@@ -43,7 +36,7 @@ bool CkvRemoteDlg::IsMainWindowForeground() {
 
 void CkvRemoteDlg::FlashTitle(std::string_view command) {
     SetWindowTextA(command);
-    SetTimer(kTitleTimerId, kTitleFlashMs);
+    SetTimer(MainTimer::Title, kTitleCommandMs);
 }
 
 void CkvRemoteDlg::SendLine(std::string_view line) {
@@ -56,5 +49,5 @@ uint32_t CkvRemoteDlg::TickCount() {
 
 void CkvRemoteDlg::StartAnimation(uint32_t now) {
     if (m_animation.Start(now))
-        SetTimer(kAnimationTimerId, kAnimationFrameMs);
+        SetTimer(MainTimer::Animation, kAnimationFrameMs);
 }

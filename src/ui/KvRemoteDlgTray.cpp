@@ -1,8 +1,9 @@
 // CkvRemoteDlg, tray side: system-menu item, notification icon, its menu and the animation.
 #include "ui/KvRemoteDlg.h"
 
-#include "app/CommandLine.h"
-#include "resource.h"
+#include "res/resource.h"
+#include "winfx/StringTable.h"
+#include "winfx/Trace.h"
 #include "winfx/WinApp.h"
 
 #include <cstddef>
@@ -19,7 +20,7 @@ static_assert(kNotifyIconDataSize == 504);
 } // namespace
 
 void CkvRemoteDlg::AddSystemMenuItem() {
-    const std::string text = LoadResourceText(IDS_ABOUTBOX);
+    const std::string text = LoadResourceString(IDS_ABOUTBOX);
     if (text.empty())
         return;
     if (HMENU menu = ::GetSystemMenu(m_hWnd, FALSE)) {
@@ -37,7 +38,14 @@ void CkvRemoteDlg::AddTrayIcon() {
     m_nid.uCallbackMessage = WM_TRAY_NOTIFY;
     m_nid.hIcon = m_normalTrayIcon;
     std::strncpy(m_nid.szTip, "kvRemote", sizeof m_nid.szTip - 1);
-    ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+    NotifyShell(NIM_ADD);
+}
+
+void CkvRemoteDlg::NotifyShell(DWORD message) {
+    if (!::Shell_NotifyIconA(message, &m_nid))
+        TraceLastError(message == NIM_ADD      ? "Shell_NotifyIconA(NIM_ADD)"
+                       : message == NIM_MODIFY ? "Shell_NotifyIconA(NIM_MODIFY)"
+                                               : "Shell_NotifyIconA(NIM_DELETE)");
 }
 
 void CkvRemoteDlg::SetTrayIcon(HICON icon) {
@@ -77,27 +85,27 @@ void CkvRemoteDlg::ShowForEditing() {
 }
 
 void CkvRemoteDlg::ShowUsage() {
-    m_services.boxes.Show(m_hWnd, kUsageText, MB_OK | MB_ICONINFORMATION);
+    m_services.boxes.Show(m_hWnd, LoadResourceString(IDS_USAGE), MB_OK | MB_ICONINFORMATION);
 }
 
 void CkvRemoteDlg::OnAnimationTick() {
     const AnimationState::TickResult tick = m_animation.Tick(::GetTickCount());
     if (tick.stopTimer)
-        KillTimer(kAnimationTimerId);
+        KillTimer(MainTimer::Animation);
     HICON icon = m_normalTrayIcon;
     for (int frame = 0; frame < 4; ++frame)
         if (tick.iconId == kAnimationIcons[frame])
             icon = m_animationIcons[frame];
     SetTrayIcon(icon);
-    ::Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+    NotifyShell(NIM_MODIFY);
 }
 
 void CkvRemoteDlg::OnExit() {
     m_exitRequested = true;
-    KillTimer(kTitleTimerId);
+    KillTimer(MainTimer::Title);
     m_services.link.Close();
     m_services.capture.StopCapture();
-    ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    NotifyShell(NIM_DELETE);
     DestroyWindow();
     ::PostQuitMessage(0);
 }

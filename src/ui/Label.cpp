@@ -7,7 +7,7 @@ CLabel::CLabel()
       m_background(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE))),
       m_blinkBackground(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE))) {
     ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof m_logFont, &m_logFont);
-    m_font = ::CreateFontIndirectA(&m_logFont);
+    m_font.Reset(::CreateFontIndirectA(&m_logFont));
 }
 
 CLabel::~CLabel() {
@@ -15,12 +15,6 @@ CLabel::~CLabel() {
     if (m_hWnd)
         ::SendMessageA(m_hWnd, WM_SETFONT, 0, FALSE);
     UnsubclassWindow();
-    if (m_font)
-        ::DeleteObject(m_font);
-    if (m_background)
-        ::DeleteObject(m_background);
-    if (m_blinkBackground)
-        ::DeleteObject(m_blinkBackground);
 }
 
 void CLabel::SetFontWeight(int weight) {
@@ -34,15 +28,14 @@ void CLabel::SetFontHeight(int height) {
 }
 
 void CLabel::RebuildFont() {
-    HFONT old = m_font;
-    m_font = ::CreateFontIndirectA(&m_logFont);
+    ScopedFont old = std::move(m_font);
+    m_font.Reset(::CreateFontIndirectA(&m_logFont));
     if (m_hWnd) {
         // The static selects its own font after asking for colours, so it is told the font too;
         // this happens before the old one is deleted so it never holds a dead handle.
-        ::SendMessageA(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+        ::SendMessageA(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
     }
-    if (old)
-        ::DeleteObject(old);
+    old.Reset();
     if (m_hWnd)
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
@@ -54,14 +47,10 @@ void CLabel::SetTextColour(COLORREF colour) {
 }
 
 void CLabel::SetBackground(HBRUSH brush, HBRUSH blinkBrush) {
-    if (brush) {
-        ::DeleteObject(m_background);
-        m_background = brush;
-    }
-    if (blinkBrush) {
-        ::DeleteObject(m_blinkBackground);
-        m_blinkBackground = blinkBrush;
-    }
+    if (brush)
+        m_background.Reset(brush);
+    if (blinkBrush)
+        m_blinkBackground.Reset(blinkBrush);
     if (m_hWnd)
         ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
@@ -76,12 +65,12 @@ HBRUSH CLabel::CtlColorReflect(HDC dc, UINT ctlType) {
     if (ctlType != CTLCOLOR_STATIC)
         return nullptr;
     if (m_font)
-        ::SelectObject(dc, m_font);
+        ::SelectObject(dc, m_font.Get());
     ::SetTextColor(dc, m_textColour);
     ::SetBkMode(dc, TRANSPARENT);
     if (m_blinkMode == BlinkBackground && !m_blinkToggle)
-        return m_blinkBackground;
-    return m_background;
+        return m_blinkBackground.Get();
+    return m_background.Get();
 }
 
 LRESULT CLabel::WindowProc(UINT message, WPARAM, LPARAM) {

@@ -3,6 +3,7 @@
 // colour request through reflection. It can also blink (text or background, one step per WM_TIMER
 // on its window), open its text with the shell when clicked (needs the notify style) and show its
 // own cursor.
+#include "winfx/ScopedGdi.h"
 #include "winfx/Static.h"
 
 #include <string>
@@ -18,10 +19,11 @@ public:
     void SetFontWeight(int weight);
     void SetFontHeight(int height);
     const LOGFONTA& FontDescription() const { return m_logFont; }
-    HFONT Font() const { return m_font; }
+    HFONT Font() const { return m_font.Get(); }
 
     void SetTextColour(COLORREF colour);
-    // The brushes are owned by the label from here on.
+    // The brushes are owned by the label from here on; nullptr keeps that brush, and a brush the
+    // label already owns is kept, not freed. The two must be different brushes.
     void SetBackground(HBRUSH brush, HBRUSH blinkBrush);
     // Blinking steps on every WM_TIMER the label's window gets (the owner sets the timer).
     void SetBlink(BlinkMode mode, std::string text);
@@ -35,10 +37,10 @@ private:
     void RebuildFont();
 
     COLORREF m_textColour;
-    HBRUSH m_background;
-    HBRUSH m_blinkBackground;
+    ScopedBrush m_background;
+    ScopedBrush m_blinkBackground;
     LOGFONTA m_logFont{};
-    HFONT m_font = nullptr;
+    ScopedFont m_font;
     std::string m_blinkText;
     bool m_blinkToggle = false;
     int m_blinkMode = BlinkNone;

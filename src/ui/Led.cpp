@@ -1,43 +1,11 @@
 #include "ui/Led.h"
 
 #include "res/resource.h"
-#include "ui/LedFlash.h"
 #include "winfx/WinApp.h"
 
 namespace {
 
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
-
-// A memory DC compatible with another one, holding one bitmap for its lifetime; the DC's
-// original bitmap is selected back before the DC goes. The bitmap is deleted with it when owned.
-class MemoryDc {
-public:
-    MemoryDc(HDC compatibleWith, HBITMAP bitmap, bool ownsBitmap)
-        : m_dc(::CreateCompatibleDC(compatibleWith)), m_bitmap(bitmap), m_owns(ownsBitmap) {
-        if (m_dc && m_bitmap)
-            m_old = ::SelectObject(m_dc, m_bitmap);
-    }
-    ~MemoryDc() {
-        if (m_dc) {
-            if (m_old)
-                ::SelectObject(m_dc, m_old);
-            ::DeleteDC(m_dc);
-        }
-        if (m_owns && m_bitmap)
-            ::DeleteObject(m_bitmap);
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-
-    bool Ok() const { return m_dc && m_bitmap && m_old; }
-    operator HDC() const { return m_dc; }
-
-private:
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    bool m_owns;
-    HGDIOBJ m_old = nullptr;
-};
 
 } // namespace
 
@@ -46,8 +14,6 @@ CLed::CLed() : m_strip(::LoadBitmapA(WinFxResourceInstance(), MAKEINTRESOURCEA(I
 CLed::~CLed() {
     // Give the control back its procedure before the strip goes, so no paint can reach it.
     UnsubclassWindow();
-    if (m_strip)
-        ::DeleteObject(m_strip);
 }
 
 void CLed::DrawLed(int state, HDC dc, int colour, int shape) {
@@ -59,10 +25,14 @@ void CLed::DrawLed(int state, HDC dc, int colour, int shape) {
     const LedPoint cell = LedCell(state, colour, shape);
     constexpr int size = kLedCellSize;
 
-    MemoryDc strip(dc, m_strip, false);
-    MemoryDc mask(dc, ::CreateBitmap(size, size, 1, 1, nullptr), true);
-    MemoryDc work(dc, ::CreateCompatibleBitmap(dc, size, size), true);
-    if (!strip.Ok() || !mask.Ok() || !work.Ok())
+    // Each bitmap outlives its DC, and each selection ends before its DC goes.
+    const ScopedBitmap maskBitmap(::CreateBitmap(size, size, 1, 1, nullptr));
+    const ScopedBitmap workBitmap(::CreateCompatibleBitmap(dc, size, size));
+    const ScopedMemoryDC strip(dc), mask(dc), work(dc);
+    const ScopedSelectObject stripSelected(strip, m_strip.Get());
+    const ScopedSelectObject maskSelected(mask, maskBitmap.Get());
+    const ScopedSelectObject workSelected(work, workBitmap.Get());
+    if (!stripSelected.Ok() || !maskSelected.Ok() || !workSelected.Ok())
         return;
 
     // The background that shows through the transparent pixels.
@@ -83,21 +53,30 @@ void CLed::DrawLed(int state, HDC dc, int colour, int shape) {
 void CLed::Redraw() {
     if (!m_hWnd)
         return;
-    if (HDC dc = ::GetDC(m_hWnd)) {
-        DrawLed(m_state, dc, m_colour, m_shape);
-        ::ReleaseDC(m_hWnd, dc);
-    }
+    const ScopedGetDC dc(m_hWnd);
+    DrawLed(m_state, dc, m_colour, m_shape);
 }
 
 void CLed::Flash() {
     if (!m_hWnd)
         return;
-    if (m_timerRunning)
-        KillTimer(kLedTimerId);
-    m_timerRunning = true;
+    m_lit.Light(::GetTickCount());
     m_state = LED_ON;
     Redraw();
-    SetTimer(kLedTimerId, kLedFlashMs);
+    // Restarts a running switch-off.
+    SetTimer(LedTimer::Off, kLedLitMs);
+}
+
+void CLed::OnOffTimer() {
+    const uint32_t now = ::GetTickCount();
+    if (m_lit.Lit() && !m_lit.GoOutIfDue(now)) {
+        // Early by the tick count's granularity: wait for the rest.
+        SetTimer(LedTimer::Off, m_lit.RemainingMs(now));
+        return;
+    }
+    KillTimer(LedTimer::Off);
+    m_state = LED_OFF;
+    Redraw();
 }
 
 LRESULT CLed::WindowProc(UINT message, WPARAM wParam, LPARAM) {
@@ -114,12 +93,8 @@ LRESULT CLed::WindowProc(UINT message, WPARAM wParam, LPARAM) {
         // Nothing is erased: the transparent pixels show what the parent painted.
         return TRUE;
     case WM_TIMER:
-        if (wParam == kLedTimerId) {
-            m_state = LED_OFF;
-            Redraw();
-            KillTimer(kLedTimerId);
-            m_timerRunning = false;
-        }
+        if (wParam == TimerIdValue(LedTimer::Off))
+            OnOffTimer();
         return Default();
     default:
         return Default();

@@ -3,7 +3,12 @@
 // shape row), with magenta as the transparent colour, and that can flash: lit at once, out 300 ms
 // after the latest Flash.
 #include "ui/LedGeometry.h"
+#include "ui/LedLitUntil.h"
+#include "winfx/ScopedGdi.h"
 #include "winfx/Static.h"
+
+// Timers of an LED.
+enum class LedTimer : UINT_PTR { Off = 1 };
 
 class CLed : public CStatic {
 public:
@@ -15,7 +20,6 @@ public:
     int m_colour = LED_RED;  // LED_RED, LED_GREEN, LED_YELLOW, LED_BLUE (row offset)
     int m_state = LED_OFF;   // LED_ON, LED_OFF, LED_DISABLED (column)
     int m_shape = LED_ROUND; // LED_ROUND, LED_SQUARE (added to the row offset)
-    bool m_timerRunning = false;
 
     // Draws the cell of (state, colour, shape) into dc at the control's position: centred in a
     // client area of at least 16 x 16, else at the origin. Every temporary DC and bitmap is
@@ -25,9 +29,14 @@ public:
     void Redraw();
     // Lights the LED now and (re)arms its 300 ms switch-off.
     void Flash();
+    // Lit by a flash and not yet gone out.
+    bool Lit() const { return m_lit.Lit(); }
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    HBITMAP m_strip = nullptr;
+    void OnOffTimer();
+
+    ScopedBitmap m_strip;
+    LedLitUntil m_lit;
 };

@@ -18,8 +18,8 @@ struct SettingsEnableInputs {
 };
 
 // The enabling decisions of EnableSettingsControls. The dialog also empties "Last command sent"
-// (1012) after the network controls, and afterwards gives the broadcast address the focus with its
-// whole text selected.
+// (IDC_LAST_COMMAND) after the network controls, and afterwards gives the broadcast address the focus with
+// its whole text selected.
 std::vector<ControlEnable> EnableSettingsControls(const SettingsEnableInputs& inputs);
 
 // Every editing control off; OK, Apply, Cancel, the status lines and 1012 are left alone.

@@ -1,7 +1,6 @@
 #include "ui/SettingsValidation.h"
+#include "res/resource.h"
 #include "ui/BroadcastAddressCheck.h"
-#include "ui/SettingsControlIds.h"
-#include "ui/SettingsMessages.h"
 
 bool IsValidTextCommand(std::string_view textCmd) {
     for (char c : textCmd) {
@@ -13,30 +12,31 @@ bool IsValidTextCommand(std::string_view textCmd) {
     return true;
 }
 
-int ValidateSettings(const SettingsMembers& members, SettingsPrompts& prompts) {
-    const BroadcastAddressVerdict address = ValidateBroadcastAddress(members.broadcastAddress);
+int ValidateSettings(const SettingsValues& values, SettingsPrompts& prompts) {
+    const BroadcastAddressVerdict address = ValidateBroadcastAddress(values.broadcastAddress);
     if (address.kind == BroadcastAddressVerdict::Invalid) {
-        prompts.ShowError(kMsgInvalidIpAddress);
-        return settings_ctl::kBroadcastAddress;
+        prompts.ShowError(IDS_INVALID_IP);
+        return IDC_BROADCAST_ADDRESS;
     }
-    if (address.kind == BroadcastAddressVerdict::Ask && !prompts.AskYesNo(address.question))
-        return settings_ctl::kBroadcastAddress;
-    if (!IsValidTextCommand(members.keyboardTextCmd)) {
-        prompts.ShowError(kMsgBadTextCommand);
-        return settings_ctl::kKeyboardTextCmd;
+    if (address.kind == BroadcastAddressVerdict::Ask &&
+        !prompts.AskYesNo(IDS_CONFIRM_BROADCAST, values.broadcastAddress))
+        return IDC_BROADCAST_ADDRESS;
+    if (!IsValidTextCommand(values.keyboards.textCmd)) {
+        prompts.ShowError(IDS_TEXTCMD_INVALID);
+        return IDC_KEYB_TEXTCMD;
     }
-    if (!IsValidTextCommand(members.mouseTextCmd)) {
-        prompts.ShowError(kMsgBadTextCommand);
-        return settings_ctl::kMouseTextCmd;
+    if (!IsValidTextCommand(values.mouses.textCmd)) {
+        prompts.ShowError(IDS_TEXTCMD_INVALID);
+        return IDC_MOUSE_TEXTCMD;
     }
     // A double quote would end its field early and break the REMOTE line.
-    if (members.applicationId.find('"') != std::string::npos) {
-        prompts.ShowError(kMsgQuoteInIdOrDestination);
-        return settings_ctl::kApplicationId;
+    if (values.applicationId.find('"') != std::string::npos) {
+        prompts.ShowError(IDS_NO_DOUBLE_QUOTES);
+        return IDC_APPLICATION_ID;
     }
-    if (members.destination.find('"') != std::string::npos) {
-        prompts.ShowError(kMsgQuoteInIdOrDestination);
-        return settings_ctl::kDestination;
+    if (values.destination.find('"') != std::string::npos) {
+        prompts.ShowError(IDS_NO_DOUBLE_QUOTES);
+        return IDC_DESTINATION;
     }
     return 0;
 }

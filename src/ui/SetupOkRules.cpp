@@ -7,7 +7,7 @@ SetupOkResult CheckSetupOk(const std::array<SetupSlot, kSetupSlotCount>& slots) 
     for (const SetupSlot& slot : slots)
         mainDeviceLeft = mainDeviceLeft || (slot.present && !slot.checked);
     if (!mainDeviceLeft) {
-        result.messageId = kMsgKeepOneDeviceUnchecked;
+        result.messageId = IDS_NEED_MAIN_DEVICE;
         return result;
     }
     for (int n = 0; n < kSetupSlotCount; ++n) {
@@ -18,7 +18,7 @@ SetupOkResult CheckSetupOk(const std::array<SetupSlot, kSetupSlotCount>& slots) 
         }
         const int32_t value = ParseLeadingDecimal(slot.indexText);
         if (!IsValidDeviceIndex(value)) {
-            result.messageId = kMsgIndexOutOfRange;
+            result.messageId = IDS_INDEX_RANGE;
             result.failedSlot = n;
             result.indexes.fill(-1);
             return result;

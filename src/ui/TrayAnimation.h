@@ -2,27 +2,28 @@
 // The tray icon's activity animation: 200 ms frames until 5000 ms after the latest command.
 // Driven by the caller's tick counts; the deadline compare is a signed 32-bit difference so it
 // holds across the wrap of the tick counter.
+#include "res/resource.h"
+
 #include <cstdint>
 
-inline constexpr unsigned kAnimationTimerId = 4098;
 inline constexpr unsigned kAnimationFrameMs = 200;
 inline constexpr uint32_t kAnimationDurationMs = 5000;
-inline constexpr int kAnimationIcons[4] = {134, 135, 136, 137}; // frames 0-3
+inline constexpr int kAnimationIcons[4] = {IDI_ANIM0, IDI_ANIM1, IDI_ANIM2, IDI_ANIM3}; // frames 0-3
 
 class AnimationState {
 public:
     struct TickResult {
         int iconId;     // icon to show in the tray
-        bool stopTimer; // the animation ended: kill timer 4098
+        bool stopTimer; // the animation ended: kill the animation timer
     };
 
     explicit AnimationState(int normalIconId) : normalIcon_(normalIconId) {}
 
     // A command at `now`: the deadline moves to now + 5000. Returns true when the animation starts
-    // (it was idle), so the caller starts timer 4098; frame is then 0.
+    // (it was idle), so the caller starts the animation timer; frame is then 0.
     bool Start(uint32_t now);
 
-    // A tick of timer 4098: the next frame before the deadline, the normal icon at or after it.
+    // A tick of the animation timer: the next frame before the deadline, the normal icon at or after it.
     TickResult Tick(uint32_t now);
 
     bool Animating() const { return animating_; }

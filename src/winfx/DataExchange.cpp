@@ -1,15 +1,9 @@
 #include "winfx/DataExchange.h"
 
 #include "winfx/DataExchangeRules.h"
+#include "winfx/StringTable.h"
+#include "winfx/Trace.h"
 #include "winfx/WinApp.h"
-
-std::string DdxMessageText(unsigned id) {
-    char buffer[512];
-    const int length = ::LoadStringA(WinFxResourceInstance(), id, buffer, sizeof buffer);
-    if (length > 0)
-        return std::string(buffer, static_cast<std::size_t>(length));
-    return std::string(DdxDefaultText(static_cast<DdxMessageId>(id)));
-}
 
 void CDataExchange::Fail(int id, std::string_view text) {
     failed = true;
@@ -48,7 +42,7 @@ void DDX_Text(CDataExchange* dx, int id, std::string& value, int maxChars) {
     }
     value = dx->m_pDlg->GetItemText(id);
     if (!DdxFitsLength(value, maxChars))
-        dx->Fail(id, DdxLengthMessage(DdxMessageText(DDX_MSG_TOO_LONG), maxChars));
+        dx->Fail(id, DdxLengthMessage(LoadResourceString(DDX_MSG_TOO_LONG), maxChars));
 }
 
 void DDX_Text(CDataExchange* dx, int id, int& value, int minValue, int maxValue) {
@@ -61,11 +55,11 @@ void DDX_Text(CDataExchange* dx, int id, int& value, int minValue, int maxValue)
     const DdxIntCheck check = CheckDdxInt(dx->m_pDlg->GetItemText(id), minValue, maxValue);
     switch (check.outcome) {
     case DdxIntOutcome::NotInteger:
-        dx->Fail(id, DdxMessageText(DDX_MSG_NOT_INTEGER));
+        dx->Fail(id, LoadResourceString(DDX_MSG_NOT_INTEGER));
         return;
     case DdxIntOutcome::OutOfRange:
         value = check.value;
-        dx->Fail(id, DdxRangeMessage(DdxMessageText(DDX_MSG_INTEGER_RANGE), minValue, maxValue));
+        dx->Fail(id, DdxRangeMessage(LoadResourceString(DDX_MSG_INTEGER_RANGE), minValue, maxValue));
         return;
     case DdxIntOutcome::Ok:
         value = check.value;
@@ -76,5 +70,7 @@ void DDX_Text(CDataExchange* dx, int id, int& value, int minValue, int maxValue)
 void DDX_Control(CDataExchange* dx, int id, CStatic& ctl) {
     if (dx->failed || ctl.m_hWnd)
         return;
-    ctl.SubclassDlgItem(id, dx->m_pDlg);
+    // Without its object the control keeps its template text and plain painting.
+    if (!ctl.SubclassDlgItem(id, dx->m_pDlg))
+        TraceLastError(("SubclassDlgItem of control " + std::to_string(id)).c_str());
 }

@@ -36,6 +36,3 @@ void DDX_Text(CDataExchange* dx, int id, int& value, int minValue, int maxValue)
 
 // Binds a static control of the dialog to ctl, once.
 void DDX_Control(CDataExchange* dx, int id, CStatic& ctl);
-
-// The text of a data-exchange message: the program's string table, else the built-in English.
-std::string DdxMessageText(unsigned id);

@@ -1,5 +1,7 @@
 #include "winfx/DataExchangeRules.h"
 
+#include "winfx/TextFormat.h"
+
 #include <limits>
 
 namespace {
@@ -58,42 +60,12 @@ DdxIntCheck CheckDdxInt(std::string_view text, int minValue, int maxValue) {
     return {DdxIntOutcome::Ok, *parsed};
 }
 
-std::string_view DdxDefaultText(DdxMessageId id) {
-    switch (id) {
-    case DDX_MSG_NOT_INTEGER:
-        return "Please enter an integer.";
-    case DDX_MSG_INTEGER_RANGE:
-        return "Please enter an integer between %1 and %2.";
-    case DDX_MSG_TOO_LONG:
-        return "Please enter no more than %1 characters.";
-    }
-    return {};
-}
-
-std::string SubstituteArgs(std::string_view pattern, std::initializer_list<std::string_view> args) {
-    std::string out;
-    out.reserve(pattern.size() + 16);
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9') {
-            const std::size_t n = static_cast<std::size_t>(pattern[i + 1] - '1');
-            if (n < args.size()) {
-                out += *(args.begin() + n);
-                ++i;
-                continue;
-            }
-        }
-        out += c;
-    }
-    return out;
-}
-
 std::string DdxRangeMessage(std::string_view pattern, int minValue, int maxValue) {
-    return SubstituteArgs(pattern, {std::to_string(minValue), std::to_string(maxValue)});
+    return FormatText(pattern, {std::to_string(minValue), std::to_string(maxValue)});
 }
 
 std::string DdxLengthMessage(std::string_view pattern, int maxChars) {
-    return SubstituteArgs(pattern, {std::to_string(maxChars)});
+    return FormatText(pattern, {std::to_string(maxChars)});
 }
 
 std::string AppTitleFromModulePath(std::string_view path) {

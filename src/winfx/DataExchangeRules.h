@@ -1,16 +1,17 @@
 #pragma once
 // The rules of dialog data exchange as pure functions: what counts as an integer, the range and
 // length checks, and the texts of the three messages. The Win32 side only moves control text.
-#include <initializer_list>
+#include "res/resource.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 
-// String-table ids of the data-exchange messages.
+// String-table ids of the data-exchange messages; every program using the exchange has them.
 enum DdxMessageId : unsigned {
-    DDX_MSG_NOT_INTEGER = 61712,   // "Please enter an integer."
-    DDX_MSG_INTEGER_RANGE = 61714, // "Please enter an integer between %1 and %2."
-    DDX_MSG_TOO_LONG = 61716,      // "Please enter no more than %1 characters."
+    DDX_MSG_NOT_INTEGER = IDS_DDX_INTEGER,
+    DDX_MSG_INTEGER_RANGE = IDS_DDX_INTEGER_RANGE, // %1 and %2: the bounds
+    DDX_MSG_TOO_LONG = IDS_DDX_TOO_LONG,           // %1: the limit
 };
 
 // A decimal integer with an optional sign, optionally surrounded by blanks (spaces, tabs).
@@ -31,13 +32,6 @@ struct DdxIntCheck {
 
 // Parses text and checks it against [minValue, maxValue].
 DdxIntCheck CheckDdxInt(std::string_view text, int minValue, int maxValue);
-
-// The built-in English text of a message, used when the program's string table lacks it.
-std::string_view DdxDefaultText(DdxMessageId id);
-
-// Replaces %1..%9 in pattern by the matching argument; other text, and a %n without an
-// argument, are kept as they are.
-std::string SubstituteArgs(std::string_view pattern, std::initializer_list<std::string_view> args);
 
 // The message for an out-of-range integer, %1 and %2 being the bounds in decimal.
 std::string DdxRangeMessage(std::string_view pattern, int minValue, int maxValue);

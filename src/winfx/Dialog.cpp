@@ -2,6 +2,7 @@
 
 #include "winfx/DataExchange.h"
 #include "winfx/MessageLoop.h"
+#include "winfx/Trace.h"
 #include "winfx/WinApp.h"
 
 namespace {
@@ -36,8 +37,13 @@ bool CDialog::Create() {
 }
 
 HWND CDialog::CreateFromTemplate(HWND owner) {
-    return ::CreateDialogParamA(WinFxResourceInstance(), MAKEINTRESOURCEA(m_templateId), owner, DialogProc,
-                                reinterpret_cast<LPARAM>(this));
+    HWND hWnd = ::CreateDialogParamA(WinFxResourceInstance(), MAKEINTRESOURCEA(m_templateId), owner,
+                                     DialogProc, reinterpret_cast<LPARAM>(this));
+    // A dialog that ends itself during WM_INITDIALOG also gives nullptr; only a missing window
+    // without that is a failure.
+    if (!hWnd && !m_ended)
+        TraceLastError("CreateDialogParamA");
+    return hWnd;
 }
 
 INT_PTR CDialog::DoModal() {

@@ -1,5 +1,7 @@
 #include "winfx/Static.h"
 
+#include "winfx/Trace.h"
+
 #include <commctrl.h>
 
 namespace {
@@ -18,8 +20,10 @@ bool CStatic::SubclassDlgItem(int id, CWnd* parent) {
     HWND control = parent->GetDlgItem(id);
     if (!control || FromHandle(control))
         return false;
-    if (!::SetWindowSubclass(control, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+    if (!::SetWindowSubclass(control, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+        TraceLastError("SetWindowSubclass");
         return false;
+    }
     Attach(control);
     return true;
 }

@@ -36,8 +36,8 @@ HWND CWnd::GetDlgItem(int id) const {
     return ::GetDlgItem(m_hWnd, id);
 }
 
-void CWnd::SetItemText(int id, std::string_view text) {
-    ::SetDlgItemTextA(m_hWnd, id, std::string(text).c_str());
+bool CWnd::SetItemText(int id, std::string_view text) {
+    return ::SetDlgItemTextA(m_hWnd, id, std::string(text).c_str()) != FALSE;
 }
 
 static std::string TextOf(HWND hWnd) {
@@ -56,29 +56,35 @@ std::string CWnd::GetItemText(int id) const {
     return TextOf(GetDlgItem(id));
 }
 
-void CWnd::EnableItem(int id, bool enable) {
-    ::EnableWindow(GetDlgItem(id), enable ? TRUE : FALSE);
+bool CWnd::EnableItem(int id, bool enable) {
+    HWND control = GetDlgItem(id);
+    if (!control)
+        return false;
+    // The answer is the former state, not success.
+    ::EnableWindow(control, enable ? TRUE : FALSE);
+    return true;
 }
 
-void CWnd::CheckItem(int id, bool checked) {
-    ::CheckDlgButton(m_hWnd, id, checked ? BST_CHECKED : BST_UNCHECKED);
+bool CWnd::CheckItem(int id, bool checked) {
+    return ::CheckDlgButton(m_hWnd, id, checked ? BST_CHECKED : BST_UNCHECKED) != FALSE;
 }
 
 bool CWnd::IsItemChecked(int id) const {
     return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED;
 }
 
-void CWnd::SelectItemText(int id) {
+bool CWnd::SelectItemText(int id) {
     HWND control = GetDlgItem(id);
     if (!control)
-        return;
+        return false;
     ::SetFocus(control);
     ::SendMessageA(control, EM_SETSEL, 0, -1);
     ::SendMessageA(control, EM_SCROLLCARET, 0, 0);
+    return true;
 }
 
-void CWnd::SetWindowTextA(std::string_view text) {
-    ::SetWindowTextA(m_hWnd, std::string(text).c_str());
+bool CWnd::SetWindowTextA(std::string_view text) {
+    return m_hWnd && ::SetWindowTextA(m_hWnd, std::string(text).c_str()) != FALSE;
 }
 
 std::string CWnd::GetWindowTextA() const {
@@ -97,8 +103,8 @@ bool CWnd::DestroyWindow() {
     return m_hWnd && ::DestroyWindow(m_hWnd);
 }
 
-UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs) {
-    return ::SetTimer(m_hWnd, id, elapseMs, nullptr);
+bool CWnd::SetTimer(UINT_PTR id, UINT elapseMs) {
+    return m_hWnd && ::SetTimer(m_hWnd, id, elapseMs, nullptr) != 0;
 }
 
 bool CWnd::KillTimer(UINT_PTR id) {

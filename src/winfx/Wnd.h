@@ -7,6 +7,16 @@
 
 #include <string>
 #include <string_view>
+#include <type_traits>
+
+// A window's timer ids: each window declares its own `enum class ... : UINT_PTR`.
+template <typename Id>
+concept WindowTimerId = std::is_enum_v<Id> && std::is_same_v<std::underlying_type_t<Id>, UINT_PTR>;
+
+template <WindowTimerId Id>
+constexpr UINT_PTR TimerIdValue(Id id) {
+    return static_cast<UINT_PTR>(id);
+}
 
 class CWnd {
 public:
@@ -35,23 +45,34 @@ public:
     // A brush answers the request; nullptr leaves it to the parent.
     virtual HBRUSH CtlColorReflect(HDC dc, UINT ctlType);
 
-    // Thin helpers over the window and its child controls.
+    // Thin helpers over the window and its child controls. Those that act return false when the
+    // window or control does not exist or the call failed.
     HWND GetDlgItem(int id) const;
-    void SetItemText(int id, std::string_view text);
+    bool SetItemText(int id, std::string_view text);
     std::string GetItemText(int id) const;
-    void EnableItem(int id, bool enable);
-    void CheckItem(int id, bool checked);
+    bool EnableItem(int id, bool enable); // false: no such control
+    bool CheckItem(int id, bool checked);
     bool IsItemChecked(int id) const;
     // Focus on the control, its whole text selected and the caret scrolled into view.
-    void SelectItemText(int id);
+    bool SelectItemText(int id);
     // Named after the Win32 functions so that the ANSI macros of <windows.h> map onto them.
-    void SetWindowTextA(std::string_view text);
+    bool SetWindowTextA(std::string_view text);
     std::string GetWindowTextA() const;
+    // True when the window was visible before (as ShowWindow answers).
     bool ShowWindow(int cmdShow);
     bool IsWindowVisible() const;
     bool DestroyWindow();
-    UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs);
+    // (Re)starts timer id of this window; a running timer of the same id starts over.
+    bool SetTimer(UINT_PTR id, UINT elapseMs);
     bool KillTimer(UINT_PTR id);
+    template <WindowTimerId Id>
+    bool SetTimer(Id id, UINT elapseMs) {
+        return SetTimer(TimerIdValue(id), elapseMs);
+    }
+    template <WindowTimerId Id>
+    bool KillTimer(Id id) {
+        return KillTimer(TimerIdValue(id));
+    }
 
 protected:
     // Binds this object to hWnd (one object per window) and clears the binding.

@@ -93,18 +93,19 @@ void ProgramTest::Launch(const std::vector<std::string>& args) {
 }
 
 testing::AssertionResult ProgramTest::Exit() {
-    if (auto posted = PostCommand(main_, 32773); !posted) {
+    if (auto posted = PostCommand(main_, ID_TRAY_EXIT); !posted) {
         return posted;
     }
     return Program().WaitForExit(kExitBound);
 }
 
 testing::AssertionResult ProgramTest::OpenSettings() {
-    if (auto posted = PostCommand(main_, 32771); !posted) {
+    if (auto posted = PostCommand(main_, ID_TRAY_SETTINGS); !posted) {
         return posted;
     }
-    return WaitUntil([&] { return IsWindowVisible(main_) && IsWindowEnabled(Control(main_, 1005)); }, kWait,
-                     "the settings window to show for editing");
+    return WaitUntil(
+        [&] { return IsWindowVisible(main_) && IsWindowEnabled(Control(main_, IDC_BROADCAST_ADDRESS)); },
+        kWait, "the settings window to show for editing");
 }
 
 testing::AssertionResult ProgramTest::Press(int id) {

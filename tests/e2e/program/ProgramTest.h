@@ -5,6 +5,8 @@
 
 #include "KvRemoteFixture.h"
 #include "Wait.h"
+#include "app/WindowMessages.h"
+#include "res/resource.h"
 
 #include <windows.h>
 
@@ -50,9 +52,9 @@ protected:
     HWND Main() const { return main_; }
     DWORD Pid() { return Program().Pid(); }
 
-    // Posts "Exit" (32773) and waits for the process to end.
+    // Posts "Exit" and waits for the process to end.
     testing::AssertionResult Exit();
-    // Posts "Settings..." (32771) and waits until the window shows.
+    // Posts "Settings..." and waits until the window shows.
     testing::AssertionResult OpenSettings();
     testing::AssertionResult Press(int id); // a button of the settings window
     // Waits for a box of the program, checks its text and answers it with button.

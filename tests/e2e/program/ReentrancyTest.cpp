@@ -12,9 +12,10 @@
 namespace kve2e {
 namespace {
 
-constexpr int kSettingsCommand = 32771, kAboutCommand = 32772;
-constexpr int kKeyboardsSetup = 1017, kApply = 12321, kAddress = 1005;
-constexpr int kSlot3Index = 1032, kLastCommand = 1012; // keyboard 3's index edit in the keyboards setup
+constexpr int kSettingsCommand = ID_TRAY_SETTINGS, kAboutCommand = ID_TRAY_ABOUT;
+constexpr int kKeyboardsSetup = IDC_KEYB_SETUP, kApply = IDC_APPLY, kAddress = IDC_BROADCAST_ADDRESS;
+constexpr int kSlot3Index = IDC_SLOT3_INDEX,
+              kLastCommand = IDC_LAST_COMMAND; // keyboard 3 in the keyboards setup
 
 class ReentrancyTest : public ProgramTest {
 protected:

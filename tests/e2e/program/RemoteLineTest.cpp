@@ -57,7 +57,7 @@ TEST_F(RemoteLineTest, AKeypadSevenPressBecomesOneRemoteLineAndShowsAsLastComman
     ASSERT_TRUE(Inject("key 3 0x47 0\nkey 3 0x47 1\n"));
     EXPECT_TRUE(Receives(KeypadSevenLine(5)));
     EXPECT_TRUE(ReceivesNothing()) << "the release sends nothing";
-    EXPECT_TRUE(WaitUntil([&] { return ControlText(Main(), 1012) == "AUXKEYB/103/0/5"; }, kWait,
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(Main(), IDC_LAST_COMMAND) == "AUXKEYB/103/0/5"; }, kWait,
                           "\"Last command sent\" to show the command"));
     EXPECT_TRUE(RecordLines("send key 3").empty()) << "an auxiliary keyboard's strokes are not given back";
     EXPECT_TRUE(RecordLines("system key 3").empty()) << "nor do they reach the system";
@@ -154,7 +154,7 @@ TEST_F(RemoteLineTest, AFailedReceiveLeavesBothFiltersOffEvenAfterApply) {
     EXPECT_TRUE(WaitForFilters(false)) << "nobody is left to take held strokes";
 
     ASSERT_TRUE(OpenSettings());
-    ASSERT_TRUE(Press(12321));
+    ASSERT_TRUE(Press(IDC_APPLY));
     ASSERT_TRUE(WaitUntil([&] { return ConfigText().value_or("").find("MainIndex") != std::string::npos; },
                           kWait, "Apply to write the file"));
     EXPECT_TRUE(WaitForFilters(false, Millis(2000)));

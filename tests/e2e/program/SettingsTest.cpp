@@ -39,18 +39,19 @@ TEST_F(SettingsTest, AHandWrittenFileShowsAsItIsRead) {
     const auto before = ConfigText();
     Launch();
     ASSERT_TRUE(OpenSettings());
-    EXPECT_EQ(ControlText(Main(), 1005), "127.255.255.255");
-    EXPECT_EQ(ControlText(Main(), 1007), "12");
-    EXPECT_EQ(ControlText(Main(), 1009), "") << "an empty ApplicationId stays empty";
-    EXPECT_EQ(ControlText(Main(), 1014), "RIG");
-    EXPECT_EQ(ControlText(Main(), 1013), twenty) << "a long text command from the file is shown in full";
-    EXPECT_EQ(ControlText(Main(), 1011), "300");
-    EXPECT_EQ(ControlText(Main(), 1020), "");
-    EXPECT_EQ(CheckState(Main(), 1016), BST_CHECKED) << "any UseAux text but \"0\" is on";
-    EXPECT_EQ(CheckState(Main(), 1022), BST_UNCHECKED);
+    EXPECT_EQ(ControlText(Main(), IDC_BROADCAST_ADDRESS), "127.255.255.255");
+    EXPECT_EQ(ControlText(Main(), IDC_PORT), "12");
+    EXPECT_EQ(ControlText(Main(), IDC_APPLICATION_ID), "") << "an empty ApplicationId stays empty";
+    EXPECT_EQ(ControlText(Main(), IDC_DESTINATION), "RIG");
+    EXPECT_EQ(ControlText(Main(), IDC_KEYB_TEXTCMD), twenty)
+        << "a long text command from the file is shown in full";
+    EXPECT_EQ(ControlText(Main(), IDC_KEYB_MAIN_INDEX), "300");
+    EXPECT_EQ(ControlText(Main(), IDC_MOUSE_TEXTCMD), "");
+    EXPECT_EQ(CheckState(Main(), IDC_KEYB_USE_AUX), BST_CHECKED) << "any UseAux text but \"0\" is on";
+    EXPECT_EQ(CheckState(Main(), IDC_MOUSE_USE_AUX), BST_UNCHECKED);
 
     // Apply then stops at the first field out of bounds, in the exchange order.
-    ASSERT_TRUE(Press(12321));
+    ASSERT_TRUE(Press(IDC_APPLY));
     EXPECT_TRUE(Answer("Please enter no more than 12 characters.", IDOK));
     EXPECT_EQ(ConfigText(), before);
     EXPECT_TRUE(Exit());
@@ -70,9 +71,9 @@ class RefusedApplyTest : public SettingsTest, public testing::WithParamInterface
 TEST_P(RefusedApplyTest, ShowsTheMessageWritesNothingAndFocusesTheField) {
     WriteDevices(kFourDevices);
     Launch(); // a first run: the window is up for editing, no file yet
-    ASSERT_TRUE(SetControlText(Main(), 1005, "127.255.255.255"));
+    ASSERT_TRUE(SetControlText(Main(), IDC_BROADCAST_ADDRESS, "127.255.255.255"));
     ASSERT_TRUE(SetControlText(Main(), GetParam().control, GetParam().text));
-    ASSERT_TRUE(Press(12321));
+    ASSERT_TRUE(Press(IDC_APPLY));
     EXPECT_TRUE(Answer(GetParam().message, IDOK));
     EXPECT_TRUE(FocusIs(GetParam().focus));
     EXPECT_FALSE(std::filesystem::exists(ConfigPath()));
@@ -81,27 +82,31 @@ TEST_P(RefusedApplyTest, ShowsTheMessageWritesNothingAndFocusesTheField) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, RefusedApplyTest,
-    testing::Values(Refusal{"ShortAddress", 1005, "1.2.3", "Invalid IP address!", 1005},
-                    Refusal{"GroupAbove255", 1005, "127.0.256.255", "Invalid IP address!", 1005},
-                    Refusal{"TwoDots", 1005, "127..0.255", "Invalid IP address!", 1005},
-                    Refusal{"PortZero", 1007, "0", "Please enter an integer between 1 and 65535.", 1005},
-                    Refusal{"PortEmpty", 1007, "", "Please enter an integer.", 1005},
-                    Refusal{"IndexAbove255", 1011, "256", "Please enter an integer between 0 and 255.", 1005},
-                    Refusal{"HyphenInTextCommand", 1020, "F-1",
-                            "The text command can only contains letters and numbers", 1020}),
+    testing::Values(
+        Refusal{"ShortAddress", IDC_BROADCAST_ADDRESS, "1.2.3", "Invalid IP address!", IDC_BROADCAST_ADDRESS},
+        Refusal{"GroupAbove255", IDC_BROADCAST_ADDRESS, "127.0.256.255", "Invalid IP address!",
+                IDC_BROADCAST_ADDRESS},
+        Refusal{"TwoDots", IDC_BROADCAST_ADDRESS, "127..0.255", "Invalid IP address!", IDC_BROADCAST_ADDRESS},
+        Refusal{"PortZero", IDC_PORT, "0", "Please enter an integer between 1 and 65535.",
+                IDC_BROADCAST_ADDRESS},
+        Refusal{"PortEmpty", IDC_PORT, "", "Please enter an integer.", IDC_BROADCAST_ADDRESS},
+        Refusal{"IndexAbove255", IDC_KEYB_MAIN_INDEX, "256", "Please enter an integer between 0 and 255.",
+                IDC_BROADCAST_ADDRESS},
+        Refusal{"HyphenInTextCommand", IDC_MOUSE_TEXTCMD, "F-1",
+                "The text command can only contains letters and numbers", IDC_MOUSE_TEXTCMD}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(SettingsTest, AnAddressNotEndingIn255IsAskedAboutAndNoKeepsTheFileAsItWas) {
     WriteDevices(kFourDevices);
     Launch();
-    ASSERT_TRUE(SetControlText(Main(), 1005, "127.0.0.1"));
-    ASSERT_TRUE(Press(12321));
+    ASSERT_TRUE(SetControlText(Main(), IDC_BROADCAST_ADDRESS, "127.0.0.1"));
+    ASSERT_TRUE(Press(IDC_APPLY));
     EXPECT_TRUE(Answer(
         "IP broadcast addresses normally end with 255.\nDo you confirm the usage of 127.0.0.1?", IDNO));
-    EXPECT_TRUE(FocusIs(1005));
+    EXPECT_TRUE(FocusIs(IDC_BROADCAST_ADDRESS));
     EXPECT_FALSE(std::filesystem::exists(ConfigPath()));
 
-    ASSERT_TRUE(Press(12321));
+    ASSERT_TRUE(Press(IDC_APPLY));
     EXPECT_TRUE(Answer(
         "IP broadcast addresses normally end with 255.\nDo you confirm the usage of 127.0.0.1?", IDYES));
     EXPECT_TRUE(WaitUntil(
@@ -113,10 +118,10 @@ TEST_F(SettingsTest, AnAddressNotEndingIn255IsAskedAboutAndNoKeepsTheFileAsItWas
 TEST_F(SettingsTest, ApplyWritesAFreshFileInItsOrderAndCancelUndoesTheDefaultButtons) {
     WriteDevices(kFourDevices);
     Launch();
-    ASSERT_TRUE(SetControlText(Main(), 1005, "127.255.255.255"));
-    ASSERT_TRUE(SetControlText(Main(), 1007, "40123"));
-    ASSERT_TRUE(SetControlText(Main(), 1014, "RIG"));
-    ASSERT_TRUE(Press(12321));
+    ASSERT_TRUE(SetControlText(Main(), IDC_BROADCAST_ADDRESS, "127.255.255.255"));
+    ASSERT_TRUE(SetControlText(Main(), IDC_PORT, "40123"));
+    ASSERT_TRUE(SetControlText(Main(), IDC_DESTINATION, "RIG"));
+    ASSERT_TRUE(Press(IDC_APPLY));
     ASSERT_TRUE(
         WaitUntil([&] { return ConfigText().value_or("").find("TextCmd=AUXMOUSE") != std::string::npos; },
                   kWait, "Apply to write the whole file"));
@@ -132,13 +137,14 @@ TEST_F(SettingsTest, ApplyWritesAFreshFileInItsOrderAndCancelUndoesTheDefaultBut
 
     // Default buttons change only the controls; Cancel reads the file back into them.
     const auto saved = ConfigText();
-    ASSERT_TRUE(Press(1008));
-    ASSERT_TRUE(Press(1006));
-    ASSERT_TRUE(WaitUntil([&] { return ControlText(Main(), 1007) == "9871"; }, kWait, "the default port"));
+    ASSERT_TRUE(Press(IDC_PORT_DEFAULT));
+    ASSERT_TRUE(Press(IDC_BROADCAST_DEFAULT));
+    ASSERT_TRUE(
+        WaitUntil([&] { return ControlText(Main(), IDC_PORT) == "9871"; }, kWait, "the default port"));
     ASSERT_TRUE(Press(2));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(Main()); }, kWait, "Cancel to hide the window"));
-    EXPECT_EQ(ControlText(Main(), 1007), "40123");
-    EXPECT_EQ(ControlText(Main(), 1005), "127.255.255.255");
+    EXPECT_EQ(ControlText(Main(), IDC_PORT), "40123");
+    EXPECT_EQ(ControlText(Main(), IDC_BROADCAST_ADDRESS), "127.255.255.255");
     EXPECT_TRUE(Exit());
     EXPECT_EQ(ConfigText(), saved);
 }
@@ -153,8 +159,8 @@ TEST_F(SettingsTest, ApplyMovesTheLinkToTheNewPortAndKeepsTheDevices) {
     ASSERT_EQ(first.Receive(kWait), KeypadSevenLine(5));
 
     ASSERT_TRUE(OpenSettings());
-    ASSERT_TRUE(SetControlText(Main(), 1007, std::to_string(second.Port())));
-    ASSERT_TRUE(Press(12321));
+    ASSERT_TRUE(SetControlText(Main(), IDC_PORT, std::to_string(second.Port())));
+    ASSERT_TRUE(Press(IDC_APPLY));
     ASSERT_TRUE(WaitUntil(
         [&] {
             return ConfigText().value_or("").find("Port=" + std::to_string(second.Port())) !=
@@ -179,9 +185,9 @@ TEST_F(SettingsTest, AFailedSaveIsReportedAndTheSettingsStayInEffect) {
     WriteDevices(kFourDevices);
     std::filesystem::create_directories(ConfigPath()); // a folder where the file should be
     Launch();
-    ASSERT_TRUE(SetControlText(Main(), 1005, "127.255.255.255"));
-    ASSERT_TRUE(SetControlText(Main(), 1007, std::to_string(receiver.Port())));
-    ASSERT_TRUE(Press(12321));
+    ASSERT_TRUE(SetControlText(Main(), IDC_BROADCAST_ADDRESS, "127.255.255.255"));
+    ASSERT_TRUE(SetControlText(Main(), IDC_PORT, std::to_string(receiver.Port())));
+    ASSERT_TRUE(Press(IDC_APPLY));
     const std::string path = IniPath().parent_path().string() + "\\cfg\\kvRemote.ini";
     EXPECT_TRUE(Answer(
         "The settings could not be saved to " + path + ".\nThey stay in effect until kvRemote ends.", IDOK));

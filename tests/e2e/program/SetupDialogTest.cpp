@@ -11,10 +11,10 @@
 namespace kve2e {
 namespace {
 
-constexpr int kKeyboardsSetup = 1017;
-constexpr int kApply = 12321;
+constexpr int kKeyboardsSetup = IDC_KEYB_SETUP;
+constexpr int kApply = IDC_APPLY;
 // Slots 1 and 3 of the keyboards dialog: devices 1 (the main keyboard) and 3.
-constexpr int kSlot1Led = 1023, kSlot3Led = 1035, kSlot3Index = 1032;
+constexpr int kSlot1Led = IDC_SLOT1_LED, kSlot3Led = IDC_SLOT3_LED, kSlot3Index = IDC_SLOT3_INDEX;
 
 enum class Led { Lit, Unlit, Unseen };
 

@@ -47,7 +47,7 @@ class ShellTest : public ProgramTest {
 protected:
     // Posts "Exit" and expects the process gone promptly, with exit code 0.
     void ExitPromptly(HWND main) {
-        ASSERT_TRUE(PostCommand(main, 32773));
+        ASSERT_TRUE(PostCommand(main, ID_TRAY_EXIT));
         ASSERT_TRUE(Program().WaitForExit(kPromptExit));
         EXPECT_EQ(Program().ExitCode(), 0u);
     }
@@ -72,8 +72,8 @@ TEST_F(ShellTest, AnIniNameWithAFolderIsTheBareNameInTheWindowsFolder) {
     const std::string text = "[Network]\r\nPort=4321\r\n[Keyboards]\r\nTextCmd=SHELL\r\n";
     ASSERT_TRUE(WriteFileText(file.path, text));
     Launch({"-I", "C:\\dir\\" + name});
-    EXPECT_EQ(ControlText(Main(), 1007), "4321");
-    EXPECT_EQ(ControlText(Main(), 1013), "SHELL");
+    EXPECT_EQ(ControlText(Main(), IDC_PORT), "4321");
+    EXPECT_EQ(ControlText(Main(), IDC_KEYB_TEXTCMD), "SHELL");
     EXPECT_FALSE(fs::exists(Folder().Path() / "cfg")) << "no folder is made for an -i name";
     EXPECT_FALSE(fs::exists("C:\\dir")) << "the -i name's folder is not used";
     ExitPromptly(Main());

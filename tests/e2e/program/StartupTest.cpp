@@ -17,21 +17,24 @@ TEST_F(StartupTest, FirstRunShowsTheSettingsInFrontWritesNothingAndEndsOnExit) {
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(Main()) && GetForegroundWindow() == Main(); }, kWait,
                           "the settings window in front"));
     // The controls of template 102, editable because no address is configured yet.
-    for (int id :
-         {1005, 1006, 1007, 1008, 1009, 1010, 1011, 1013, 1014, 1015, 1016, 1019, 1020, 1021, 1022}) {
+    for (int id : {IDC_BROADCAST_ADDRESS, IDC_BROADCAST_DEFAULT, IDC_PORT, IDC_PORT_DEFAULT,
+                   IDC_APPLICATION_ID, IDC_APPLICATION_ID_DEFAULT, IDC_KEYB_MAIN_INDEX, IDC_KEYB_TEXTCMD,
+                   IDC_DESTINATION, IDC_KEYB_TEXTCMD_DEFAULT, IDC_KEYB_USE_AUX, IDC_MOUSE_MAIN_INDEX,
+                   IDC_MOUSE_TEXTCMD, IDC_MOUSE_TEXTCMD_DEFAULT, IDC_MOUSE_USE_AUX}) {
         EXPECT_TRUE(IsWindowEnabled(Control(Main(), id))) << "control " << id;
     }
-    for (int id : {1, 2, 1012, 1017, 1018, 1023, 1024, 12321}) {
+    for (int id : {IDOK, IDCANCEL, IDC_LAST_COMMAND, IDC_KEYB_SETUP, IDC_KEYB_STATUS, IDC_MOUSE_SETUP,
+                   IDC_MOUSE_STATUS, IDC_APPLY}) {
         EXPECT_NE(Control(Main(), id), nullptr) << "control " << id;
     }
-    EXPECT_EQ(ControlText(Main(), 1005), "");
-    EXPECT_EQ(ControlText(Main(), 1007), "9871");
-    EXPECT_EQ(ControlText(Main(), 1009), "REMOTE");
-    EXPECT_EQ(ControlText(Main(), 1013), "AUXKEYB");
-    EXPECT_EQ(ControlText(Main(), 1020), "AUXMOUSE");
-    EXPECT_EQ(ControlText(Main(), 1018), "Interception Driver installed - 2 keyboard(s) found");
-    EXPECT_EQ(ControlText(Main(), 1024), "Interception Driver installed - 2 mouse(s) found");
-    EXPECT_TRUE(FocusIs(1005));
+    EXPECT_EQ(ControlText(Main(), IDC_BROADCAST_ADDRESS), "");
+    EXPECT_EQ(ControlText(Main(), IDC_PORT), "9871");
+    EXPECT_EQ(ControlText(Main(), IDC_APPLICATION_ID), "REMOTE");
+    EXPECT_EQ(ControlText(Main(), IDC_KEYB_TEXTCMD), "AUXKEYB");
+    EXPECT_EQ(ControlText(Main(), IDC_MOUSE_TEXTCMD), "AUXMOUSE");
+    EXPECT_EQ(ControlText(Main(), IDC_KEYB_STATUS), "Interception Driver installed - 2 keyboard(s) found");
+    EXPECT_EQ(ControlText(Main(), IDC_MOUSE_STATUS), "Interception Driver installed - 2 mouse(s) found");
+    EXPECT_TRUE(FocusIs(IDC_BROADCAST_ADDRESS));
 
     ASSERT_TRUE(Exit());
     EXPECT_EQ(Program().ExitCode(), 0u);
@@ -44,10 +47,12 @@ TEST_F(StartupTest, FirstRunShowsTheSettingsInFrontWritesNothingAndEndsOnExit) {
 TEST_F(StartupTest, WithoutTheDriverTheStatusLinesSaySoAndTheBoxesStayDisabled) {
     WriteDevices("absent\n");
     Launch();
-    EXPECT_EQ(ControlText(Main(), 1018), "Interception Driver not installed - Using the main keyboard");
-    EXPECT_EQ(ControlText(Main(), 1024), "Interception Driver not installed - Using the main mouse");
-    EXPECT_FALSE(IsWindowEnabled(Control(Main(), 1016)));
-    EXPECT_FALSE(IsWindowEnabled(Control(Main(), 1022)));
+    EXPECT_EQ(ControlText(Main(), IDC_KEYB_STATUS),
+              "Interception Driver not installed - Using the main keyboard");
+    EXPECT_EQ(ControlText(Main(), IDC_MOUSE_STATUS),
+              "Interception Driver not installed - Using the main mouse");
+    EXPECT_FALSE(IsWindowEnabled(Control(Main(), IDC_KEYB_USE_AUX)));
+    EXPECT_FALSE(IsWindowEnabled(Control(Main(), IDC_MOUSE_USE_AUX)));
     ASSERT_TRUE(Exit());
 }
 
@@ -94,7 +99,7 @@ TEST_F(StartupTest, ExitWhileTheStartUpAboutBoxIsUpEndsTheProgramCleanly) {
         },
         kWait, "the main window and the start-up About box"));
     // The main window is still initialising under the box; Exit reaches it through the box's loop.
-    ASSERT_TRUE(PostCommand(mainWnd, 32773));
+    ASSERT_TRUE(PostCommand(mainWnd, ID_TRAY_EXIT));
     ASSERT_TRUE(Program().WaitForExit(kExitBound));
     EXPECT_EQ(Program().ExitCode(), 0u);
     EXPECT_TRUE(WaitForRecord("close", Millis(1000))) << "the driver context is destroyed";

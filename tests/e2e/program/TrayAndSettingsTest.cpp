@@ -26,22 +26,23 @@ TEST_F(TrayAndSettingsTest, DoubleClickReopensEmptiedTheUsageBoxShowsAndExitIsQu
     ASSERT_TRUE(WaitForFilters(true));
     ASSERT_TRUE(Inject("key 3 0x47 0\n"));
     ASSERT_EQ(receiver_.Receive(kWait), KeypadSevenLine(5));
-    ASSERT_TRUE(WaitUntil([&] { return ControlText(Main(), 1012) == "AUXKEYB/103/0/5"; }, kWait,
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(Main(), IDC_LAST_COMMAND) == "AUXKEYB/103/0/5"; }, kWait,
                           "the command under \"Last command sent\""));
 
-    ASSERT_TRUE(PostMsg(Main(), 1027, 1, WM_LBUTTONDBLCLK));
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(Main()) && IsWindowEnabled(Control(Main(), 1005)); },
-                          kWait, "a double-click to open the settings"));
-    EXPECT_EQ(ControlText(Main(), 1012), "");
-    EXPECT_TRUE(IsWindowEnabled(Control(Main(), 1017)));
+    ASSERT_TRUE(PostMsg(Main(), WM_TRAY_NOTIFY, 1, WM_LBUTTONDBLCLK));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return IsWindowVisible(Main()) && IsWindowEnabled(Control(Main(), IDC_BROADCAST_ADDRESS)); },
+        kWait, "a double-click to open the settings"));
+    EXPECT_EQ(ControlText(Main(), IDC_LAST_COMMAND), "");
+    EXPECT_TRUE(IsWindowEnabled(Control(Main(), IDC_KEYB_SETUP)));
 
-    ASSERT_TRUE(PostCommand(Main(), 32774));
+    ASSERT_TRUE(PostCommand(Main(), ID_TRAY_CMDLINE));
     EXPECT_TRUE(Answer("kvRemote[.exe] [{-a|--alternate-appdata} IniFileDirectory] "
                        "[{-i|--alternate-ini} IniFile.ini]",
                        IDOK));
 
     const auto asked = std::chrono::steady_clock::now();
-    ASSERT_TRUE(PostCommand(Main(), 32773));
+    ASSERT_TRUE(PostCommand(Main(), ID_TRAY_EXIT));
     ASSERT_TRUE(Program().WaitForExit(kExitBound));
     const auto took = std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - asked).count();
     std::cout << "[ exit     ] " << took << " ms from \"Exit\" to the end of the process\n";
@@ -59,17 +60,17 @@ TEST_F(TrayAndSettingsTest, QuotesAreRefusedAndAFlagForcedOffIsSavedOff) {
     const auto before = ConfigText();
     Launch();
     ASSERT_TRUE(OpenSettings());
-    EXPECT_EQ(ControlText(Main(), 1018), "Interception Driver installed - 1 keyboard(s) found");
-    EXPECT_EQ(CheckState(Main(), 1016), BST_UNCHECKED);
-    EXPECT_FALSE(IsWindowEnabled(Control(Main(), 1016)));
-    EXPECT_FALSE(IsWindowEnabled(Control(Main(), 1017)));
-    EXPECT_TRUE(IsWindowEnabled(Control(Main(), 1022)));
+    EXPECT_EQ(ControlText(Main(), IDC_KEYB_STATUS), "Interception Driver installed - 1 keyboard(s) found");
+    EXPECT_EQ(CheckState(Main(), IDC_KEYB_USE_AUX), BST_UNCHECKED);
+    EXPECT_FALSE(IsWindowEnabled(Control(Main(), IDC_KEYB_USE_AUX)));
+    EXPECT_FALSE(IsWindowEnabled(Control(Main(), IDC_KEYB_SETUP)));
+    EXPECT_TRUE(IsWindowEnabled(Control(Main(), IDC_MOUSE_USE_AUX)));
 
-    for (const int id : {1009, 1014}) {
+    for (const int id : {IDC_APPLICATION_ID, IDC_DESTINATION}) {
         SCOPED_TRACE(id);
         const auto kept = ControlText(Main(), id).value_or("");
         ASSERT_TRUE(SetControlText(Main(), id, "A\"B"));
-        ASSERT_TRUE(Press(12321));
+        ASSERT_TRUE(Press(IDC_APPLY));
         EXPECT_TRUE(Answer("The application ID and the destination cannot contain double quotes.", IDOK));
         EXPECT_TRUE(FocusIs(id));
         EXPECT_EQ(ConfigText(), before);
@@ -94,11 +95,11 @@ TEST_F(TrayAndSettingsTest, AfterARefusedExchangeCommandsCarryTheValuesAlreadyTa
     ASSERT_TRUE(WaitForFilters(true));
     ASSERT_TRUE(OpenSettings());
     // The text command comes before the port in the exchange, so it is taken; nothing is saved.
-    ASSERT_TRUE(SetControlText(Main(), 1013, "NEWCMD"));
-    ASSERT_TRUE(SetControlText(Main(), 1007, ""));
-    ASSERT_TRUE(Press(12321));
+    ASSERT_TRUE(SetControlText(Main(), IDC_KEYB_TEXTCMD, "NEWCMD"));
+    ASSERT_TRUE(SetControlText(Main(), IDC_PORT, ""));
+    ASSERT_TRUE(Press(IDC_APPLY));
     EXPECT_TRUE(Answer("Please enter an integer.", IDOK));
-    EXPECT_TRUE(FocusIs(1005));
+    EXPECT_TRUE(FocusIs(IDC_BROADCAST_ADDRESS));
     ASSERT_TRUE(Inject("key 3 0x47 0\n"));
     EXPECT_EQ(receiver_.Receive(kWait), "REMOTE: \"REMOTE\" \"\" \"NEWCMD/103/0/5\" 1")
         << "the link stays on the old port with the new text command";
@@ -112,7 +113,7 @@ TEST_F(TrayAndSettingsTest, CancelAfterASetupRunLeavesBothFiltersOff) {
     Launch();
     ASSERT_TRUE(WaitForFilters(true));
     ASSERT_TRUE(OpenSettings());
-    ASSERT_TRUE(Press(1017));
+    ASSERT_TRUE(Press(IDC_KEYB_SETUP));
     HWND setup = nullptr;
     ASSERT_TRUE(WaitForWindow(Pid(), "Keyboards setup", setup));
     ASSERT_TRUE(PressButton(setup, IDCANCEL));

@@ -1,4 +1,6 @@
 #include "app/CommandLine.h"
+#include "FakeTexts.h"
+#include "res/resource.h"
 #include "FakeFileSystem.h"
 #include <gtest/gtest.h>
 
@@ -48,6 +50,8 @@ TEST(ParseCommandLine, EmptyArgumentListIsHarmless) {
 
 const std::string kIniMessage = "Invalid file name given to -i / --alternate-ini: ";
 const std::string kDirMessage = "Invalid or inaccessible directory given to -a / --alternate-appdata: ";
+const FakeTexts kTexts{{IDS_BAD_INI_NAME, kIniMessage + "\"%s\""},
+                       {IDS_BAD_ALTERNATE_DIR, kDirMessage + "\"%s\""}};
 
 struct CheckCase {
     std::string iniName;
@@ -65,7 +69,7 @@ TEST_P(CheckCommandLineTest, ReportsFirstFailure) {
                   {"C:\\data", FileSystem::Kind::Directory},
                   {"C:\\file.txt", FileSystem::Kind::File}};
     std::string message = "untouched";
-    EXPECT_EQ(CheckCommandLine(c.iniName, c.alternateDir, fs, message), c.ok);
+    EXPECT_EQ(CheckCommandLine(c.iniName, c.alternateDir, fs, kTexts, message), c.ok);
     EXPECT_EQ(message, c.ok ? std::string("untouched") : c.message);
 }
 
@@ -93,7 +97,7 @@ TEST(CheckCommandLine, CreatesMissingAlternateFolders) {
     FakeFileSystem fs;
     fs.entries = {{"D:", FileSystem::Kind::Directory}};
     std::string message;
-    EXPECT_TRUE(CheckCommandLine("", "D:\\new\\dir", fs, message)) << message;
+    EXPECT_TRUE(CheckCommandLine("", "D:\\new\\dir", fs, kTexts, message)) << message;
     EXPECT_EQ(fs.created, (std::vector<std::string>{"D:\\new", "D:\\new\\dir"}));
 }
 
@@ -101,7 +105,7 @@ TEST(CheckCommandLine, UncreatableAlternateFolderFails) {
     FakeFileSystem fs;
     fs.refuseCreate = {"Z:\\nope"};
     std::string message;
-    EXPECT_FALSE(CheckCommandLine("", "Z:\\nope", fs, message));
+    EXPECT_FALSE(CheckCommandLine("", "Z:\\nope", fs, kTexts, message));
     EXPECT_EQ(message, kDirMessage + "\"Z:\\nope\"");
 }
 
@@ -109,7 +113,7 @@ TEST(CheckCommandLine, TooLongAlternateFolderCreatesNothing) {
     FakeFileSystem fs;
     std::string message;
     std::string dir = "C:\\" + std::string(200, 'a') + "\\" + std::string(50, 'b');
-    EXPECT_FALSE(CheckCommandLine("", dir, fs, message));
+    EXPECT_FALSE(CheckCommandLine("", dir, fs, kTexts, message));
     EXPECT_TRUE(fs.created.empty());
 }
 
@@ -118,9 +122,9 @@ TEST(CheckCommandLine, LongestFittingAlternateFolderPasses) {
     // With "\" and "cfg\kvRemote.ini" appended the path has 259 characters and its terminator fits.
     std::string dir = "C:\\" + std::string(259 - 3 - 1 - 16, 'a');
     std::string message;
-    EXPECT_TRUE(CheckCommandLine("", dir, fs, message)) << message;
+    EXPECT_TRUE(CheckCommandLine("", dir, fs, kTexts, message)) << message;
     dir += 'a';
-    EXPECT_FALSE(CheckCommandLine("", dir, fs, message));
+    EXPECT_FALSE(CheckCommandLine("", dir, fs, kTexts, message));
 }
 
 TEST(FormatConsoleLine, PrefixesProgramAndEndsLine) {

@@ -4,6 +4,8 @@
 #include "app/Settings.h"
 #include "capture/DeviceRegistry.h"
 #include "capture/PortLabels.h"
+#include "FakeTexts.h"
+#include "res/resource.h"
 #include <gtest/gtest.h>
 #include <map>
 
@@ -149,7 +151,11 @@ TEST_F(DeviceRegistry, PortLabelsCountEachKindInDeviceOrder) {
         table[1 + i].hardwareId = ids[i];
     }
     table[12].hardwareId = "HID\\MOUSE";
-    const auto labels = PortLabels(table, DEVICE_CLASS_KEYBOARDS);
+    const FakeTexts texts{{IDS_PORT_PS2, "PS/2 Port #%d"},
+                          {IDS_PORT_USB, "USB Port #%d"},
+                          {IDS_PORT_UNKNOWN, "Unknown Port %d"},
+                          {IDS_NOT_DEFINED, "Not Defined"}};
+    const auto labels = PortLabels(table, DEVICE_CLASS_KEYBOARDS, texts);
     const char* expected[] = {"USB Port #1",    "PS/2 Port #1",   "Not Defined",    "USB Port #2",
                               "Unknown Port 1", "Unknown Port 2", "Unknown Port 3", "Unknown Port 4",
                               "USB Port #3",    "Not Defined"};
@@ -157,7 +163,7 @@ TEST_F(DeviceRegistry, PortLabelsCountEachKindInDeviceOrder) {
         EXPECT_EQ(labels[1 + i], expected[i]) << "device " << 1 + i;
     }
     EXPECT_EQ(labels[12], "") << "other class";
-    const auto mice = PortLabels(table, DEVICE_CLASS_MICE);
+    const auto mice = PortLabels(table, DEVICE_CLASS_MICE, texts);
     EXPECT_EQ(mice[11], "Not Defined");
     EXPECT_EQ(mice[12], "USB Port #1");
 }

@@ -31,7 +31,7 @@ public:
 
 TEST(SendRemoteCommand, WindowBehindShowsCommandInTitleBeforeSending) {
     RecordingHost host;
-    RemoteCommandSettings settings;
+    SettingsValues settings;
     SendRemoteCommand(settings, host, 65, 1, DEVICE_CLASS_KEYBOARDS, 3);
     EXPECT_THAT(host.calls,
                 ElementsAre("last:AUXKEYB/65/1/3", "foreground?", "title:AUXKEYB/65/1/3",
@@ -50,7 +50,11 @@ TEST(SendRemoteCommand, WindowInFrontKeepsTitle) {
 TEST(SendRemoteCommand, UsesTheClassMembersAtTheTimeOfTheEvent) {
     RecordingHost host;
     host.foreground = true;
-    RemoteCommandSettings settings{"KB", "MS", 11, 22, "STN2", "RIG"};
+    SettingsValues settings;
+    settings.keyboards = {false, 11, "KB"};
+    settings.mouses = {false, 22, "MS"};
+    settings.applicationId = "STN2";
+    settings.destination = "RIG";
     SendRemoteCommand(settings, host, 65, 0, DEVICE_CLASS_KEYBOARDS, kMainDeviceMark);
     SendRemoteCommand(settings, host, 2, 0, DEVICE_CLASS_MICE, kMainDeviceMark);
     EXPECT_EQ(host.calls[2], "send:REMOTE: \"STN2\" \"RIG\" \"KB/65/0/11\" 1");

@@ -1,5 +1,5 @@
 // Tray animation and LED flash, driven by tick counts.
-#include "ui/LedFlash.h"
+#include "ui/LedLitUntil.h"
 #include "ui/TrayAnimation.h"
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -54,25 +54,21 @@ TEST(TrayAnimation, DeadlineHoldsAcrossTickCounterWrap) {
     EXPECT_TRUE(a.Tick(start + 5000).stopTimer);
 }
 
-TEST(LedFlash, RepeatedFlashesStayLitAndGoOutOnce) {
-    LedFlash led;
-    led.state = LED_DISABLED;
-    EXPECT_FALSE(led.Flash(1000)); // nothing pending yet
-    EXPECT_EQ(led.state, LED_ON);
-    EXPECT_TRUE(led.Flash(1200)); // pending timer must be killed and re-armed
-    EXPECT_FALSE(led.Tick(1300));
-    EXPECT_FALSE(led.Tick(1499));
-    EXPECT_EQ(led.state, LED_ON);
-    EXPECT_TRUE(led.Tick(1500));
-    EXPECT_EQ(led.state, LED_OFF); // also for an LED that was disabled before
-    EXPECT_FALSE(led.Tick(1800));
-    EXPECT_FALSE(led.OnTimer());
+TEST(LedLitUntil, RepeatedLightsMoveTheDeadlineAndItGoesOutOnce) {
+    LedLitUntil led;
+    EXPECT_FALSE(led.GoOutIfDue(1000)) << "never lit";
+    led.Light(1000);
+    led.Light(1200);
+    EXPECT_EQ(led.RemainingMs(1300), 200u);
+    EXPECT_FALSE(led.GoOutIfDue(1499));
+    EXPECT_TRUE(led.Lit());
+    EXPECT_TRUE(led.GoOutIfDue(1500));
+    EXPECT_FALSE(led.GoOutIfDue(1800)) << "out once";
+    EXPECT_EQ(led.RemainingMs(1800), 0u);
 
-    // The deadline holds across the wrap; the timer message itself switches off at once.
-    led.Flash(0xFFFFFF00u);
-    EXPECT_FALSE(led.Tick(0x00000010u));
-    EXPECT_TRUE(led.OnTimer());
-    EXPECT_EQ(led.state, LED_OFF);
+    led.Light(0xFFFFFF00u); // the deadline lies past the tick counter's wrap
+    EXPECT_FALSE(led.GoOutIfDue(0x00000010u));
+    EXPECT_TRUE(led.GoOutIfDue(0x0000002Cu));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // LED cell geometry and which settings controls are usable in each situation.
+#include "res/resource.h"
 #include "ui/LedGeometry.h"
 #include "ui/SettingsControlsEnabling.h"
 #include <gtest/gtest.h>
@@ -40,21 +41,23 @@ TEST(SettingsEnabling, AuxBoxesNeedDriverAndMoreThanOneDevice) {
     };
     for (const Case& c : cases) {
         auto m = AsMap(EnableSettingsControls(c.in));
-        EXPECT_EQ(m.at(1016), c.keyboardsBox);
-        EXPECT_EQ(m.at(1022), c.miceBox);
+        EXPECT_EQ(m.at(IDC_KEYB_USE_AUX), c.keyboardsBox);
+        EXPECT_EQ(m.at(IDC_MOUSE_USE_AUX), c.miceBox);
     }
 }
 
 TEST(SettingsEnabling, SetupButtonsFollowUseAuxMembersAndOthersAreOn) {
     auto m = AsMap(EnableSettingsControls({true, 3, 3, true, false}));
-    EXPECT_TRUE(m.at(1017));
-    EXPECT_FALSE(m.at(1023));
+    EXPECT_TRUE(m.at(IDC_KEYB_SETUP));
+    EXPECT_FALSE(m.at(IDC_MOUSE_SETUP));
     // The Setup buttons follow the member alone, even without the driver.
-    EXPECT_TRUE(AsMap(EnableSettingsControls({false, 0, 0, false, true})).at(1023));
-    for (int id : {1006, 1008, 1010, 1005, 1007, 1009, 1014, 1015, 1013, 1011, 1021, 1020, 1019})
+    EXPECT_TRUE(AsMap(EnableSettingsControls({false, 0, 0, false, true})).at(IDC_MOUSE_SETUP));
+    for (int id : {IDC_BROADCAST_DEFAULT, IDC_PORT_DEFAULT, IDC_APPLICATION_ID_DEFAULT, IDC_BROADCAST_ADDRESS,
+                   IDC_PORT, IDC_APPLICATION_ID, IDC_DESTINATION, IDC_KEYB_TEXTCMD_DEFAULT, IDC_KEYB_TEXTCMD,
+                   IDC_KEYB_MAIN_INDEX, IDC_MOUSE_TEXTCMD_DEFAULT, IDC_MOUSE_TEXTCMD, IDC_MOUSE_MAIN_INDEX})
         EXPECT_TRUE(m.at(id)) << id;
     EXPECT_EQ(m.size(), 17u);
-    EXPECT_EQ(m.count(1012), 0u);
+    EXPECT_EQ(m.count(IDC_LAST_COMMAND), 0u);
 }
 
 TEST(SettingsEnabling, DisableCoversTheSameControlsInTheSameOrder) {

@@ -1,4 +1,5 @@
 // What Apply and OK accept, and which message and control a rejected setting leads to.
+#include "res/resource.h"
 #include "ui/BroadcastAddressCheck.h"
 #include "ui/SettingsValidation.h"
 #include <gmock/gmock.h>
@@ -29,11 +30,8 @@ TEST(BroadcastAddress, EndingIn255IsAcceptedWithoutQuestion) {
         EXPECT_EQ(ValidateBroadcastAddress(a).kind, BroadcastAddressVerdict::Accept) << a;
 }
 
-TEST(BroadcastAddress, OtherLastGroupAsksWithTheAddressInTheQuestion) {
-    const BroadcastAddressVerdict v = ValidateBroadcastAddress("192.168.1.20");
-    ASSERT_EQ(v.kind, BroadcastAddressVerdict::Ask);
-    EXPECT_EQ(v.question,
-              "IP broadcast addresses normally end with 255.\nDo you confirm the usage of 192.168.1.20?");
+TEST(BroadcastAddress, OtherLastGroupAsks) {
+    EXPECT_EQ(ValidateBroadcastAddress("192.168.1.20").kind, BroadcastAddressVerdict::Ask);
     EXPECT_EQ(ValidateBroadcastAddress("1.1.1.0").kind, BroadcastAddressVerdict::Ask);
     EXPECT_EQ(ValidateBroadcastAddress("1.1.1.254").kind, BroadcastAddressVerdict::Ask);
 }
@@ -43,23 +41,23 @@ public:
     bool answer = true;
     std::vector<std::string> shown;
     void ShowError(int id) override { shown.push_back("error " + std::to_string(id)); }
-    bool AskYesNo(const std::string&) override {
-        shown.push_back("ask");
+    bool AskYesNo(int id, std::string_view argument) override {
+        shown.push_back("ask " + std::to_string(id) + " " + std::string(argument));
         return answer;
     }
 };
 
-SettingsMembers Valid() {
-    SettingsMembers m;
+SettingsValues Valid() {
+    SettingsValues m;
     m.broadcastAddress = "192.168.1.255";
     return m;
 }
 
 TEST(ValidateSettings, ValidSettingsPassSilently) {
     RecordingPrompts prompts;
-    SettingsMembers m = Valid();
-    m.keyboardTextCmd = "F1";
-    m.mouseTextCmd = "";
+    SettingsValues m = Valid();
+    m.keyboards.textCmd = "F1";
+    m.mouses.textCmd = "";
     m.applicationId = "STN2";
     m.destination = "RIG";
     EXPECT_EQ(ValidateSettings(m, prompts), 0);
@@ -67,23 +65,24 @@ TEST(ValidateSettings, ValidSettingsPassSilently) {
 }
 
 TEST(ValidateSettings, ReportsTheFirstFailureInOrder) {
-    SettingsMembers all = Valid();
+    SettingsValues all = Valid();
     all.broadcastAddress = "1.2.3";
-    all.keyboardTextCmd = "A-B";
-    all.mouseTextCmd = "A B";
+    all.keyboards.textCmd = "A-B";
+    all.mouses.textCmd = "A B";
     all.applicationId = "A\"";
     all.destination = "\"";
 
     struct Step {
         int control;
-        const char* message;
+        std::string message;
     };
-    const std::vector<Step> expected = {{1005, "error 102"},
-                                        {1013, "error 105"},
-                                        {1020, "error 105"},
-                                        {1009, "error 125"},
-                                        {1014, "error 125"}};
-    SettingsMembers m = all;
+    const auto error = [](int id) { return "error " + std::to_string(id); };
+    const std::vector<Step> expected = {{IDC_BROADCAST_ADDRESS, error(IDS_INVALID_IP)},
+                                        {IDC_KEYB_TEXTCMD, error(IDS_TEXTCMD_INVALID)},
+                                        {IDC_MOUSE_TEXTCMD, error(IDS_TEXTCMD_INVALID)},
+                                        {IDC_APPLICATION_ID, error(IDS_NO_DOUBLE_QUOTES)},
+                                        {IDC_DESTINATION, error(IDS_NO_DOUBLE_QUOTES)}};
+    SettingsValues m = all;
     for (size_t i = 0; i < expected.size(); ++i) {
         RecordingPrompts prompts;
         EXPECT_EQ(ValidateSettings(m, prompts), expected[i].control) << "step " << i;
@@ -94,10 +93,10 @@ TEST(ValidateSettings, ReportsTheFirstFailureInOrder) {
             m.broadcastAddress = "10.0.0.255";
             break;
         case 1:
-            m.keyboardTextCmd = "AB1";
+            m.keyboards.textCmd = "AB1";
             break;
         case 2:
-            m.mouseTextCmd = "xyz9";
+            m.mouses.textCmd = "xyz9";
             break;
         case 3:
             m.applicationId = "STN";
@@ -109,17 +108,18 @@ TEST(ValidateSettings, ReportsTheFirstFailureInOrder) {
 }
 
 TEST(ValidateSettings, TheQuestionComesBeforeTextCommands) {
-    SettingsMembers m = Valid();
+    SettingsValues m = Valid();
     m.broadcastAddress = "10.0.0.1";
-    m.keyboardTextCmd = "bad cmd";
+    m.keyboards.textCmd = "bad cmd";
     RecordingPrompts no;
     no.answer = false;
-    EXPECT_EQ(ValidateSettings(m, no), 1005);
-    EXPECT_THAT(no.shown, ElementsAre("ask"));
+    const std::string ask = "ask " + std::to_string(IDS_CONFIRM_BROADCAST) + " 10.0.0.1";
+    EXPECT_EQ(ValidateSettings(m, no), IDC_BROADCAST_ADDRESS);
+    EXPECT_THAT(no.shown, ElementsAre(ask));
 
     RecordingPrompts yes;
-    EXPECT_EQ(ValidateSettings(m, yes), 1013);
-    EXPECT_THAT(yes.shown, ElementsAre("ask", "error 105"));
+    EXPECT_EQ(ValidateSettings(m, yes), IDC_KEYB_TEXTCMD);
+    EXPECT_THAT(yes.shown, ElementsAre(ask, "error " + std::to_string(IDS_TEXTCMD_INVALID)));
 }
 
 TEST(TextCommand, OnlyAsciiLettersAndDigits) {

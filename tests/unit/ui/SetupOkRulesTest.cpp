@@ -15,16 +15,16 @@ SetupSlot Aux(const char* text) {
 
 TEST(SetupOk, NeedsOneDeviceLeftUnchecked) {
     Slots none{}; // no device of the class present
-    EXPECT_EQ(CheckSetupOk(none).messageId, 121);
+    EXPECT_EQ(CheckSetupOk(none).messageId, IDS_NEED_MAIN_DEVICE);
 
     Slots allChecked{};
     allChecked[0] = Aux("1");
     allChecked[3] = Aux("2");
-    EXPECT_EQ(CheckSetupOk(allChecked).messageId, 121);
+    EXPECT_EQ(CheckSetupOk(allChecked).messageId, IDS_NEED_MAIN_DEVICE);
 
     // An absent slot is not a main device even if it were left checked.
     allChecked[5] = {false, false, ""};
-    EXPECT_EQ(CheckSetupOk(allChecked).messageId, 121);
+    EXPECT_EQ(CheckSetupOk(allChecked).messageId, IDS_NEED_MAIN_DEVICE);
 }
 
 TEST(SetupOk, StoresEveryIndexOrMainMark) {
@@ -49,7 +49,7 @@ TEST(SetupOk, OutOfRangeIndexFailsOnItsSlotAndStoresNothing) {
         s[6] = Aux(bad);
         s[8] = Aux("300");
         const SetupOkResult r = CheckSetupOk(s);
-        EXPECT_EQ(r.messageId, 122) << bad;
+        EXPECT_EQ(r.messageId, IDS_INDEX_RANGE) << bad;
         EXPECT_EQ(r.failedSlot, 6) << bad;
         EXPECT_EQ(r.indexes, (std::array<int32_t, 10>{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1})) << bad;
     }

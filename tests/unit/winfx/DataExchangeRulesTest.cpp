@@ -1,4 +1,5 @@
 #include "winfx/DataExchangeRules.h"
+#include "winfx/TextFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -74,23 +75,23 @@ TEST(DdxFitsLength, CountsCharactersAgainstTheLimit) {
 }
 
 TEST(DdxMessages, FillInBoundsAndLimit) {
-    EXPECT_EQ(std::string(DdxDefaultText(DDX_MSG_NOT_INTEGER)), "Please enter an integer.");
-    EXPECT_EQ(DdxRangeMessage(DdxDefaultText(DDX_MSG_INTEGER_RANGE), 1, 65535),
-              "Please enter an integer between 1 and 65535.");
-    EXPECT_EQ(DdxRangeMessage(DdxDefaultText(DDX_MSG_INTEGER_RANGE), -5, 0),
-              "Please enter an integer between -5 and 0.");
-    EXPECT_EQ(DdxLengthMessage(DdxDefaultText(DDX_MSG_TOO_LONG), 12),
+    const char* range = "Please enter an integer between %1 and %2.";
+    EXPECT_EQ(DdxRangeMessage(range, 1, 65535), "Please enter an integer between 1 and 65535.");
+    EXPECT_EQ(DdxRangeMessage(range, -5, 0), "Please enter an integer between -5 and 0.");
+    EXPECT_EQ(DdxLengthMessage("Please enter no more than %1 characters.", 12),
               "Please enter no more than 12 characters.");
     // A translated table may put the arguments in another order.
     EXPECT_EQ(DdxRangeMessage("from %2 down to %1", 0, 255), "from 255 down to 0");
 }
 
-TEST(SubstituteArgs, LeavesOtherPercentSignsAlone) {
-    EXPECT_EQ(SubstituteArgs("100% %1", {"x"}), "100% x");
-    EXPECT_EQ(SubstituteArgs("%1%1", {"ab"}), "abab");
-    EXPECT_EQ(SubstituteArgs("%2 without second", {"a"}), "%2 without second");
-    EXPECT_EQ(SubstituteArgs("ends with %", {"a"}), "ends with %");
-    EXPECT_EQ(SubstituteArgs("%0 and %1", {"a"}), "%0 and a");
+TEST(FormatText, NumberedAndInOrderPlaceholders) {
+    EXPECT_EQ(FormatText("100% %1", {"x"}), "100% x");
+    EXPECT_EQ(FormatText("%1%1", {"ab"}), "abab");
+    EXPECT_EQ(FormatText("%2 without second", {"a"}), "%2 without second");
+    EXPECT_EQ(FormatText("ends with %", {"a"}), "ends with %");
+    EXPECT_EQ(FormatText("%0 and %1", {"a"}), "%0 and a");
+    EXPECT_EQ(FormatText("%d of %s, 100%%", {"3", "ten"}), "3 of ten, 100%");
+    EXPECT_EQ(FormatText("%s and %s", {"one"}), "one and %s");
 }
 
 TEST(AppTitleFromModulePath, IsTheFileNameWithoutExtension) {

@@ -2,10 +2,16 @@
 #include "app/ConfigLocation.h"
 #include "app/FileSystemWin32.h"
 #include "app/ProcessArgumentsWin32.h"
+#include "FakeTexts.h"
+#include "res/resource.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 
 namespace {
+
+const FakeTexts kTexts{
+    {IDS_BAD_INI_NAME, "Invalid file name given to -i / --alternate-ini: \"%s\""},
+    {IDS_BAD_ALTERNATE_DIR, "Invalid or inaccessible directory given to -a / --alternate-appdata: \"%s\""}};
 
 class FileSystemWin32Test : public ::testing::Test {
 protected:
@@ -35,7 +41,7 @@ TEST_F(FileSystemWin32Test, CreatesEveryFolderOnThePath) {
 TEST_F(FileSystemWin32Test, AlternateDirectoryIsCreatedAndChecked) {
     made = {root, root + "\\new", root + "\\new\\dir", root + "\\new\\dir\\cfg"};
     std::string message;
-    EXPECT_TRUE(CheckCommandLine("", root + "\\new\\dir", fs, message)) << message;
+    EXPECT_TRUE(CheckCommandLine("", root + "\\new\\dir", fs, kTexts, message)) << message;
     ConfigLocation location = ResolveIniPath("", root + "\\new\\dir", fs);
     EXPECT_EQ(location.iniPath, root + "\\new\\dir\\cfg\\kvRemote.ini");
     EXPECT_EQ(fs.Attributes(location.configFolder), FileSystem::Kind::Directory);
@@ -51,7 +57,7 @@ TEST_F(FileSystemWin32Test, FileGivenAsAlternateDirectoryIsRefused) {
     EXPECT_EQ(fs.Attributes(file), FileSystem::Kind::File);
     EXPECT_TRUE(fs.Found(file));
     std::string message;
-    EXPECT_FALSE(CheckCommandLine("", file, fs, message));
+    EXPECT_FALSE(CheckCommandLine("", file, fs, kTexts, message));
     EXPECT_EQ(message,
               "Invalid or inaccessible directory given to -a / --alternate-appdata: \"" + file + "\"");
     DeleteFileA(file.c_str());

@@ -2,12 +2,12 @@
 // and Exit, checked through the configuration file, the link's calls and the driver's filters.
 #include "FakeDialogHooks.h"
 
-#include "app/CommandLine.h"
+#include "winfx/StringTable.h"
 #include "app/IniProfileStore.h"
 #include "capture/AuxInputMessage.h"
 #include "capture/KeypadZeroGate.h"
 #include "capture/ScanCodeMap.h"
-#include "resource.h"
+#include "res/resource.h"
 #include "ui/KvRemoteDlg.h"
 #include "winfx/MessageLoop.h"
 
@@ -69,6 +69,11 @@ unsigned HardwareId(DriverContext, int device, void* buffer, unsigned size) {
     return bytes;
 }
 const DriverApi kFakeDriver{Create, Destroy, SetFilter, Wait, Receive, Send, IsKeyboard, IsMouse, HardwareId};
+
+// What FakeLink records for an Init with the main dialog's link message.
+std::string Init(const std::string& addressAndPort) {
+    return "init " + std::to_string(WM_LINK_NOTIFY) + " " + addressAndPort;
+}
 
 struct FakeLink : NetworkLink {
     std::vector<std::string> calls;
@@ -201,11 +206,11 @@ TEST_F(MainDialog, FirstRunOpensNothingAndLeavesControlsEditable) {
 TEST_F(MainDialog, SavedAddressStartsLinkAndFiltersWithForcedFlags) {
     Start(kConfigured);
     // Keyboards: two present, flag kept; mice: one present, flag forced off.
-    EXPECT_EQ(link.calls, (std::vector<std::string>{"close", "init 1025 127.255.255.255 39999"}));
+    EXPECT_EQ(link.calls, (std::vector<std::string>{"close", Init("127.255.255.255 39999")}));
     EXPECT_EQ(g_driver.filters, (std::vector<std::pair<int, unsigned short>>{{1, 15}, {2, 0}}));
     EXPECT_FALSE(Enabled(IDC_BROADCAST_ADDRESS));
-    EXPECT_TRUE(dlg->Members().useAuxKeyboards);
-    EXPECT_FALSE(dlg->Members().useAuxMice);
+    EXPECT_TRUE(dlg->Members().keyboards.useAux);
+    EXPECT_FALSE(dlg->Members().mouses.useAux);
 }
 
 TEST_F(MainDialog, WithoutDriverStatusLinesSayMissingAndFlagsAreOff) {
@@ -214,7 +219,7 @@ TEST_F(MainDialog, WithoutDriverStatusLinesSayMissingAndFlagsAreOff) {
     EXPECT_EQ(dlg->GetItemText(IDC_KEYB_STATUS),
               "Interception Driver not installed - Using the main keyboard");
     EXPECT_EQ(dlg->GetItemText(IDC_MOUSE_STATUS), "Interception Driver not installed - Using the main mouse");
-    EXPECT_FALSE(dlg->Members().useAuxKeyboards);
+    EXPECT_FALSE(dlg->Members().keyboards.useAux);
     EXPECT_TRUE(g_driver.filters.empty());
     // A save without the driver keeps the saved device list.
     dlg->ShowForEditing();
@@ -231,8 +236,8 @@ TEST_F(MainDialog, ApplyWritesFileAndRestartsLinkEveryTime) {
     Click(IDC_APPLY);
     Click(IDC_APPLY);
     EXPECT_TRUE(boxes.texts.empty());
-    EXPECT_EQ(link.calls, (std::vector<std::string>{"close", "init 1025 127.255.255.255 9871", "close",
-                                                    "init 1025 127.255.255.255 9871"}));
+    EXPECT_EQ(link.calls, (std::vector<std::string>{"close", Init("127.255.255.255 9871"), "close",
+                                                    Init("127.255.255.255 9871")}));
     const std::string file = ReadFile(iniPath);
     EXPECT_LT(file.find("[Network]"), file.find("[RemoteCmd]"));
     EXPECT_LT(file.find("[RemoteCmd]"), file.find("[Keyboards]"));
@@ -391,7 +396,7 @@ TEST_F(MainDialog, TrayIconRecordAndTheNormalIconFollowTheDriver) {
         EXPECT_EQ(nid.hWnd, dlg->m_hWnd);
         EXPECT_EQ(nid.uID, 1u);
         EXPECT_EQ(nid.uFlags, 7u);
-        EXPECT_EQ(nid.uCallbackMessage, 1027u);
+        EXPECT_EQ(nid.uCallbackMessage, static_cast<UINT>(WM_TRAY_NOTIFY));
         EXPECT_STREQ(nid.szTip, "kvRemote");
         ASSERT_NE(nid.hIcon, nullptr);
         EXPECT_EQ(nid.hIcon, ProgramIcon(present ? 128 : 138));
@@ -406,7 +411,7 @@ TEST_F(MainDialog, AnimationFramesTaskbarRestartAndLinkNotify) {
     PostAux(dlg->m_hWnd, 2, 0, 200, 103);
     Pump();
     // From here the ticks are this test's own; a real one may have come during the pump.
-    ::KillTimer(dlg->m_hWnd, 4098);
+    dlg->KillTimer(MainTimer::Animation);
     const auto frameShown = [&] {
         for (int frame = 0; frame < 4; ++frame)
             if (dlg->TrayIconData().hIcon == ProgramIcon(134 + frame))
@@ -416,7 +421,7 @@ TEST_F(MainDialog, AnimationFramesTaskbarRestartAndLinkNotify) {
     int frame = frameShown();
     ASSERT_GE(frame, 0);
     const auto tick = [&] {
-        ::SendMessageA(dlg->m_hWnd, WM_TIMER, 4098, 0);
+        ::SendMessageA(dlg->m_hWnd, WM_TIMER, TimerIdValue(MainTimer::Animation), 0);
         frame = (frame + 1) % 4;
         return dlg->TrayIconData().hIcon == ProgramIcon(134 + frame);
     };
@@ -426,7 +431,7 @@ TEST_F(MainDialog, AnimationFramesTaskbarRestartAndLinkNotify) {
     ::SendMessageA(dlg->m_hWnd, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_EQ(dlg->TrayIconData().hIcon, ProgramIcon(128));
     EXPECT_TRUE(tick());
-    EXPECT_EQ(::SendMessageA(dlg->m_hWnd, 1025, 1, 2), 0);
+    EXPECT_EQ(::SendMessageA(dlg->m_hWnd, WM_LINK_NOTIFY, 1, 2), 0);
 }
 
 TEST_F(MainDialog, TrayClicksReopenTheWindowAndShowTheUsage) {
@@ -436,13 +441,13 @@ TEST_F(MainDialog, TrayClicksReopenTheWindowAndShowTheUsage) {
     ASSERT_EQ(dlg->GetItemText(IDC_LAST_COMMAND), "AUXKEYB/103/0/200");
     // A single click does nothing.
     for (LPARAM mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN})
-        EXPECT_EQ(::SendMessageA(dlg->m_hWnd, 1027, 1, mouse), 0);
+        EXPECT_EQ(::SendMessageA(dlg->m_hWnd, WM_TRAY_NOTIFY, 1, mouse), 0);
     EXPECT_FALSE(dlg->IsWindowVisible());
     EXPECT_FALSE(Enabled(IDC_BROADCAST_ADDRESS));
 
     // Twice: reopening an open window enables and empties again.
     for (int round = 0; round < 2; ++round) {
-        ::SendMessageA(dlg->m_hWnd, 1027, 1, WM_LBUTTONDBLCLK);
+        ::SendMessageA(dlg->m_hWnd, WM_TRAY_NOTIFY, 1, WM_LBUTTONDBLCLK);
         EXPECT_TRUE(dlg->IsWindowVisible());
         EXPECT_EQ(dlg->GetItemText(IDC_LAST_COMMAND), "");
         EXPECT_TRUE(Enabled(IDC_BROADCAST_ADDRESS));
@@ -454,7 +459,7 @@ TEST_F(MainDialog, TrayClicksReopenTheWindowAndShowTheUsage) {
 
     ::SendMessageA(dlg->m_hWnd, WM_COMMAND, ID_TRAY_CMDLINE, 0);
     ASSERT_EQ(boxes.texts.size(), 1u);
-    EXPECT_EQ(boxes.texts[0], kUsageText);
+    EXPECT_EQ(boxes.texts[0], LoadResourceString(IDS_USAGE));
     EXPECT_EQ(boxes.types[0], static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
 }
 

@@ -72,7 +72,7 @@ TEST(AboutDlgTest, OnlyItsOwnTimerClosesIt) {
             ::PostMessageA(dlg, kRunScript, 0, 0);
         } else {
             openAfterOtherTimer = ::IsWindow(dlg) != FALSE;
-            ::PostMessageA(dlg, WM_TIMER, kAboutCloseTimer, 0);
+            ::PostMessageA(dlg, WM_TIMER, TimerIdValue(AboutTimer::Close), 0);
         }
     });
     EXPECT_EQ(box.DoModal(), IDOK);

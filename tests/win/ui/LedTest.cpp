@@ -128,7 +128,7 @@ class CountingLed : public CLed {
 public:
     int switchOffs = 0;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_TIMER && wParam == 1)
+        if (message == WM_TIMER && wParam == TimerIdValue(LedTimer::Off))
             ++switchOffs;
         return CLed::WindowProc(message, wParam, lParam);
     }
@@ -156,7 +156,7 @@ TEST(LedFlashTest, RepeatedFlashKeepsItLitAndItGoesOutOnce) {
 
     EXPECT_TRUE(uitest::PumpUntil([&] { return led.m_state == LED_OFF; }, 5000));
     EXPECT_GE(::GetTickCount() - second, 280u);
-    EXPECT_FALSE(led.m_timerRunning);
+    EXPECT_FALSE(led.Lit());
     // The timer was killed: no second switch-off follows.
     uitest::Pump(700);
     EXPECT_EQ(led.switchOffs, 1);

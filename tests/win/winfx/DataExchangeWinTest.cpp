@@ -100,12 +100,6 @@ TEST_F(DataExchangeWin, FirstFailureShowsItsMessageFocusesTheControlAndStops) {
     }
 }
 
-TEST(DataExchangeTexts, StringTableFirstThenBuiltIn) {
-    EXPECT_EQ(DdxMessageText(DDX_MSG_TOO_LONG), "At most %1 characters here.");
-    EXPECT_EQ(DdxMessageText(DDX_MSG_NOT_INTEGER), "Please enter an integer.");
-    EXPECT_EQ(DdxMessageText(DDX_MSG_INTEGER_RANGE), "Please enter an integer between %1 and %2.");
-}
-
 TEST(DataExchangeModal, EnterSavesThroughOnOkAndEndsTheDialog) {
     TestDialog dlg;
     dlg.onInit = [](TestDialog& d) {

@@ -6,6 +6,8 @@
 //   kvremote_ctl exit          "Exit", then waits (at most 15 s) until those windows are gone
 //
 // Exit code 0 on success, 1 when no kvRemote window was found or it did not end, 2 for wrong use.
+#include "res/resource.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -53,11 +55,11 @@ int main(int argc, char** argv) {
     }
     WPARAM command = 0;
     if (std::strcmp(argv[1], "settings") == 0)
-        command = 32771;
+        command = ID_TRAY_SETTINGS;
     else if (std::strcmp(argv[1], "about") == 0)
-        command = 32772;
+        command = ID_TRAY_ABOUT;
     else if (std::strcmp(argv[1], "exit") == 0)
-        command = 32773;
+        command = ID_TRAY_EXIT;
     else {
         std::fprintf(stderr, "kvremote_ctl: unknown command %s\n", argv[1]);
         return 2;
@@ -69,7 +71,7 @@ int main(int argc, char** argv) {
     }
     for (HWND w : windows)
         PostMessageA(w, WM_COMMAND, command, 0);
-    if (command != 32773)
+    if (command != ID_TRAY_EXIT)
         return 0;
     for (int i = 0; i < 150; ++i) {
         bool anyLeft = false;

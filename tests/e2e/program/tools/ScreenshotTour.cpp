@@ -11,6 +11,8 @@
 #include "Screenshot.h"
 #include "UdpReceiver.h"
 #include "WindowFind.h"
+#include "app/WindowMessages.h"
+#include "res/resource.h"
 
 #include <atomic>
 #include <cstdio>
@@ -120,7 +122,7 @@ public:
     }
 
     ~Session() {
-        if (main_ != nullptr && PostCommand(main_, 32773)) {
+        if (main_ != nullptr && PostCommand(main_, ID_TRAY_EXIT)) {
             program_->WaitForExit(kWait);
         }
     }
@@ -179,7 +181,7 @@ void TrayMenu(Session& s, const fs::path& out) {
     // Wine fits the menu on the screen over the taskbar rather than opening it upwards; a cursor
     // a menu's height above the icon shows both, as on Windows.
     SetCursorPos(width - 12, height - 120);
-    PostMsg(s.Main(), 1027, 1, WM_RBUTTONUP);
+    PostMsg(s.Main(), WM_TRAY_NOTIFY, 1, WM_RBUTTONUP);
     HWND menu = nullptr;
     const auto shown = WaitUntil(
         [&] {
@@ -218,22 +220,23 @@ int main(int argc, char** argv) {
     WSAStartup(MAKEWORD(2, 2), &wsa);
     {
         Session s("tour-driver", kDevices, kConfig);
-        if (Check(PostCommand(s.Main(), 32771), "settings") &&
+        if (Check(PostCommand(s.Main(), ID_TRAY_SETTINGS), "settings") &&
             Check(WaitUntil([&] { return IsWindowVisible(s.Main()); }, kWait, "the settings window"),
                   "settings")) {
             s.Inject("key 2 0x47 0\nkey 2 0x47 1\n");
-            Check(WaitUntil([&] { return ControlText(s.Main(), 1012) == "AUXKEYB/103/0/5"; }, kWait,
-                            "the last command"),
+            Check(WaitUntil([&] { return ControlText(s.Main(), IDC_LAST_COMMAND) == "AUXKEYB/103/0/5"; },
+                            kWait, "the last command"),
                   "settings");
             Settle();
             SaveWindow(out, "settings.png", s.Main());
-            SetupDialog(s, out, 1017, "Keyboards setup", "key 3 0x1E 0\nkey 3 0x1E 1\n",
+            SetupDialog(s, out, IDC_KEYB_SETUP, "Keyboards setup", "key 3 0x1E 0\nkey 3 0x1E 1\n",
                         "setup-keyboards.png");
-            SetupDialog(s, out, 1023, "Mouses setup", "mouse 12 1 0\nmouse 12 2 0\n", "setup-mice.png");
+            SetupDialog(s, out, IDC_MOUSE_SETUP, "Mouses setup", "mouse 12 1 0\nmouse 12 2 0\n",
+                        "setup-mice.png");
             PressButton(s.Main(), IDCANCEL);
         }
         HWND about = nullptr;
-        if (Check(PostCommand(s.Main(), 32772), "about") &&
+        if (Check(PostCommand(s.Main(), ID_TRAY_ABOUT), "about") &&
             Check(WaitUntil([&] { return (about = UntitledDialog(s.Pid(), s.Main())) != nullptr; }, kWait,
                             "the About box"),
                   "about")) {
