@@ -1,25 +1,17 @@
 #pragma once
 // What the main dialog works with, handed to it by the application object: the configuration, the
 // device table and capture, the network link, message boxes and broadcast detection. The program
-// wires the real ones (AppServicesWin32); tests wire fakes that record what the dialog did.
+// wires the real ones (app/ProgramServicesWin32); tests wire fakes that record what the dialog did.
 #include "app/Settings.h"
 #include "capture/CaptureController.h"
 #include "capture/DeviceTable.h"
 #include "capture/DriverApi.h"
+#include "remote/NetworkLink.h"
 
 #include <windows.h>
 
 #include <functional>
 #include <string>
-
-// The network link's three operations (KvCom in the program). Results are not needed.
-class NetworkLink {
-public:
-    virtual ~NetworkLink() = default;
-    virtual void Init(HWND window, unsigned message, const std::string& address, int port) = 0;
-    virtual void Send(const std::string& line) = 0;
-    virtual void Close() = 0;
-};
 
 // Modal message boxes carrying the program's title as caption. Returns the button pressed.
 class MessageBoxes {

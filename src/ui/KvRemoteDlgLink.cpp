@@ -9,7 +9,8 @@
 void CkvRemoteDlg::RestartLink() {
     m_services.capture.SetCaptureFilters(m_members.keyboards.useAux, m_members.mouses.useAux);
     m_services.link.Close();
-    m_services.link.Init(m_hWnd, WM_LINK_NOTIFY, m_members.broadcastAddress, m_members.port);
+    m_services.link.Init(reinterpret_cast<std::uintptr_t>(m_hWnd), WM_LINK_NOTIFY, m_members.broadcastAddress,
+                         m_members.port);
 }
 
 void CkvRemoteDlg::DetectBroadcastAddress() {

@@ -78,7 +78,7 @@ std::string Init(const std::string& addressAndPort) {
 struct FakeLink : NetworkLink {
     std::vector<std::string> calls;
     std::vector<std::string> lines;
-    void Init(HWND, unsigned message, const std::string& address, int port) override {
+    void Init(std::uintptr_t, unsigned message, const std::string& address, int port) override {
         calls.push_back("init " + std::to_string(message) + " " + address + " " + std::to_string(port));
     }
     void Send(const std::string& line) override { lines.push_back(line); }

@@ -1,7 +1,8 @@
 // Icons and the LED strip as the program loads them: sizes, depth, transparency and the
 // colours the LED control and the tray rely on.
+#include "DibPixels.h"
 #include "ResourceTestSupport.h"
-#include "resource.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -12,21 +13,9 @@ namespace {
 
 using kvtest::Module;
 
-// The 32-bit top-down pixels of a bitmap, read through GetDIBits.
+// The 32-bit top-down pixels of a bitmap.
 std::vector<uint32_t> Pixels(HBITMAP bmp, int w, int h) {
-    std::vector<uint32_t> px(static_cast<size_t>(w) * h);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    HDC dc = GetDC(nullptr);
-    int lines = GetDIBits(dc, bmp, 0, static_cast<UINT>(h), px.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    EXPECT_EQ(lines, h);
-    return px;
+    return uitest::BitmapPixels(bmp, w, h);
 }
 
 uint32_t Rgb(int r, int g, int b) {

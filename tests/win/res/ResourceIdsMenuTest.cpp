@@ -1,64 +1,89 @@
-// The string table, the tray menu, the version record and the manifest as the program loads them.
+// Every resource id exists, and the tray menu, the version record and the manifest as the program
+// loads them.
 #include "ResourceTestSupport.h"
-#include "resource.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
 
+// resource.h as it was when the suite was built.
+constexpr const char* kResourceHeader =
+#include "ResourceHeaderText.inc"
+    ;
+
 using kvtest::Module;
 
-struct StringRow {
-    int id;
-    const char* text;
-};
-
-const StringRow kStrings[] = {
-    {101, "&About kvRemote..."},
-    {102, "Invalid IP address!"},
-    {103, "IP broadcast addresses normally end with 255.\nDo you confirm the usage of %s?"},
-    {104, "Windows sockets initialisation failed"},
-    {105, "The text command can only contains letters and numbers"},
-    {106, "Keyboards setup"},
-    {107, "Mouses setup"},
-    {108, "- Spot the keyboards by hitting a key on each of them.\n- Check the auxiliary keyboards ONLY.\n"
-          "- Enter an index (0 - 255), with your main keyboard, for each of the auxiliary keyboards.\n\n"
-          "Note :  At least one keyboard (the main one) must remain unchecked."},
-    {109, "- Spot the mouses by clicking each of them.\n- Check the auxiliary mouses ONLY.\n"
-          "- Enter an index (0 - 255) for each of the auxiliary mouses.\n\n"
-          "Note :  At least one mouse (the main one) must remain unchecked."},
-    {110, "Keyboards"},
-    {111, "Mouses"},
-    {112, "Interception Driver installed - %d keyboard(s) found"},
-    {113, "Interception Driver not installed - Using the main keyboard"},
-    {114, "Interception Driver installed - %d mouse(s) found"},
-    {115, "Interception Driver not installed - Using the main mouse"},
-    {116, "PS/2 Port #%d"},
-    {117, "USB Port #%d"},
-    {118, "Unknown Port %d"},
-    {119, "Not Defined"},
-    {120, "Error"},
-    {121, "At least one device must be unchecked,\ntypically your main device."},
-    {122, "Devices indexes must be between 0 and 255."},
-    {123, "2.0"},
-    {124, "The settings could not be saved to %s.\nThey stay in effect until kvRemote ends."},
-    {125, "The application ID and the destination cannot contain double quotes."},
-    {61712, "Please enter an integer."},
-    {61714, "Please enter an integer between %1 and %2."},
-    {61716, "Please enter no more than %1 characters."},
-};
-
 std::string LoadText(int id) {
-    char buf[1024] = {};
-    int n = LoadStringA(Module(), static_cast<UINT>(id), buf, sizeof buf);
+    char buf[2048] = {};
+    const int n = LoadStringA(Module(), static_cast<UINT>(id), buf, sizeof buf);
     return std::string(buf, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
-TEST(ResourceStrings, EveryIdLoadsItsExactText) {
-    for (const auto& row : kStrings)
-        EXPECT_EQ(LoadText(row.id), row.text) << "string " << row.id;
+// "#define NAME VALUE" lines of resource.h, each VALUE a number or an earlier name.
+std::map<std::string, long> ResourceHeaderIds() {
+    std::map<std::string, long> ids;
+    std::istringstream lines(kResourceHeader);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string define, name, value;
+        if (!(words >> define >> name >> value) || define != "#define")
+            continue;
+        const auto earlier = ids.find(value);
+        ids[name] = earlier != ids.end() ? earlier->second : std::stol(value);
+    }
+    return ids;
+}
+
+bool StartsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+bool HasResource(long id, LPCSTR type) {
+    return FindResourceA(Module(), MAKEINTRESOURCEA(id), type) != nullptr;
+}
+
+// Every name the code and the tests use from resource.h names something the script defines: a
+// text, a dialog, an icon, the bitmap, the menu, a control of one of the dialogs or a menu item.
+TEST(ResourceIds, EveryIdTheCodeUsesExistsInTheScript) {
+    const std::map<std::string, long> ids = ResourceHeaderIds();
+    ASSERT_GT(ids.size(), 100u);
+    kvtest::TemplateWindow dialogs[] = {kvtest::TemplateWindow(IDD_KVREMOTE_DIALOG),
+                                        kvtest::TemplateWindow(IDD_AUXDEVICES),
+                                        kvtest::TemplateWindow(IDD_ABOUTBOX)};
+    HMENU menu = LoadMenuA(Module(), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    ASSERT_NE(menu, nullptr);
+    for (const auto& [name, id] : ids) {
+        bool found = false;
+        if (StartsWith(name, "IDS_")) {
+            found = !LoadText(static_cast<int>(id)).empty();
+        } else if (StartsWith(name, "IDD_")) {
+            found = HasResource(id, MAKEINTRESOURCEA(5)); // RT_DIALOG
+        } else if (StartsWith(name, "IDI_")) {
+            found = HasResource(id, MAKEINTRESOURCEA(14)); // RT_GROUP_ICON
+        } else if (StartsWith(name, "IDB_")) {
+            found = HasResource(id, MAKEINTRESOURCEA(2)); // RT_BITMAP
+        } else if (StartsWith(name, "IDR_")) {
+            found =
+                HasResource(id, MAKEINTRESOURCEA(14)) || HasResource(id, MAKEINTRESOURCEA(4)); // icon, menu
+        } else if (StartsWith(name, "IDC_")) {
+            for (const auto& dialog : dialogs)
+                found = found || GetDlgItem(dialog.get(), static_cast<int>(id)) != nullptr;
+        } else if (StartsWith(name, "ID_TRAY_")) {
+            found = GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) != static_cast<UINT>(-1);
+        } else if (StartsWith(name, "ID_SYSMENU_")) {
+            // Added to the system menu at run time, with the text of IDS_ABOUTBOX.
+            found = !LoadText(IDS_ABOUTBOX).empty();
+        }
+        EXPECT_TRUE(found) << name << " " << id;
+    }
+    DestroyMenu(menu);
 }
 
 struct MenuRow {

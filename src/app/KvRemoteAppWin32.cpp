@@ -1,13 +1,13 @@
-#include "app/KvRemoteApp.h"
+#include "app/KvRemoteAppWin32.h"
 
 #include "app/CommandLine.h"
 #include "app/ConfigLocation.h"
 #include "app/ConsoleWin32.h"
 #include "app/FileSystemWin32.h"
 #include "app/ProcessArgumentsWin32.h"
+#include "app/ProgramServicesWin32.h"
 #include "res/resource.h"
 #include "winfx/StringTable.h"
-#include "ui/AppServicesWin32.h"
 #include "ui/KvRemoteDlg.h"
 
 #include "winfx/WinsockSession.h"

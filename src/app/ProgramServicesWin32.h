@@ -4,16 +4,10 @@
 #include "app/ProfileStoreWin32.h"
 #include "app/SettingNames.h"
 #include "capture/CaptureWin32.h"
+#include "remote/KvComLinkWin32.h"
 #include "ui/AppServices.h"
 
 #include <string>
-
-class KvComLink : public NetworkLink {
-public:
-    void Init(HWND window, unsigned message, const std::string& address, int port) override;
-    void Send(const std::string& line) override;
-    void Close() override;
-};
 
 class MessageBoxesWin32 : public MessageBoxes {
 public:

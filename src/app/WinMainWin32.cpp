@@ -1,5 +1,5 @@
 // The program's entry point: the one application object and the framework's start.
-#include "app/KvRemoteApp.h"
+#include "app/KvRemoteAppWin32.h"
 
 namespace {
 

@@ -1,21 +1,8 @@
-#include "ui/AppServicesWin32.h"
+#include "app/ProgramServicesWin32.h"
 
 #include "capture/InterceptionDriver.h"
-#include "kvcom/KvCom.h"
 #include "remote/BroadcastDetectionWin32.h"
 #include "winfx/WinApp.h"
-
-void KvComLink::Init(HWND window, unsigned message, const std::string& address, int port) {
-    KVCOM_init(window, message, address.c_str(), port);
-}
-
-void KvComLink::Send(const std::string& line) {
-    KVCOM_send(line.c_str());
-}
-
-void KvComLink::Close() {
-    KVCOM_close();
-}
 
 int MessageBoxesWin32::Show(HWND owner, const std::string& text, UINT type) {
     return ::MessageBoxA(owner, text.c_str(), WinFxAppTitle().c_str(), type);
