@@ -33,14 +33,15 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     CommandLineOptions options = ParseCommandLine(args);
     Require(options.iniName.find_first_of("\\/") == std::string::npos);
 
-    static const FakeTexts kTexts{{IDS_BAD_INI_NAME, "-i %s"}, {IDS_BAD_ALTERNATE_DIR, "-a %s"}};
+    static const FakeTexts kTexts{
+        {IDS_BAD_INI_NAME, "-i %s"}, {IDS_BAD_ALTERNATE_DIR, "-a %s"}, {IDS_CONSOLE_LINE, "kv: %s"}};
     FakeFileSystem fs;
     fs.entries = {{"C:", FileSystem::Kind::Directory}, {"C:\\file", FileSystem::Kind::File}};
     std::string message;
     bool ok = CheckCommandLine(options.iniName, options.alternateDir, fs, kTexts, message);
     Require(ok == message.empty());
     if (!ok) {
-        Require(!FormatConsoleLine(message).empty());
+        Require(!FormatConsoleLine(kTexts, message).empty());
         return 0;
     }
     ConfigLocation location = ResolveIniPath(options.iniName, options.alternateDir, fs);

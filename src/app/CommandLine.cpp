@@ -75,6 +75,6 @@ bool CheckCommandLine(const std::string& iniName, const std::string& alternateDi
     return true;
 }
 
-std::string FormatConsoleLine(const std::string& message) {
-    return "kvRemote: " + message + "\n";
+std::string FormatConsoleLine(const Texts& texts, const std::string& message) {
+    return texts.Format(IDS_CONSOLE_LINE, {message}) + "\n";
 }

@@ -25,5 +25,5 @@ std::string LastPathComponent(const std::string& name);
 bool CheckCommandLine(const std::string& iniName, const std::string& alternateDir, FileSystem& fs,
                       const Texts& texts, std::string& message);
 
-// The line a command-line error shows on the parent's console.
-std::string FormatConsoleLine(const std::string& message);
+// The line a command-line error shows on the parent's console (IDS_CONSOLE_LINE and a line end).
+std::string FormatConsoleLine(const Texts& texts, const std::string& message);

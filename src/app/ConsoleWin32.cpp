@@ -1,5 +1,4 @@
 #include "app/ConsoleWin32.h"
-#include "app/CommandLine.h"
 #include <cstdio>
 #include <windows.h>
 
@@ -11,9 +10,9 @@ bool AttachParentConsole() {
     return GetLastError() == ERROR_ACCESS_DENIED;
 }
 
-void WriteConsoleError(const std::string& message) {
+void WriteConsoleError(const std::string& line) {
     if (std::freopen("CONOUT$", "w", stdout)) {
-        std::fputs(FormatConsoleLine(message).c_str(), stdout);
+        std::fputs(line.c_str(), stdout);
         std::fflush(stdout);
     }
     FreeConsole();

@@ -4,5 +4,5 @@
 
 // Attaches to the parent process's console; false when there is none.
 bool AttachParentConsole();
-// Writes "kvRemote: <message>" and a line end to the attached console, then detaches from it.
-void WriteConsoleError(const std::string& message);
+// Writes line to the attached console, then detaches from it.
+void WriteConsoleError(const std::string& line);

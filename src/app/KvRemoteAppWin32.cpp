@@ -35,7 +35,7 @@ bool CkvRemoteApp::InitInstance() {
     std::string message;
     if (!CheckCommandLine(options.iniName, options.alternateDir, fileSystem, StringTableTexts(), message)) {
         if (AttachParentConsole())
-            WriteConsoleError(message);
+            WriteConsoleError(FormatConsoleLine(StringTableTexts(), message));
         ::MessageBoxA(nullptr, message.c_str(), WinFxAppTitle().c_str(), MB_OK | MB_ICONERROR);
         return false;
     }

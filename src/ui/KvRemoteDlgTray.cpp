@@ -37,7 +37,7 @@ void CkvRemoteDlg::AddTrayIcon() {
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_nid.uCallbackMessage = WM_TRAY_NOTIFY;
     m_nid.hIcon = m_normalTrayIcon;
-    std::strncpy(m_nid.szTip, "kvRemote", sizeof m_nid.szTip - 1);
+    std::strncpy(m_nid.szTip, LoadResourceString(IDS_TRAY_TIP).c_str(), sizeof m_nid.szTip - 1);
     NotifyShell(NIM_ADD);
 }
 

@@ -128,7 +128,8 @@ TEST(CheckCommandLine, LongestFittingAlternateFolderPasses) {
 }
 
 TEST(FormatConsoleLine, PrefixesProgramAndEndsLine) {
-    EXPECT_EQ(FormatConsoleLine("boom \"x\""), "kvRemote: boom \"x\"\n");
+    EXPECT_EQ(FormatConsoleLine(FakeTexts{{IDS_CONSOLE_LINE, "kvRemote: %s"}}, "boom \"x\""),
+              "kvRemote: boom \"x\"\n");
 }
 
 } // namespace
