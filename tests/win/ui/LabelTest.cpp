@@ -55,6 +55,12 @@ TEST(LabelTest, BackgroundBlinkSwitchesBrushesAndNoBlinkKeepsOne) {
     ::SendMessageA(host.label, WM_TIMER, 1, 0);
     EXPECT_EQ(host.label.CtlColorReflect(dc, CTLCOLOR_STATIC), blink);
     EXPECT_EQ(host.label.GetWindowTextA(), "kvRemote");
+
+    // The same brushes handed again are kept, not freed under the label.
+    host.label.SetBackground(normal, blink);
+    EXPECT_EQ(::GetObjectType(normal), static_cast<DWORD>(OBJ_BRUSH));
+    EXPECT_EQ(::GetObjectType(blink), static_cast<DWORD>(OBJ_BRUSH));
+    EXPECT_EQ(host.label.CtlColorReflect(dc, CTLCOLOR_STATIC), blink);
     ::ReleaseDC(host.label, dc);
 }
 
