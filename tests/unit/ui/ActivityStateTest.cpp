@@ -1,4 +1,5 @@
 // Tray animation and LED flash, driven by tick counts.
+#include "res/resource.h"
 #include "ui/LedLitUntil.h"
 #include "ui/TrayAnimation.h"
 #include <gmock/gmock.h>
@@ -22,32 +23,33 @@ std::vector<int> RunTicks(AnimationState& a, uint32_t from, int maxTicks) {
 }
 
 TEST(TrayAnimation, CyclesFramesThenEndsOnNormalIconAtDeadline) {
-    AnimationState a(128);
+    AnimationState a(IDR_MAINFRAME);
     EXPECT_TRUE(a.Start(10'000));
     const std::vector<int> icons = RunTicks(a, 10'200, 100);
     // 24 frames before 15000, the 25th tick lands on the deadline itself.
     ASSERT_EQ(icons.size(), 25u);
-    EXPECT_THAT(std::vector<int>(icons.begin(), icons.begin() + 5), ElementsAre(135, 136, 137, 134, 135));
-    EXPECT_EQ(icons.back(), 128);
+    EXPECT_THAT(std::vector<int>(icons.begin(), icons.begin() + 5),
+                ElementsAre(IDI_ANIM1, IDI_ANIM2, IDI_ANIM3, IDI_ANIM0, IDI_ANIM1));
+    EXPECT_EQ(icons.back(), IDR_MAINFRAME);
     EXPECT_FALSE(a.Animating());
 }
 
 TEST(TrayAnimation, CommandsWhileAnimatingOnlyMoveTheDeadline) {
-    AnimationState a(138);
+    AnimationState a(IDI_NODRIVER);
     EXPECT_TRUE(a.Start(0));
-    EXPECT_EQ(a.Tick(200).iconId, 135);
+    EXPECT_EQ(a.Tick(200).iconId, IDI_ANIM1);
     EXPECT_FALSE(a.Start(300)); // no restart of the frame sequence
-    EXPECT_EQ(a.Tick(400).iconId, 136);
+    EXPECT_EQ(a.Tick(400).iconId, IDI_ANIM2);
     EXPECT_FALSE(a.Start(600));
-    EXPECT_EQ(a.Tick(5599).iconId, 137);
-    EXPECT_EQ(a.Tick(5600).iconId, 138);
+    EXPECT_EQ(a.Tick(5599).iconId, IDI_ANIM3);
+    EXPECT_EQ(a.Tick(5600).iconId, IDI_NODRIVER);
     // Idle again: the next command starts over from frame 0.
     EXPECT_TRUE(a.Start(9000));
-    EXPECT_EQ(a.Tick(9200).iconId, 135);
+    EXPECT_EQ(a.Tick(9200).iconId, IDI_ANIM1);
 }
 
 TEST(TrayAnimation, DeadlineHoldsAcrossTickCounterWrap) {
-    AnimationState a(128);
+    AnimationState a(IDR_MAINFRAME);
     const uint32_t start = 0xFFFFF000u; // wraps 4096 ms later
     a.Start(start);
     EXPECT_FALSE(a.Tick(start + 4800).stopTimer); // past the wrap, before the deadline

@@ -399,7 +399,7 @@ TEST_F(MainDialog, TrayIconRecordAndTheNormalIconFollowTheDriver) {
         EXPECT_EQ(nid.uCallbackMessage, static_cast<UINT>(WM_TRAY_NOTIFY));
         EXPECT_STREQ(nid.szTip, "kvRemote");
         ASSERT_NE(nid.hIcon, nullptr);
-        EXPECT_EQ(nid.hIcon, ProgramIcon(present ? 128 : 138));
+        EXPECT_EQ(nid.hIcon, ProgramIcon(present ? IDR_MAINFRAME : IDI_NODRIVER));
         dlg->OnExit();
         dlg.reset();
         Pump();
@@ -414,16 +414,17 @@ TEST_F(MainDialog, AnimationFramesTaskbarRestartAndLinkNotify) {
     dlg->KillTimer(MainTimer::Animation);
     const auto frameShown = [&] {
         for (int frame = 0; frame < 4; ++frame)
-            if (dlg->TrayIconData().hIcon == ProgramIcon(134 + frame))
+            if (dlg->TrayIconData().hIcon == ProgramIcon(IDI_ANIM0 + frame))
                 return frame;
-        return dlg->TrayIconData().hIcon == ProgramIcon(128) ? 0 : -1; // frame 0 before its first tick
+        return dlg->TrayIconData().hIcon == ProgramIcon(IDR_MAINFRAME) ? 0
+                                                                       : -1; // frame 0 before its first tick
     };
     int frame = frameShown();
     ASSERT_GE(frame, 0);
     const auto tick = [&] {
         ::SendMessageA(dlg->m_hWnd, WM_TIMER, TimerIdValue(MainTimer::Animation), 0);
         frame = (frame + 1) % 4;
-        return dlg->TrayIconData().hIcon == ProgramIcon(134 + frame);
+        return dlg->TrayIconData().hIcon == ProgramIcon(IDI_ANIM0 + frame);
     };
     EXPECT_TRUE(tick());
     EXPECT_TRUE(tick());
