@@ -11,6 +11,8 @@
 #include "ui/KvRemoteDlg.h"
 #include "winfx/MessageLoop.h"
 
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -96,38 +98,19 @@ struct FakeBoxes : MessageBoxes {
     }
 };
 
-std::string TempFolder() {
-    char base[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, base);
-    static int n = 0;
-    std::string folder = std::string(base) + "kvdlgtest" + std::to_string(::GetCurrentProcessId()) + "_" +
-                         std::to_string(++n) + "\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 class MainDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         g_driver = FakeDriverState{};
         DialogHooksRecord() = FakeDialogHooks{};
         names.Fill();
-        iniPath = TempFolder() + "kvRemote.ini";
-        ::DeleteFileA(iniPath.c_str()); // left by an earlier run with the same process id
+        iniPath = dir.File("kvRemote.ini");
     }
     void TearDown() override {
         if (dlg && dlg->m_hWnd)
             dlg->OnExit();
         dlg.reset();
         Pump();
-        ::DeleteFileA(iniPath.c_str());
     }
 
     void Start(const std::string& ini, const std::string& path = {}) { ASSERT_TRUE(Build(ini, path)); }
@@ -175,6 +158,7 @@ protected:
     } sink;
     StdThreadStarter threads;
     SettingNames names;
+    TempDir dir;
     std::string iniPath;
     std::unique_ptr<IniProfileStore> store;
     std::unique_ptr<Settings> settings;
@@ -224,7 +208,7 @@ TEST_F(MainDialog, WithoutDriverStatusLinesSayMissingAndFlagsAreOff) {
     // A save without the driver keeps the saved device list.
     dlg->ShowForEditing();
     Click(IDC_APPLY);
-    const std::string file = ReadFile(iniPath);
+    const std::string file = TempDir::Contents(iniPath);
     EXPECT_NE(file.find("HarwareId1=HID\\KB2"), std::string::npos) << file;
     EXPECT_NE(file.find("UseAux=0"), std::string::npos) << file;
 }
@@ -238,7 +222,7 @@ TEST_F(MainDialog, ApplyWritesFileAndRestartsLinkEveryTime) {
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_EQ(link.calls, (std::vector<std::string>{"close", Init("127.255.255.255 9871"), "close",
                                                     Init("127.255.255.255 9871")}));
-    const std::string file = ReadFile(iniPath);
+    const std::string file = TempDir::Contents(iniPath);
     EXPECT_LT(file.find("[Network]"), file.find("[RemoteCmd]"));
     EXPECT_LT(file.find("[RemoteCmd]"), file.find("[Keyboards]"));
     EXPECT_LT(file.find("[Keyboards]"), file.find("[Mouses]"));
@@ -280,7 +264,7 @@ TEST_F(MainDialog, RejectedChecksWriteNothingAndFocusTheControl) {
 }
 
 TEST_F(MainDialog, FailedSaveIsReportedYetLinkRestartsAndWindowStays) {
-    Start("", TempFolder() + "missing\\kvRemote.ini");
+    Start("", dir.File("missing\\kvRemote.ini"));
     dlg->ShowForEditing();
     dlg->SetItemText(IDC_BROADCAST_ADDRESS, "127.255.255.255");
     Click(IDOK);
@@ -362,7 +346,7 @@ TEST_F(MainDialog, ExitClosesLinkStopsCaptureAndQuits) {
     EXPECT_EQ(g_driver.destroyed, 1);
     EXPECT_EQ(dlg->m_hWnd, nullptr);
     EXPECT_EQ(::GetFileAttributesA(iniPath.c_str()) != INVALID_FILE_ATTRIBUTES, true);
-    EXPECT_EQ(ReadFile(iniPath), kConfigured); // nothing written at exit
+    EXPECT_EQ(TempDir::Contents(iniPath), kConfigured); // nothing written at exit
 }
 
 TEST_F(MainDialog, ExitUnderTheSetupDialogSetsNoFilterOnTheClosedContext) {
@@ -377,7 +361,7 @@ TEST_F(MainDialog, ExitUnderTheSetupDialogSetsNoFilterOnTheClosedContext) {
     EXPECT_EQ(g_driver.destroyed, 1);
     EXPECT_EQ(g_driver.filters.size(), g_driver.filtersAtDestroy) << "leaving setup mode after Exit";
     EXPECT_TRUE(Pump());
-    EXPECT_EQ(ReadFile(iniPath), kConfigured);
+    EXPECT_EQ(TempDir::Contents(iniPath), kConfigured);
 }
 
 HICON ProgramIcon(int id) {
@@ -485,7 +469,7 @@ TEST_F(MainDialog, ControlsFollowTheDriverAndTheDevicesFound) {
             EXPECT_TRUE(Enabled(id)) << id;
         // The forced flag is what gets saved.
         Click(IDOK);
-        const std::string file = ReadFile(iniPath);
+        const std::string file = TempDir::Contents(iniPath);
         const std::string mice = file.substr(file.find("[Mouses]"));
         EXPECT_NE(mice.find("UseAux=0"), std::string::npos) << file;
         EXPECT_FALSE(dlg->IsWindowVisible());
@@ -494,7 +478,6 @@ TEST_F(MainDialog, ControlsFollowTheDriverAndTheDevicesFound) {
         dlg->OnExit();
         dlg.reset();
         Pump();
-        ::DeleteFileA(iniPath.c_str());
     }
 }
 
@@ -511,7 +494,7 @@ TEST_F(MainDialog, AfterARefusedApplyCommandsCarryTheAcceptedValues) {
     Pump();
     EXPECT_EQ(link.lines, std::vector<std::string>{R"(REMOTE: "REMOTE" "RIG" "NEWCMD/103/0/200" 1)"});
     EXPECT_EQ(link.calls.size(), 2u); // the link was not restarted
-    EXPECT_EQ(ReadFile(iniPath), kConfigured);
+    EXPECT_EQ(TempDir::Contents(iniPath), kConfigured);
 }
 
 TEST_F(MainDialog, ExitDuringTheStartUpAboutBoxEndsCleanly) {

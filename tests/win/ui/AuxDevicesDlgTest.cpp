@@ -8,6 +8,8 @@
 #include "res/resource.h"
 #include "ui/AuxDevicesDlg.h"
 
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -67,22 +69,10 @@ private:
     Script m_script;
 };
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class AuxDevicesDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char dir[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, dir);
-        folder = std::string(dir) + "kvRemoteSetupTest" + std::to_string(::GetCurrentProcessId());
-        ::CreateDirectoryA(folder.c_str(), nullptr);
-        iniPath = folder + "\\kvRemote.ini";
-        ::DeleteFileA(iniPath.c_str());
+        iniPath = dir.File("kvRemote.ini");
         names.Fill();
         ClearDeviceTable(table);
         // Keyboards: USB at 2 and 5 (5 auxiliary with index 7), PS/2 at 3; mice: one at 12.
@@ -91,10 +81,6 @@ protected:
         table[5].hardwareId = "HID\\VID_413C&PID_2107";
         table[5].index.store(7);
         table[12].hardwareId = "HID\\VID_046D&PID_C077";
-    }
-    void TearDown() override {
-        ::DeleteFileA(iniPath.c_str());
-        ::RemoveDirectoryA(folder.c_str());
     }
 
     INT_PTR Run(DeviceClass c, ScriptedSetup::Script script, std::vector<UINT>* errors = nullptr,
@@ -111,7 +97,8 @@ protected:
 
     void WriteIni(const std::string& text) { std::ofstream(iniPath, std::ios::binary) << text; }
 
-    std::string folder, iniPath;
+    TempDir dir;
+    std::string iniPath;
     SettingNames names;
     DeviceTable table;
     RecordingBoxes boxes;
@@ -235,7 +222,7 @@ TEST_F(AuxDevicesDlgTest, RejectedIndexChangesNothingAndFocusesItsEdit) {
         EXPECT_TRUE(focusOnBadEdit);
         EXPECT_EQ(table[2].index.load(), -1);
         EXPECT_EQ(table[5].index.load(), 7);
-        EXPECT_EQ(ReadFile(iniPath), before);
+        EXPECT_EQ(TempDir::Contents(iniPath), before);
     }
 }
 
@@ -276,7 +263,7 @@ TEST_F(AuxDevicesDlgTest, EveryPresentDeviceCheckedIsRefusedWithTheRealBox) {
 }
 
 TEST_F(AuxDevicesDlgTest, FailedSaveKeepsTheNewIndexesAndSaysSo) {
-    iniPath = folder + "\\missing\\kvRemote.ini";
+    iniPath = dir.File("missing\\kvRemote.ini");
     const INT_PTR result = Run(DEVICE_CLASS_KEYBOARDS, [](ScriptedSetup& d) {
         d.SetItemText(IDC_SLOT5_INDEX, "9");
         d.PressOk();
