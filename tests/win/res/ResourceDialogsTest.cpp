@@ -35,8 +35,9 @@ DWORD Style(HWND w) {
     return static_cast<DWORD>(GetWindowLongA(w, GWL_STYLE));
 }
 
-// Whether text, drawn as the control draws it in the dialog's font, stays inside the control.
-testing::AssertionResult Fits(HWND dlg, HWND control, const std::string& text) {
+// Whether text, drawn as the control draws it in the dialog's font (or in font), stays inside
+// the control.
+testing::AssertionResult Fits(HWND dlg, HWND control, const std::string& text, HFONT font = nullptr) {
     const DWORD style = Style(control);
     const std::string cls = ClassName(control);
     const bool button = cls == "Button";
@@ -56,7 +57,8 @@ testing::AssertionResult Fits(HWND dlg, HWND control, const std::string& text) {
     }
 
     HDC dc = GetDC(dlg);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dlg, WM_GETFONT, 0, 0)));
+    HGDIOBJ old =
+        SelectObject(dc, font ? font : reinterpret_cast<HFONT>(SendMessageA(dlg, WM_GETFONT, 0, 0)));
     TEXTMETRICA metrics{};
     GetTextMetricsA(dc, &metrics);
     const bool multiLine = !button && height >= 2 * metrics.tmHeight;
@@ -180,10 +182,19 @@ TEST(SetupDialog, TabVisitsIndexEditsThenButtonsThenCheckBoxesAndOkIsTheDefault)
     EXPECT_EQ(DefaultButtons(dlg.get()), std::vector<int>{IDOK});
 }
 
-TEST(AboutBox, TheNoticeFitsAndNothingTakesAClick) {
+TEST(AboutBox, TheNoticeAndTheVersionLineFitAndNothingTakesAClick) {
     TemplateWindow dlg(IDD_ABOUTBOX);
     ASSERT_NE(dlg.get(), nullptr);
     ExpectTemplateTextsFit(dlg.get());
+    // The version line, in the label's large bold type (the GUI font at 18 pixels).
+    LOGFONTA large{};
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof large, &large);
+    large.lfWeight = FW_BOLD;
+    large.lfHeight = -18;
+    HFONT font = CreateFontIndirectA(&large);
+    EXPECT_TRUE(Fits(dlg.get(), GetDlgItem(dlg.get(), IDC_ABOUT_LABEL),
+                     Filled(IDS_ABOUT_VERSION, Text(IDS_VERSION)), font));
+    DeleteObject(font);
     // No control has the notify style, so a click anywhere reaches the box and closes it.
     for (HWND c = GetWindow(dlg.get(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
         EXPECT_EQ(Style(c) & SS_NOTIFY, 0u) << GetDlgCtrlID(c);
