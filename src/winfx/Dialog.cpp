@@ -37,11 +37,11 @@ bool CDialog::Create() {
 }
 
 HWND CDialog::CreateFromTemplate(HWND owner) {
+    m_initialised = false;
     HWND hWnd = ::CreateDialogParamA(WinFxResourceInstance(), MAKEINTRESOURCEA(m_templateId), owner,
                                      DialogProc, reinterpret_cast<LPARAM>(this));
-    // A dialog that ends itself during WM_INITDIALOG also gives nullptr; only a missing window
-    // without that is a failure.
-    if (!hWnd && !m_ended)
+    // A dialog that destroys itself during WM_INITDIALOG also gives nullptr; that is no failure.
+    if (!hWnd && !m_initialised)
         TraceLastError("CreateDialogParamA");
     return hWnd;
 }
@@ -187,8 +187,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     CDialog* dlg = nullptr;
     if (message == WM_INITDIALOG) {
         dlg = reinterpret_cast<CDialog*>(lParam);
-        if (dlg)
+        if (dlg) {
             dlg->Attach(hWnd);
+            dlg->m_initialised = true;
+        }
     } else {
         // Only DialogProc attaches objects to the windows it serves, so this is a CDialog.
         dlg = static_cast<CDialog*>(FromHandle(hWnd));

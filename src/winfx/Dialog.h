@@ -59,5 +59,6 @@ private:
 
     bool m_modal = false;
     bool m_ended = false;
+    bool m_initialised = false; // WM_INITDIALOG reached the dialog: its window was created
     INT_PTR m_result = 0;
 };
