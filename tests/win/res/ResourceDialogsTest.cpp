@@ -12,19 +12,13 @@
 namespace {
 
 using kvtest::ClassName;
-using kvtest::Module;
+using kvtest::LoadText;
 using kvtest::TemplateWindow;
 using kvtest::WindowText;
 
-std::string Text(UINT id) {
-    char buffer[2048] = {};
-    const int length = LoadStringA(Module(), id, buffer, sizeof buffer);
-    return std::string(buffer, length > 0 ? length : 0);
-}
-
 // The first "%s" or "%d" of a string-table text replaced by value.
 std::string Filled(UINT id, const std::string& value) {
-    std::string text = Text(id);
+    std::string text = LoadText(id);
     const std::size_t at = text.find('%');
     if (at != std::string::npos && at + 1 < text.size())
         text.replace(at, 2, value);
@@ -117,9 +111,9 @@ TEST(SettingsDialog, EveryTextFitsItsControl) {
     const HWND keyboards = GetDlgItem(dlg.get(), IDC_KEYB_STATUS);
     const HWND mice = GetDlgItem(dlg.get(), IDC_MOUSE_STATUS);
     EXPECT_TRUE(Fits(dlg.get(), keyboards, Filled(IDS_STATUS_KEYBOARDS_FOUND, "10")));
-    EXPECT_TRUE(Fits(dlg.get(), keyboards, Text(IDS_STATUS_KEYBOARDS_NODRIVER)));
+    EXPECT_TRUE(Fits(dlg.get(), keyboards, LoadText(IDS_STATUS_KEYBOARDS_NODRIVER)));
     EXPECT_TRUE(Fits(dlg.get(), mice, Filled(IDS_STATUS_MICE_FOUND, "10")));
-    EXPECT_TRUE(Fits(dlg.get(), mice, Text(IDS_STATUS_MICE_NODRIVER)));
+    EXPECT_TRUE(Fits(dlg.get(), mice, LoadText(IDS_STATUS_MICE_NODRIVER)));
 }
 
 TEST(SettingsDialog, TabRunsThroughTheStopsInTheirOrderAndNoButtonIsTheDefault) {
@@ -141,15 +135,15 @@ TEST(SetupDialog, EveryTextFitsItsControlForKeyboardsAndMice) {
     const HWND instructions = GetDlgItem(dlg.get(), IDC_SETUP_INSTRUCTIONS);
     const HWND group = GetDlgItem(dlg.get(), IDC_SETUP_GROUP);
     for (UINT id : {IDS_SETUP_INSTRUCTIONS_KEYBOARDS, IDS_SETUP_INSTRUCTIONS_MICE})
-        EXPECT_TRUE(Fits(dlg.get(), instructions, Text(id)));
+        EXPECT_TRUE(Fits(dlg.get(), instructions, LoadText(id)));
     for (UINT id : {IDS_SETUP_GROUP_KEYBOARDS, IDS_SETUP_GROUP_MICE})
-        EXPECT_TRUE(Fits(dlg.get(), group, Text(id)));
+        EXPECT_TRUE(Fits(dlg.get(), group, LoadText(id)));
     // The widest port labels a slot's check box can carry.
     for (int check : {IDC_SLOT1_CHECK, IDC_SLOT10_CHECK}) {
         const HWND box = GetDlgItem(dlg.get(), check);
         for (UINT id : {IDS_PORT_PS2, IDS_PORT_USB, IDS_PORT_UNKNOWN})
             EXPECT_TRUE(Fits(dlg.get(), box, Filled(id, "10")));
-        EXPECT_TRUE(Fits(dlg.get(), box, Text(IDS_NOT_DEFINED)));
+        EXPECT_TRUE(Fits(dlg.get(), box, LoadText(IDS_NOT_DEFINED)));
     }
 }
 
@@ -193,7 +187,7 @@ TEST(AboutBox, TheNoticeAndTheVersionLineFitAndNothingTakesAClick) {
     large.lfHeight = -18;
     HFONT font = CreateFontIndirectA(&large);
     EXPECT_TRUE(Fits(dlg.get(), GetDlgItem(dlg.get(), IDC_ABOUT_LABEL),
-                     Filled(IDS_ABOUT_VERSION, Text(IDS_VERSION)), font));
+                     Filled(IDS_ABOUT_VERSION, LoadText(IDS_VERSION)), font));
     DeleteObject(font);
     // No control has the notify style, so a click anywhere reaches the box and closes it.
     for (HWND c = GetWindow(dlg.get(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))

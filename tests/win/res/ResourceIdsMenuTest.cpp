@@ -17,13 +17,8 @@ constexpr const char* kResourceHeader =
 #include "ResourceHeaderText.inc"
     ;
 
+using kvtest::LoadText;
 using kvtest::Module;
-
-std::string LoadText(int id) {
-    char buf[2048] = {};
-    const int n = LoadStringA(Module(), static_cast<UINT>(id), buf, sizeof buf);
-    return std::string(buf, n > 0 ? static_cast<size_t>(n) : 0);
-}
 
 // "#define NAME VALUE" lines of resource.h, each VALUE a number or an earlier name.
 std::map<std::string, long> ResourceHeaderIds() {
@@ -62,7 +57,7 @@ TEST(ResourceIds, EveryIdTheCodeUsesExistsInTheScript) {
     for (const auto& [name, id] : ids) {
         bool found = false;
         if (StartsWith(name, "IDS_")) {
-            found = !LoadText(static_cast<int>(id)).empty();
+            found = !LoadText(static_cast<UINT>(id)).empty();
         } else if (StartsWith(name, "IDD_")) {
             found = HasResource(id, MAKEINTRESOURCEA(5)); // RT_DIALOG
         } else if (StartsWith(name, "IDI_")) {

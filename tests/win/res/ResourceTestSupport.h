@@ -11,6 +11,13 @@ inline HINSTANCE Module() {
     return GetModuleHandleA(nullptr);
 }
 
+// The string-table text of id, or empty.
+inline std::string LoadText(UINT id) {
+    char buf[2048] = {};
+    const int n = LoadStringA(Module(), id, buf, sizeof buf);
+    return std::string(buf, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
 inline std::string WindowText(HWND wnd) {
     char buf[512] = {};
     GetWindowTextA(wnd, buf, sizeof buf);
