@@ -25,6 +25,33 @@ bool FitsPath(std::size_t length) {
     return length < kMaxPath;
 }
 
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// CON, NUL, COM1, LPT3, ... with or without an extension, in any letter case: a device, never a
+// file (every write to NUL "succeeds"). Trailing blanks of the base name are ignored, as Windows does.
+bool IsReservedDeviceName(const std::string& name) {
+    std::string base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    for (char& c : base)
+        c = Upper(c);
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (base == device)
+            return true;
+    // COM0-9 and LPT0-9, and the superscript digits 1-3 of the ANSI code page.
+    return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
+           std::string_view("0123456789\xB9\xB2\xB3").find(base[3]) != std::string_view::npos;
+}
+
+bool HasControlCharacter(const std::string& name) {
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 0x20)
+            return true;
+    return false;
+}
+
 } // namespace
 
 std::string LastPathComponent(const std::string& name) {
@@ -54,7 +81,8 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& args) {
 bool CheckCommandLine(const std::string& iniName, const std::string& alternateDir, FileSystem& fs,
                       const Texts& texts, std::string& message) {
     if (!iniName.empty()) {
-        bool forbidden = iniName.find_first_of("<>:\"/\\|?*") != std::string::npos;
+        bool forbidden = iniName.find_first_of("<>:\"/\\|?*") != std::string::npos ||
+                         HasControlCharacter(iniName) || IsReservedDeviceName(iniName);
         // A bare name is placed in the Windows folder by the profile functions.
         bool tooLong = !FitsPath(WithTrailingBackslash(fs.WindowsFolder()).size() + iniName.size());
         if (forbidden || tooLong) {

@@ -129,6 +129,18 @@ std::optional<std::string> IniDocument::Find(std::string_view section, std::stri
     return std::string(ParseKeyLine(lines_[*line].text)->value);
 }
 
+std::vector<std::string> IniDocument::KeyNames(std::string_view section) const {
+    std::vector<std::string> names;
+    auto header = FindSection(section);
+    if (!header)
+        return names;
+    const std::size_t end = SectionEnd(*header);
+    for (std::size_t i = *header + 1; i < end; ++i)
+        if (auto parsed = ParseKeyLine(lines_[i].text); parsed && !parsed->name.empty())
+            names.emplace_back(parsed->name);
+    return names;
+}
+
 // Gives the line a line end (it may be the last line of the file) so that a line can follow it.
 void IniDocument::EnsureEndAfter(std::size_t line) {
     if (lines_[line].end.empty())

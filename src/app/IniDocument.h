@@ -14,6 +14,8 @@ public:
 
     // The value after '=' with surrounding white space removed (quotes kept), if the key exists.
     std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+    // The key names of the first section of that name, in file order.
+    std::vector<std::string> KeyNames(std::string_view section) const;
     // Replaces the first matching key's value, or adds the key (and the section) at its end.
     void Set(std::string_view section, std::string_view key, std::string_view value);
     // Removes every line of that key in every section of that name; true when anything went.

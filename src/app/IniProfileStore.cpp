@@ -92,6 +92,13 @@ bool IniProfileStore::Write(std::string_view section, std::string_view key, std:
         true);
 }
 
+std::vector<std::string> IniProfileStore::KeyNames(std::string_view section) {
+    Loaded loaded = Load(path_);
+    if (loaded.state != LoadState::Loaded)
+        return {};
+    return IniDocument(loaded.text).KeyNames(section);
+}
+
 bool IniProfileStore::DeleteKey(std::string_view section, std::string_view key) {
     return Modify(
         path_, [&](IniDocument& document) { return document.RemoveKey(section, key); }, false);

@@ -13,6 +13,7 @@ public:
 
     std::string Read(std::string_view section, std::string_view key, std::string_view defaultText) override;
     bool Write(std::string_view section, std::string_view key, std::string_view value) override;
+    std::vector<std::string> KeyNames(std::string_view section) override;
     bool DeleteKey(std::string_view section, std::string_view key) override;
     bool DeleteSection(std::string_view section) override;
 

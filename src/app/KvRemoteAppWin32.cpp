@@ -59,12 +59,7 @@ bool CkvRemoteApp::InitInstance() {
         // end normally.
         return m_exitDuringStart;
     }
-    if (m_mainDlg->Members().broadcastAddress.empty()) {
-        m_mainDlg->ShowWindow(SW_SHOW);
-        ::SetForegroundWindow(m_mainDlg->m_hWnd);
-    } else {
-        m_mainDlg->ShowWindow(SW_HIDE);
-    }
+    m_mainDlg->ShowAfterStart();
     return true;
 }
 

@@ -4,6 +4,7 @@
 // by our own INI reader and writer; both behave the same for everything the program relies on.
 #include <string>
 #include <string_view>
+#include <vector>
 
 class ProfileStore {
 public:
@@ -17,6 +18,8 @@ public:
                              std::string_view defaultText) = 0;
     // Creates the file, section and key as needed, or replaces the value. False when the write failed.
     virtual bool Write(std::string_view section, std::string_view key, std::string_view value) = 0;
+    // The key names of the section, in file order (empty for a missing file or section).
+    virtual std::vector<std::string> KeyNames(std::string_view section) = 0;
     // Removes one key; a missing key is not a failure.
     virtual bool DeleteKey(std::string_view section, std::string_view key) = 0;
     // Removes the section header and all its keys; a missing section is not a failure.

@@ -45,3 +45,7 @@ bool Settings::WriteKey(int section, std::string_view key, std::string_view text
 bool Settings::DeleteKey(int section, std::string_view key) {
     return store_.DeleteKey(names_.Name(section), key);
 }
+
+std::vector<std::string> Settings::KeyNames(int section) {
+    return store_.KeyNames(names_.Name(section));
+}

@@ -5,6 +5,7 @@
 #include "app/SettingNames.h"
 #include <string>
 #include <string_view>
+#include <vector>
 
 class Settings {
 public:
@@ -26,6 +27,7 @@ public:
     std::string ReadKey(int section, std::string_view key, std::string_view defaultText);
     bool WriteKey(int section, std::string_view key, std::string_view text);
     bool DeleteKey(int section, std::string_view key);
+    std::vector<std::string> KeyNames(int section);
 
     ProfileStore& Store() { return store_; }
 

@@ -44,6 +44,8 @@ public:
     bool HasContext() const { return shared_.context.load(std::memory_order_acquire) != nullptr; }
     // A thread was started and has not ended by itself.
     bool ThreadRunning() const;
+    // The driver is there but the capture thread could not be made: nothing is captured.
+    bool StartFailed() const { return HasContext() && thread_.load(std::memory_order_acquire) == 0; }
     DriverContext Context() const { return shared_.context.load(std::memory_order_acquire); }
 
 private:

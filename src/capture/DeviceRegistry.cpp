@@ -2,15 +2,13 @@
 #include "app/LeadingDecimal.h"
 #include "app/SettingIds.h"
 #include "app/Settings.h"
+#include <cctype>
 #include <string>
 
 namespace {
 
 constexpr unsigned kHardwareIdBufferSize = 1000;
 constexpr int kMaxSavedEntries = 10;
-// Removal goes on past entry 10 while entries are found, up to this number, so hand-made leftovers
-// beyond the ten that are read do not linger either.
-constexpr int kMaxRemovedEntry = 1000;
 
 int SectionOf(DeviceClass deviceClass) {
     return deviceClass == DEVICE_CLASS_MICE ? SECTION_MOUSES : SECTION_KEYBOARDS;
@@ -39,23 +37,19 @@ void RestoreClass(DeviceTable& table, DeviceClass deviceClass, Settings& setting
     }
 }
 
-bool HasEntry(Settings& settings, int section, int n) {
-    // A default no stored value can hold tells a missing key from an empty one.
-    constexpr std::string_view kMissing{"\n", 1};
-    for (const char* prefix : {"Device", "HarwareId", "Index"}) {
-        if (settings.ReadKey(section, EntryKey(prefix, n), kMissing) != kMissing) {
+// "Device<n>", "HarwareId<n>" or "Index<n>" in any letter case, as the profile functions match keys.
+bool IsDeviceEntryKey(std::string_view key) {
+    for (std::string_view prefix : {"Device", "HarwareId", "Index"}) {
+        if (key.size() <= prefix.size())
+            continue;
+        bool same = true;
+        for (std::size_t i = 0; i < prefix.size() && same; ++i)
+            same = std::tolower(static_cast<unsigned char>(key[i])) ==
+                   std::tolower(static_cast<unsigned char>(prefix[i]));
+        if (same && key.find_first_not_of("0123456789", prefix.size()) == std::string_view::npos)
             return true;
-        }
     }
     return false;
-}
-
-bool RemoveEntry(Settings& settings, int section, int n) {
-    bool ok = true;
-    for (const char* prefix : {"Device", "HarwareId", "Index"}) {
-        ok = settings.DeleteKey(section, EntryKey(prefix, n)) && ok;
-    }
-    return ok;
 }
 
 } // namespace
@@ -88,11 +82,11 @@ bool SaveDevices(const DeviceTable& table, DeviceClass deviceClass, Settings& se
     }
     const int section = SectionOf(deviceClass);
     bool ok = true;
-    for (int n = 1; n <= kMaxRemovedEntry; ++n) {
-        if (n > kMaxSavedEntries && !HasEntry(settings, section, n)) {
-            break;
+    // Every earlier entry goes, however numbered, gaps and hand-made ones included.
+    for (const std::string& key : settings.KeyNames(section)) {
+        if (IsDeviceEntryKey(key)) {
+            ok = settings.DeleteKey(section, key) && ok;
         }
-        ok = RemoveEntry(settings, section, n) && ok;
     }
     int n = 0;
     for (int d = FirstDeviceOf(deviceClass); d <= LastDeviceOf(deviceClass); ++d) {

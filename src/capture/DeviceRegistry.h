@@ -19,7 +19,8 @@ void LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext cont
 // The lowest device number of the class whose hardware id equals hardwareId byte for byte; 0 if none.
 int FindDeviceByHardwareId(const DeviceTable& table, DeviceClass deviceClass, std::string_view hardwareId);
 
-// Removes the class's earlier "Device%d", "HarwareId%d" and "Index%d" keys (the section's other keys
-// stay) and writes the devices with an index of 0 or more as entries 1, 2, ... in device-number order.
-// False when a removal or write failed. A class other than keyboards or mice writes nothing.
+// Removes every key of the class's section that reads as "Device<n>", "HarwareId<n>" or "Index<n>"
+// in any letter case, however numbered (the section's other keys stay), and writes the devices with an index
+// of 0 or more as entries 1, 2, ... in device-number order. False when a removal or write failed. A class
+// other than keyboards or mice writes nothing.
 bool SaveDevices(const DeviceTable& table, DeviceClass deviceClass, Settings& settings);

@@ -2,8 +2,8 @@
 
 #include "kvcom/KvCom.h"
 
-void KvComLink::Init(std::uintptr_t window, unsigned message, const std::string& address, int port) {
-    KVCOM_init(reinterpret_cast<void*>(window), message, address.c_str(), port);
+bool KvComLink::Init(std::uintptr_t window, unsigned message, const std::string& address, int port) {
+    return KVCOM_init(reinterpret_cast<void*>(window), message, address.c_str(), port) == KVCOM_OK;
 }
 
 void KvComLink::Send(const std::string& line) {

@@ -4,7 +4,7 @@
 
 class KvComLink : public NetworkLink {
 public:
-    void Init(std::uintptr_t window, unsigned message, const std::string& address, int port) override;
+    bool Init(std::uintptr_t window, unsigned message, const std::string& address, int port) override;
     void Send(const std::string& line) override;
     void Close() override;
 };

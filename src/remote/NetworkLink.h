@@ -7,8 +7,9 @@
 class NetworkLink {
 public:
     virtual ~NetworkLink() = default;
-    // Opens the link to address:port; notifications go to window as message. Results are not needed.
-    virtual void Init(std::uintptr_t window, unsigned message, const std::string& address, int port) = 0;
+    // Opens the link to address:port; notifications go to window as message. False when the link
+    // could not be opened (nothing is sent then).
+    virtual bool Init(std::uintptr_t window, unsigned message, const std::string& address, int port) = 0;
     virtual void Send(const std::string& line) = 0;
     virtual void Close() = 0;
 };

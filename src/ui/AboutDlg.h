@@ -1,7 +1,8 @@
 #pragma once
-// CAboutDlg: the about box (template 100, no parent): the program's name and version in large bold
-// type. It closes after five seconds or at once when clicked, and also when the window given as
-// endWith is destroyed (the program exiting under it) or a WM_QUIT reaches its modal loop.
+// CAboutDlg: the about box (template 100, no parent: owned by the main window's last active popup): the
+// program's name and version in large bold type. It closes after five seconds or at once when clicked, and
+// also when the window given as endWith is destroyed (the program exiting under it) or a WM_QUIT reaches its
+// modal loop.
 #include "ui/Label.h"
 #include "winfx/Dialog.h"
 

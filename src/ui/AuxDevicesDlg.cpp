@@ -106,12 +106,7 @@ bool CAuxDevicesDlg::PreTranslateMessage(MSG* msg) {
     case WM_AUX_INPUT:
         if (msg->hwnd != m_hWnd)
             break;
-        {
-            // Only the device number matters here; a device of no slot is ignored.
-            const AuxInput in = UnpackAuxInput(msg->wParam, msg->lParam);
-            if (in.device >= 0 && in.device < kDeviceCount && m_ledByDevice[in.device])
-                m_ledByDevice[in.device]->Flash();
-        }
+        FlashDeviceOf(msg->wParam, msg->lParam);
         return true;
     case WM_KEYDOWN:
         // The space bar would toggle a check box or press a button while a keyboard is spotted.
@@ -127,6 +122,24 @@ bool CAuxDevicesDlg::PreTranslateMessage(MSG* msg) {
         break;
     }
     return CDialog::PreTranslateMessage(msg);
+}
+
+void CAuxDevicesDlg::FlashDeviceOf(WPARAM wParam, LPARAM lParam) {
+    // Only the device number matters here.
+    const AuxInput in = UnpackAuxInput(wParam, lParam);
+    if (in.device >= 0 && in.device < kDeviceCount && m_ledByDevice[in.device])
+        m_ledByDevice[in.device]->Flash();
+}
+
+INT_PTR CAuxDevicesDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    if (message == WM_AUX_INPUT) {
+        // A system modal loop (one of our error boxes) dispatches the event instead of offering it
+        // to pre-translation. Its number is the dialog manager's DM_REPOSITION: answered here, the
+        // dialog manager never moves the dialog for it.
+        FlashDeviceOf(wParam, lParam);
+        handled = true;
+    }
+    return 0;
 }
 
 bool CAuxDevicesDlg::OnCommand(int id, int code, HWND control) {

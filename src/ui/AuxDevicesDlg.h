@@ -38,6 +38,7 @@ protected:
     bool OnInitDialog() override;
     void OnOK() override;
     bool OnCommand(int id, int code, HWND control) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void OnSlotClicked(int id);
 
     // The dialog's own error boxes (caption "Error", stop icon), owned by the dialog.
@@ -46,6 +47,8 @@ protected:
 private:
     int FirstDevice() const { return FirstDeviceOf(m_class); }
     int LastDevice() const { return LastDeviceOf(m_class); }
+    // Lights the LED of the device that sent a captured event; a device of no slot is ignored.
+    void FlashDeviceOf(WPARAM wParam, LPARAM lParam);
 
     DeviceClass m_class;
     AuxDevicesModel m_model;

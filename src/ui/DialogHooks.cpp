@@ -13,7 +13,8 @@ INT_PTR RunDevicesSetupDialog(CWnd* parent, DeviceClass deviceClass, AppServices
 }
 
 void ShowAboutBox(CWnd* parent) {
-    // No parent window; the box only ends early when the main window is destroyed under it.
+    // No parent: owned, like every modal dialog without one, by the window in front of the main
+    // window. It also ends at once when the main window is destroyed under it.
     CAboutDlg dialog(parent ? parent->m_hWnd : nullptr);
     dialog.DoModal();
 }

@@ -36,7 +36,7 @@ bool CkvRemoteDlg::OnInitDialog() {
     UpdateData(false);
 
     if (!m_members.broadcastAddress.empty()) {
-        RestartLink();
+        m_linkFailedAtStart = !RestartLink();
         DisableSettingsControls();
     } else {
         EnableSettingsControls();
@@ -48,10 +48,24 @@ bool CkvRemoteDlg::OnInitDialog() {
             ::LoadIconA(WinFxResourceInstance(), MAKEINTRESOURCEA(kAnimationIcons[frame]));
 
     // The start-up splash. Its modal loop goes on delivering captured events to this window.
+    m_inStartSplash = true;
     ShowAboutBox(this);
+    m_inStartSplash = false;
 
     // The focus was placed by EnableSettingsControls, or is of no concern while hidden.
     return false;
+}
+
+void CkvRemoteDlg::ShowAfterStart() {
+    if (!m_hWnd)
+        return;
+    if (m_members.broadcastAddress.empty() || m_editingAsked || m_linkFailedAtStart) {
+        ShowForEditing();
+        if (m_linkFailedAtStart)
+            ReportLinkFailure();
+    } else {
+        ShowWindow(SW_HIDE);
+    }
 }
 
 bool CkvRemoteDlg::OnCommand(int id, int code, HWND control) {

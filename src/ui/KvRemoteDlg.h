@@ -34,11 +34,17 @@ public:
     enum class ApplyResult {
         Applied,    // written and link restarted
         SaveFailed, // link restarted, but a write failed (the user was told)
+        LinkFailed, // written, but the link could not be opened (the user was told)
         Invalid,    // a check failed; nothing written, link unchanged
     };
     ApplyResult ApplySettings();
     void LoadSettings();
-    void RestartLink();
+    // Sets the capture filters and reopens the link; false when the link could not be opened.
+    bool RestartLink();
+    // Once the start-up About box has closed: the window opens for editing when no address is
+    // saved, when the link could not be opened (the user is told why) or when the user asked for
+    // the settings meanwhile; otherwise the program stays in the tray.
+    void ShowAfterStart();
     void EnableSettingsControls();
     void DisableSettingsControls();
     void ShowForEditing();
@@ -68,6 +74,7 @@ private:
     int DevicesFound(DeviceClass deviceClass) const;
     ApplyResult FailApply(int controlId);
     void SetStatusLine(DeviceClass deviceClass);
+    void ReportLinkFailure();
 
     // Sending.
     void OnAuxInput(WPARAM wParam, LPARAM lParam);
@@ -108,4 +115,8 @@ private:
     SettingsValues m_members;
 
     bool m_exitRequested = false;
+    // While the start-up About box is up, a request for the settings waits for it to close.
+    bool m_inStartSplash = false;
+    bool m_editingAsked = false;
+    bool m_linkFailedAtStart = false;
 };

@@ -2,15 +2,24 @@
 // broadcast-address proposal and the setup mode around the devices setup dialog.
 #include "ui/KvRemoteDlg.h"
 
+#include "remote/LinkAddress.h"
 #include "res/resource.h"
 #include "ui/DialogHooks.h"
+#include "winfx/StringTable.h"
 #include "winfx/Trace.h"
 
-void CkvRemoteDlg::RestartLink() {
+bool CkvRemoteDlg::RestartLink() {
     m_services.capture.SetCaptureFilters(m_members.keyboards.useAux, m_members.mouses.useAux);
     m_services.link.Close();
-    m_services.link.Init(reinterpret_cast<std::uintptr_t>(m_hWnd), WM_LINK_NOTIFY, m_members.broadcastAddress,
-                         m_members.port);
+    // The check accepts groups with leading zeros ("010"), the link only the plain form.
+    return m_services.link.Init(reinterpret_cast<std::uintptr_t>(m_hWnd), WM_LINK_NOTIFY,
+                                CanonicalDottedAddress(m_members.broadcastAddress), m_members.port);
+}
+
+void CkvRemoteDlg::ReportLinkFailure() {
+    const std::string text = FormatText(LoadResourceString(IDS_LINK_FAILED),
+                                        {m_members.broadcastAddress, std::to_string(m_members.port)});
+    m_services.boxes.Show(m_hWnd, text, MB_OK | MB_ICONERROR);
 }
 
 void CkvRemoteDlg::DetectBroadcastAddress() {

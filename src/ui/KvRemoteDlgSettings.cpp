@@ -41,7 +41,9 @@ int CkvRemoteDlg::DevicesFound(DeviceClass deviceClass) const {
 void CkvRemoteDlg::SetStatusLine(DeviceClass deviceClass) {
     const bool mice = deviceClass == DEVICE_CLASS_MICE;
     std::string text;
-    if (DriverPresent())
+    if (m_services.capture.StartFailed())
+        text = LoadResourceString(IDS_CAPTURE_NOT_STARTED);
+    else if (DriverPresent())
         text = FormatText(LoadResourceString(mice ? IDS_STATUS_MICE_FOUND : IDS_STATUS_KEYBOARDS_FOUND),
                           {std::to_string(DevicesFound(deviceClass))});
     else
@@ -88,17 +90,20 @@ CkvRemoteDlg::ApplyResult CkvRemoteDlg::ApplySettings() {
             return SaveDevices(m_services.devices, deviceClass, settings);
         };
     const SaveReport report = SaveSettings(m_services.settings, m_members, saveDevices);
-    RestartLink();
-    if (!report.Ok()) {
+    const bool linked = RestartLink();
+    if (!report.Ok())
         m_services.boxes.Show(m_hWnd, FormatText(LoadResourceString(IDS_SAVE_FAILED), {m_services.iniPath}),
                               MB_OK | MB_ICONERROR);
+    if (!linked)
+        ReportLinkFailure();
+    if (!report.Ok())
         return ApplyResult::SaveFailed;
-    }
-    return ApplyResult::Applied;
+    return linked ? ApplyResult::Applied : ApplyResult::LinkFailed;
 }
 
 void CkvRemoteDlg::OnOK() {
-    // A failed save keeps the window open: the user learns the settings live in memory only.
+    // A failed save or link keeps the window open: the user learns the settings live in memory
+    // only, or that nothing is sent until they are corrected.
     if (ApplySettings() != ApplyResult::Applied)
         return;
     DisableSettingsControls();

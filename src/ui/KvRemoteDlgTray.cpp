@@ -68,15 +68,26 @@ void CkvRemoteDlg::ShowTrayMenu() {
         return;
     if (HMENU popup = ::GetSubMenu(menu, 0)) {
         ::SetMenuDefaultItem(popup, ID_TRAY_SETTINGS, FALSE);
+        // A modal window of ours (the setup dialog, a box, the About box) that disables this one
+        // goes back in front once the menu is gone. Asked first: taking the foreground for the
+        // menu makes this window its own last active popup.
+        HWND modal = ::IsWindowEnabled(m_hWnd) ? nullptr : ::GetLastActivePopup(m_hWnd);
         ::SetForegroundWindow(m_hWnd);
         ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_hWnd, nullptr);
         // Lets the menu close when the user clicks elsewhere.
         ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+        if (modal && modal != m_hWnd && ::IsWindow(modal))
+            ::SetForegroundWindow(modal);
     }
     ::DestroyMenu(menu);
 }
 
 void CkvRemoteDlg::ShowForEditing() {
+    if (m_inStartSplash) {
+        // Honoured when the start-up About box closes (ShowAfterStart).
+        m_editingAsked = true;
+        return;
+    }
     EnableSettingsControls();
     ShowWindow(SW_SHOW);
     // While a modal window of ours disables this one (the setup dialog, a box), that window stays

@@ -46,20 +46,42 @@ HWND CDialog::CreateFromTemplate(HWND owner) {
     return hWnd;
 }
 
+HWND CDialog::ModalOwner() const {
+    if (m_pParent && m_pParent->m_hWnd)
+        return ::GetAncestor(m_pParent->m_hWnd, GA_ROOT);
+    // No parent: the main window, or rather the window of it that was last active (a modal dialog
+    // over it), so that the new dialog stacks on the one in front.
+    CWinApp* app = WinFxApp();
+    HWND mainWnd = app && app->m_pMainWnd ? app->m_pMainWnd->m_hWnd : nullptr;
+    if (!mainWnd || !::IsWindow(mainWnd))
+        return nullptr;
+    HWND popup = ::GetLastActivePopup(mainWnd);
+    return popup && ::IsWindowVisible(popup) ? popup : mainWnd;
+}
+
+void CDialog::ReleaseOwner() {
+    if (m_ownerDisabled && m_owner)
+        ::EnableWindow(m_owner, TRUE);
+    m_ownerDisabled = false;
+}
+
 INT_PTR CDialog::DoModal() {
     if (m_hWnd)
         return -1;
-    HWND owner = m_pParent && m_pParent->m_hWnd ? ::GetAncestor(m_pParent->m_hWnd, GA_ROOT) : nullptr;
+    m_owner = ModalOwner();
     // An owner that is already disabled (by an outer modal run) is left for that run to enable.
-    const bool disabledOwner = owner && ::IsWindowEnabled(owner);
-    if (disabledOwner)
-        ::EnableWindow(owner, FALSE);
+    m_ownerDisabled = m_owner && ::IsWindowEnabled(m_owner);
+    if (m_ownerDisabled)
+        ::EnableWindow(m_owner, FALSE);
     m_modal = true;
     m_ended = false;
     m_result = IDCANCEL;
 
-    HWND hWnd = CreateFromTemplate(owner);
-    if (hWnd && !m_ended && m_hWnd) {
+    HWND hWnd = CreateFromTemplate(m_owner);
+    if (!hWnd || !m_hWnd || !::IsWindow(hWnd)) {
+        // Not created, or destroyed by its own initialisation (the handle is dead then).
+        m_result = -1;
+    } else if (!m_ended) {
         ::ShowWindow(hWnd, SW_SHOW);
         const WinFxLoopEnd end = WinFxRunLoop([this] { return m_ended || !m_hWnd; });
         if (end.how == WinFxLoopEnd::Quit) {
@@ -69,16 +91,14 @@ INT_PTR CDialog::DoModal() {
         } else if (end.how == WinFxLoopEnd::Error) {
             m_result = -1;
         }
-    } else if (!hWnd) {
-        m_result = -1;
     }
 
     // Enable the owner before the dialog goes, so that the activation returns to it.
-    if (disabledOwner)
-        ::EnableWindow(owner, TRUE);
+    ReleaseOwner();
     if (m_hWnd)
         ::DestroyWindow(m_hWnd);
     m_modal = false;
+    m_owner = nullptr;
     return m_result;
 }
 
@@ -89,9 +109,18 @@ void CDialog::EndDialog(int result) {
     }
     m_result = result;
     m_ended = true;
-    // Wakes the modal loop in case it is waiting.
-    if (m_hWnd)
+    ReleaseOwner();
+    if (m_hWnd) {
+        // Out of sight and out of reach at once, even while a nested modal loop keeps this run's
+        // loop from ending; the owner takes the activation when it can be seen.
+        const bool wasActive = ::GetActiveWindow() == m_hWnd;
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (wasActive && m_owner && ::IsWindowVisible(m_owner) && ::IsWindowEnabled(m_owner))
+            ::SetActiveWindow(m_owner);
+        // Wakes the modal loop in case it is waiting.
         ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+    }
 }
 
 bool CDialog::UpdateData(bool saveAndValidate) {
@@ -119,7 +148,8 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         OnTimer(static_cast<UINT_PTR>(wParam));
         return 0;
     case WM_CLOSE:
-        OnCancel();
+        if (!(m_modal && m_ended))
+            OnCancel();
         return 0;
     default:
         break;
@@ -160,6 +190,9 @@ void CDialog::OnCancel() {
 bool CDialog::OnCommand(int id, int code, HWND) {
     if (code != BN_CLICKED)
         return false;
+    // An ended dialog is only waiting for a nested modal loop to return: it takes no second ending.
+    if (m_modal && m_ended && (id == IDOK || id == IDCANCEL))
+        return true;
     if (id == IDOK) {
         OnOK();
         return true;

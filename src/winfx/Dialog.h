@@ -16,13 +16,15 @@ public:
     bool Create(UINT templateId, CWnd* parent = nullptr);
     bool Create();
 
-    // Modal: disables the owner (the parent's top-level window), runs the filter-chain loop
-    // until EndDialog, re-enables the owner, then destroys the window. Returns the EndDialog
-    // result; IDCANCEL when a WM_QUIT ended the loop (the WM_QUIT is posted again); -1 when the
-    // dialog could not be created or GetMessage failed.
+    // Modal: runs the filter-chain loop until EndDialog, then destroys the window. The owner is the
+    // parent's top-level window or, without a parent, the main window's last active popup; it is
+    // disabled for the run unless it already was (an outer run then enables it). Returns the
+    // EndDialog result; IDCANCEL when a WM_QUIT ended the loop (the WM_QUIT is posted again); -1
+    // when the dialog could not be created, destroyed itself while initialising, or GetMessage failed.
     INT_PTR DoModal();
 
-    // Modal: ends the loop with result. Modeless: destroys the window.
+    // Modal: hides the dialog and gives the owner back its input at once, then ends the loop with
+    // result. Modeless: destroys the window.
     void EndDialog(int result);
     bool IsModal() const { return m_modal; }
 
@@ -56,8 +58,13 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND CreateFromTemplate(HWND owner);
+    HWND ModalOwner() const;
+    // Re-enables the owner if this run disabled it; once.
+    void ReleaseOwner();
 
     bool m_modal = false;
+    HWND m_owner = nullptr;
+    bool m_ownerDisabled = false; // by this run
     bool m_ended = false;
     bool m_initialised = false; // WM_INITDIALOG reached the dialog: its window was created
     INT_PTR m_result = 0;

@@ -108,6 +108,67 @@ INSTANTIATE_TEST_SUITE_P(
                             "127.0.0.1?"}),
     [](const auto& info) { return std::string(info.param.label); });
 
+// The About box is owned by the window in front and disables it while it is up. An ended dialog
+// under it is hidden at once, gives its owner back and takes no second OK.
+TEST_F(ReentrancyTest, TheAboutBoxIsOwnedByTheWindowInFrontAndADialogEndedUnderItGoesAtOnce) {
+    LaunchForEditing();
+    HWND about = nullptr;
+    ASSERT_TRUE(PostCommand(Main(), kAboutCommand));
+    ASSERT_TRUE(WaitForAboutBox(about));
+    EXPECT_EQ(GetWindow(about, GW_OWNER), Main());
+    EXPECT_FALSE(IsWindowEnabled(Main())) << "the settings window is disabled under the About box";
+    ASSERT_TRUE(PostMsg(about, WM_LBUTTONDOWN, MK_LBUTTON, 0));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, kWait, "the About box to close on a click"));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(Main()); }, kWait, "the settings window enabled"));
+
+    OpenKeyboardsSetup();
+    ASSERT_TRUE(SetControlText(setup_, kSlot3Index, "9"));
+    ASSERT_TRUE(PostCommand(Main(), kAboutCommand));
+    ASSERT_TRUE(WaitForAboutBox(about));
+    EXPECT_EQ(GetWindow(about, GW_OWNER), setup_);
+    EXPECT_FALSE(IsWindowEnabled(setup_)) << "the setup dialog is disabled under the About box";
+    EXPECT_FALSE(IsWindowEnabled(Main()));
+
+    // OK reaches the setup dialog under the box (posted; a click could not): it saves, disappears
+    // and gives the main window back while the box stays up.
+    ASSERT_TRUE(PressButton(setup_, IDOK));
+    ASSERT_TRUE(
+        WaitUntil([&] { return !IsWindowVisible(setup_); }, kWait, "the setup dialog hidden at once"));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(Main()); }, kWait, "the main window enabled"));
+    EXPECT_TRUE(IsWindowVisible(about));
+    const std::string saved = ConfigText().value_or("");
+    EXPECT_NE(saved.find("Index1=9\r\n"), std::string::npos) << saved;
+    // A second OK finds the dialog ended: the file, put back meanwhile, is not written again.
+    WriteConfig(*before_);
+    ASSERT_TRUE(PressButton(setup_, IDOK));
+    ASSERT_TRUE(PostMsg(about, WM_LBUTTONDOWN, MK_LBUTTON, 0));
+    ASSERT_TRUE(WaitForWindowGone(Pid(), "Keyboards setup"));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about) && IsWindowEnabled(Main()); }, kWait,
+                          "both closed and the main window enabled"));
+    ExpectCleanExit();
+}
+
+// The main window takes the foreground for the tray menu, so that a click elsewhere closes it; once
+// the menu is gone the setup dialog is in front again with the keyboard.
+TEST_F(ReentrancyTest, TheTrayMenuOverTheSetupDialogLeavesTheSetupDialogInFront) {
+    LaunchForEditing();
+    OpenKeyboardsSetup();
+    ASSERT_TRUE(
+        WaitUntil([&] { return GetForegroundWindow() == setup_; }, kWait, "the setup dialog in front"));
+    constexpr UINT kTrayNotify = WM_USER + 3;
+    ASSERT_TRUE(PostMsg(Main(), kTrayNotify, 1, WM_RBUTTONUP));
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); },
+                          kWait, "the tray menu"));
+    ASSERT_TRUE(PostMsg(Main(), WM_KEYDOWN, VK_ESCAPE, 0));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, kWait, "the menu to close"));
+    EXPECT_TRUE(
+        WaitUntil([&] { return GetForegroundWindow() == setup_; }, kWait, "the setup dialog in front"));
+    EXPECT_FALSE(IsWindowEnabled(Main()));
+    ASSERT_TRUE(PressButton(setup_, IDCANCEL));
+    ExpectCleanExit();
+}
+
 TEST_F(ReentrancyTest, SettingsAndAboutDuringTheSetupLeaveASaneStateAndExitUnderTheAboutBoxEndsCleanly) {
     LaunchForEditing();
     OpenKeyboardsSetup();

@@ -3,6 +3,7 @@
 #include "ProgramTest.h"
 
 #include "Controls.h"
+#include "MessageBoxes.h"
 #include "UdpReceiver.h"
 
 #include <sstream>
@@ -177,6 +178,31 @@ TEST_F(SettingsTest, ApplyMovesTheLinkToTheNewPortAndKeepsTheDevices) {
                              "HarwareId1=HID\\VID_1234&PID_5678", "Index1=7"}) {
         EXPECT_NE(std::find(keys.begin(), keys.end(), line), keys.end()) << line;
     }
+    EXPECT_TRUE(Exit());
+}
+
+TEST_F(SettingsTest, AnAddressWithLeadingZerosIsKeptAsTypedAndTheLinkUsesIt) {
+    UdpReceiver receiver;
+    WriteDevices(kFourDevices);
+    WriteAuxConfig(receiver.Port());
+    Launch();
+    ASSERT_TRUE(OpenSettings());
+    ASSERT_TRUE(SetControlText(Main(), 1005, "127.000.000.001"));
+    ASSERT_TRUE(Press(12321));
+    ASSERT_TRUE(Answer("IP broadcast addresses normally end with 255.\nDo you confirm the usage of "
+                       "127.000.000.001?",
+                       IDYES));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return ConfigText().value_or("").find("BroadcastAddress=127.000.000.001\r\n") !=
+                   std::string::npos;
+        },
+        kWait, "the address saved as typed"));
+    ASSERT_TRUE(WaitForFilters(true));
+    // Apply closed the old link: a line arrives only through the reopened one.
+    ASSERT_TRUE(Inject("key 3 0x47 0\n"));
+    EXPECT_EQ(receiver.Receive(kWait).value_or("(nothing)"), KeypadSevenLine(5));
+    EXPECT_EQ(FindMessageBox(Pid()), nullptr) << "no link failure reported";
     EXPECT_TRUE(Exit());
 }
 

@@ -9,7 +9,27 @@
 namespace kve2e {
 namespace {
 
-class StartupTest : public ProgramTest {};
+class StartupTest : public ProgramTest {
+protected:
+    // Starts the program with a saved address and waits for the main window, still initialising,
+    // and the start-up About box over it.
+    void StartUnderTheAboutBox(HWND& mainWnd, HWND& about) {
+        WriteDevices(kFourDevices);
+        WriteAuxConfig(9871);
+        Start({"-a", IniPath().parent_path().string()});
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                mainWnd = about = nullptr;
+                for (HWND w : TopLevelWindows(Pid())) {
+                    const bool dialog = ClassName(w) == "#32770" && !IsMessageBox(w);
+                    mainWnd = dialog && WindowText(w) == kTitle ? w : mainWnd;
+                    about = dialog && IsWindowVisible(w) && WindowText(w).empty() ? w : about;
+                }
+                return mainWnd != nullptr && about != nullptr;
+            },
+            kWait, "the main window and the start-up About box"));
+    }
+};
 
 TEST_F(StartupTest, FirstRunShowsTheSettingsInFrontWritesNothingAndEndsOnExit) {
     WriteDevices(kFourDevices);
@@ -82,27 +102,43 @@ TEST_F(StartupTest, ClosingTheWindowOnlyHidesItAndTheProgramRunsOn) {
 }
 
 TEST_F(StartupTest, ExitWhileTheStartUpAboutBoxIsUpEndsTheProgramCleanly) {
-    WriteDevices(kFourDevices);
-    WriteAuxConfig(9871);
-    Start({"-a", IniPath().parent_path().string()});
-    HWND mainWnd = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            mainWnd = nullptr;
-            bool about = false;
-            for (HWND w : TopLevelWindows(Pid())) {
-                const bool dialog = ClassName(w) == "#32770" && !IsMessageBox(w);
-                mainWnd = dialog && WindowText(w) == kTitle ? w : mainWnd;
-                about = about || (dialog && IsWindowVisible(w) && WindowText(w).empty());
-            }
-            return mainWnd != nullptr && about;
-        },
-        kWait, "the main window and the start-up About box"));
+    HWND mainWnd = nullptr, about = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartUnderTheAboutBox(mainWnd, about));
     // The main window is still initialising under the box; Exit reaches it through the box's loop.
     ASSERT_TRUE(PostCommand(mainWnd, ID_TRAY_EXIT));
     ASSERT_TRUE(Program().WaitForExit(kExitBound));
     EXPECT_EQ(Program().ExitCode(), 0u);
     EXPECT_TRUE(WaitForRecord("close", Millis(1000))) << "the driver context is destroyed";
+}
+
+TEST_F(StartupTest, ALinkThatCannotOpenBringsTheSettingsUpWithTheReasonAfterTheAboutBox) {
+    WriteDevices(kFourDevices);
+    WriteConfig("[Network]\r\nBroadcastAddress=127.255.255.255\r\nPort=70000\r\n");
+    const auto before = ConfigText();
+    Launch();
+    EXPECT_TRUE(Answer("The network link to 127.255.255.255 port 70000 could not be opened. No command is "
+                       "sent until the settings are corrected.",
+                       IDOK));
+    EXPECT_TRUE(IsWindowVisible(Main()));
+    EXPECT_TRUE(IsWindowEnabled(Control(Main(), 1005))) << "open for editing";
+    ASSERT_TRUE(Exit());
+    EXPECT_EQ(ConfigText(), before);
+}
+
+TEST_F(StartupTest, SettingsAskedForUnderTheStartUpAboutBoxOpenWhenItClosesAndStayOpen) {
+    HWND mainWnd = nullptr, about = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartUnderTheAboutBox(mainWnd, about));
+    EXPECT_EQ(GetWindow(about, GW_OWNER), mainWnd);
+    ASSERT_TRUE(PostCommand(mainWnd, 32771));
+    Sleep(300);
+    EXPECT_FALSE(IsWindowVisible(mainWnd)) << "not before the box closes";
+    ASSERT_TRUE(PostMsg(about, WM_LBUTTONDOWN, MK_LBUTTON, 0));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(mainWnd) && IsWindowEnabled(Control(mainWnd, 1005)); },
+                          kWait, "the settings window open for editing"));
+    Sleep(500);
+    EXPECT_TRUE(IsWindowVisible(mainWnd)) << "and it stays open";
+    ASSERT_TRUE(PostCommand(mainWnd, 32773));
+    ASSERT_TRUE(Program().WaitForExit(kExitBound));
 }
 
 struct BadArguments {
@@ -138,17 +174,20 @@ TEST_P(BadCommandLineTest, ShowsTheMessageInAnErrorBoxAndEndsWithCode1) {
 
 INSTANTIATE_TEST_SUITE_P(
     Options, BadCommandLineTest,
-    testing::Values(BadArguments{"IniNameWithABar",
-                                 {"-i", "my|x.ini"},
-                                 "Invalid file name given to -i / --alternate-ini: \"my|x.ini\""},
-                    // The -i check comes first, and the name is reduced to its last component.
-                    BadArguments{"IniCheckedBeforeDirectory",
-                                 {"-a", "@FILE", "--ALTERNATE-INI", "C:\\dir\\a?.ini"},
-                                 "Invalid file name given to -i / --alternate-ini: \"a?.ini\""},
-                    BadArguments{
-                        "DirectoryIsAFile",
-                        {"-A", "@FILE"},
-                        "Invalid or inaccessible directory given to -a / --alternate-appdata: \"@FILE\""}),
+    testing::Values(
+        BadArguments{"IniNameWithABar",
+                     {"-i", "my|x.ini"},
+                     "Invalid file name given to -i / --alternate-ini: \"my|x.ini\""},
+        // The -i check comes first, and the name is reduced to its last component.
+        BadArguments{"IniCheckedBeforeDirectory",
+                     {"-a", "@FILE", "--ALTERNATE-INI", "C:\\dir\\a?.ini"},
+                     "Invalid file name given to -i / --alternate-ini: \"a?.ini\""},
+        // Every save into the null device would seem to succeed.
+        BadArguments{
+            "IniNameIsADevice", {"-i", "NUL"}, "Invalid file name given to -i / --alternate-ini: \"NUL\""},
+        BadArguments{"DirectoryIsAFile",
+                     {"-A", "@FILE"},
+                     "Invalid or inaccessible directory given to -a / --alternate-appdata: \"@FILE\""}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

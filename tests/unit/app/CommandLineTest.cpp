@@ -91,7 +91,16 @@ INSTANTIATE_TEST_SUITE_P(
                       CheckCase{std::string(249, 'n'), "", false,
                                 kIniMessage + "\"" + std::string(249, 'n') + "\""},
                       CheckCase{std::string(248, 'n'), "", true, ""},
-                      CheckCase{"", kLongDir, false, kDirMessage + "\"" + kLongDir + "\""}));
+                      CheckCase{"", kLongDir, false, kDirMessage + "\"" + kLongDir + "\""},
+                      // Devices, not files, in any letter case and with any extension.
+                      CheckCase{"NUL", "", false, kIniMessage + "\"NUL\""},
+                      CheckCase{"com1.ini", "", false, kIniMessage + "\"com1.ini\""},
+                      CheckCase{"Aux .cfg.ini", "", false, kIniMessage + "\"Aux .cfg.ini\""},
+                      CheckCase{"lpt3", "", false, kIniMessage + "\"lpt3\""},
+                      CheckCase{"conout$", "", false, kIniMessage + "\"conout$\""},
+                      CheckCase{"a\tb.ini", "", false, kIniMessage + "\"a\tb.ini\""},
+                      CheckCase{"console.ini", "", true, ""}, CheckCase{"com10.ini", "", true, ""},
+                      CheckCase{"nul1", "", true, ""}));
 
 TEST(CheckCommandLine, CreatesMissingAlternateFolders) {
     FakeFileSystem fs;

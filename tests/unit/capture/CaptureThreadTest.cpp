@@ -37,6 +37,7 @@ public:
         return std::string(d);
     }
     bool Write(std::string_view, std::string_view, std::string_view) override { return true; }
+    std::vector<std::string> KeyNames(std::string_view) override { return {}; }
     bool DeleteKey(std::string_view, std::string_view) override { return true; }
     bool DeleteSection(std::string_view) override { return true; }
 };

@@ -5,6 +5,7 @@
 #include "app/ProfileStoreWin32.h"
 #include "app/SettingIds.h"
 #include "app/Settings.h"
+#include "capture/DeviceRegistry.h"
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -186,6 +187,40 @@ TYPED_TEST(ProfileStoreAgreement, FailedWritesAreReported) {
     RemoveDirectoryA(folder.c_str());
     TypeParam missingFolder(TempFolder() + "kvapp-no-such-folder\\" + StoreName<TypeParam>() + ".ini");
     EXPECT_FALSE(missingFolder.Write("S", "K", "v"));
+}
+
+// Entries 1-14 with a gap at 9 and some keys in other letter case: a save leaves only the entries it
+// writes, and the section's other keys and the other section as they were.
+TYPED_TEST(ProfileStoreAgreement, SavingDevicesRemovesEveryEarlierEntry) {
+    std::string text = "[Keyboards]\r\nUseAux=1\r\n";
+    for (int n = 1; n <= 14; ++n) {
+        if (n == 9)
+            continue;
+        const std::string num = std::to_string(n);
+        text += (n == 5 ? "device" : "Device") + num + "=" + num + "\r\n";
+        text += (n == 12 ? "HARWAREID" : "HarwareId") + num + "=HID\\OLD" + num + "\r\n";
+        text += (n == 14 ? "index" : "Index") + num + "=" + num + "\r\n";
+    }
+    text += "MainIndex=2\r\nTextCmd=F1\r\nDevices=kept\r\n[Mouses]\r\nDevice1=11\r\n";
+    TypeParam store = this->Given(text);
+    SettingNames names;
+    names.Fill();
+    Settings settings(store, names);
+    DeviceTable table;
+    ClearDeviceTable(table);
+    table[4].hardwareId = "HID\\FOUR";
+    table[4].index = 7;
+
+    ASSERT_TRUE(SaveDevices(table, DEVICE_CLASS_KEYBOARDS, settings));
+    const std::vector<std::string> expected{"UseAux",  "MainIndex",  "TextCmd", "Devices",
+                                            "Device1", "HarwareId1", "Index1"};
+    EXPECT_EQ(store.KeyNames("Keyboards"), expected);
+    EXPECT_EQ(store.Read("Keyboards", "Device1", ""), "4");
+    EXPECT_EQ(store.Read("Keyboards", "HarwareId1", ""), "HID\\FOUR");
+    EXPECT_EQ(store.Read("Keyboards", "Index1", ""), "7");
+    EXPECT_EQ(store.Read("Keyboards", "Devices", ""), "kept");
+    EXPECT_EQ(store.KeyNames("Mouses"), std::vector<std::string>{"Device1"});
+    EXPECT_TRUE(store.KeyNames("Absent").empty());
 }
 
 } // namespace

@@ -78,10 +78,12 @@ std::string Init(const std::string& addressAndPort) {
 }
 
 struct FakeLink : NetworkLink {
+    bool fail = false; // Init reports the link could not be opened
     std::vector<std::string> calls;
     std::vector<std::string> lines;
-    void Init(std::uintptr_t, unsigned message, const std::string& address, int port) override {
+    bool Init(std::uintptr_t, unsigned message, const std::string& address, int port) override {
         calls.push_back("init " + std::to_string(message) + " " + address + " " + std::to_string(port));
+        return !fail;
     }
     void Send(const std::string& line) override { lines.push_back(line); }
     void Close() override { calls.push_back("close"); }
@@ -156,7 +158,12 @@ protected:
             ::PostMessageA(reinterpret_cast<HWND>(target), WM_AUX_INPUT, w, l);
         }
     } sink;
-    StdThreadStarter threads;
+    struct Starter : StdThreadStarter {
+        bool fail = false; // no capture thread can be made
+        std::uintptr_t Start(Body body, void* arg) override {
+            return fail ? 0 : StdThreadStarter::Start(body, arg);
+        }
+    } threads;
     SettingNames names;
     TempDir dir;
     std::string iniPath;
@@ -274,6 +281,30 @@ TEST_F(MainDialog, FailedSaveIsReportedYetLinkRestartsAndWindowStays) {
     EXPECT_EQ(link.calls.size(), 2u);
     EXPECT_TRUE(dlg->IsWindowVisible());
     EXPECT_EQ(dlg->Members().broadcastAddress, "127.255.255.255");
+}
+
+TEST_F(MainDialog, AFailedSaveAndAFailedLinkAreBothReportedAndTheWindowStays) {
+    Start("", dir.File("missing\\kvRemote.ini"));
+    dlg->ShowForEditing();
+    link.fail = true;
+    dlg->SetItemText(IDC_BROADCAST_ADDRESS, "127.000.010.255");
+    Click(IDOK);
+    EXPECT_EQ(link.calls, (std::vector<std::string>{"close", Init("127.0.10.255 9871")}));
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.texts[0].substr(0, 35), "The settings could not be saved to ");
+    EXPECT_EQ(boxes.texts[1], "The network link to 127.000.010.255 port 9871 could not be opened. No command "
+                              "is sent until the settings are corrected.");
+    EXPECT_EQ(boxes.types[1], static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_TRUE(dlg->IsWindowVisible());
+    EXPECT_TRUE(Enabled(IDC_BROADCAST_ADDRESS));
+}
+
+TEST_F(MainDialog, CaptureThatCannotStartSetsNoFilterAndTheStatusLinesSaySo) {
+    threads.fail = true;
+    Start(kConfigured);
+    EXPECT_TRUE(g_driver.filters.empty());
+    for (int id : {IDC_KEYB_STATUS, IDC_MOUSE_STATUS})
+        EXPECT_EQ(dlg->GetItemText(id), "Interception Driver installed - capture could not start");
 }
 
 TEST_F(MainDialog, CancelBringsBackTheFileAndHides) {
