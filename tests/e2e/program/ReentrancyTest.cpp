@@ -155,8 +155,7 @@ TEST_F(ReentrancyTest, TheTrayMenuOverTheSetupDialogLeavesTheSetupDialogInFront)
     OpenKeyboardsSetup();
     ASSERT_TRUE(
         WaitUntil([&] { return GetForegroundWindow() == setup_; }, kWait, "the setup dialog in front"));
-    constexpr UINT kTrayNotify = WM_USER + 3;
-    ASSERT_TRUE(PostMsg(Main(), kTrayNotify, 1, WM_RBUTTONUP));
+    ASSERT_TRUE(PostMsg(Main(), WM_TRAY_NOTIFY, 1, WM_RBUTTONUP));
     HWND menu = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); },
                           kWait, "the tray menu"));

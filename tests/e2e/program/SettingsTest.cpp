@@ -187,8 +187,8 @@ TEST_F(SettingsTest, AnAddressWithLeadingZerosIsKeptAsTypedAndTheLinkUsesIt) {
     WriteAuxConfig(receiver.Port());
     Launch();
     ASSERT_TRUE(OpenSettings());
-    ASSERT_TRUE(SetControlText(Main(), 1005, "127.000.000.001"));
-    ASSERT_TRUE(Press(12321));
+    ASSERT_TRUE(SetControlText(Main(), IDC_BROADCAST_ADDRESS, "127.000.000.001"));
+    ASSERT_TRUE(Press(IDC_APPLY));
     ASSERT_TRUE(Answer("IP broadcast addresses normally end with 255.\nDo you confirm the usage of "
                        "127.000.000.001?",
                        IDYES));

@@ -120,7 +120,7 @@ TEST_F(StartupTest, ALinkThatCannotOpenBringsTheSettingsUpWithTheReasonAfterTheA
                        "sent until the settings are corrected.",
                        IDOK));
     EXPECT_TRUE(IsWindowVisible(Main()));
-    EXPECT_TRUE(IsWindowEnabled(Control(Main(), 1005))) << "open for editing";
+    EXPECT_TRUE(IsWindowEnabled(Control(Main(), IDC_BROADCAST_ADDRESS))) << "open for editing";
     ASSERT_TRUE(Exit());
     EXPECT_EQ(ConfigText(), before);
 }
@@ -129,15 +129,16 @@ TEST_F(StartupTest, SettingsAskedForUnderTheStartUpAboutBoxOpenWhenItClosesAndSt
     HWND mainWnd = nullptr, about = nullptr;
     ASSERT_NO_FATAL_FAILURE(StartUnderTheAboutBox(mainWnd, about));
     EXPECT_EQ(GetWindow(about, GW_OWNER), mainWnd);
-    ASSERT_TRUE(PostCommand(mainWnd, 32771));
+    ASSERT_TRUE(PostCommand(mainWnd, ID_TRAY_SETTINGS));
     Sleep(300);
     EXPECT_FALSE(IsWindowVisible(mainWnd)) << "not before the box closes";
     ASSERT_TRUE(PostMsg(about, WM_LBUTTONDOWN, MK_LBUTTON, 0));
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(mainWnd) && IsWindowEnabled(Control(mainWnd, 1005)); },
-                          kWait, "the settings window open for editing"));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return IsWindowVisible(mainWnd) && IsWindowEnabled(Control(mainWnd, IDC_BROADCAST_ADDRESS)); },
+        kWait, "the settings window open for editing"));
     Sleep(500);
     EXPECT_TRUE(IsWindowVisible(mainWnd)) << "and it stays open";
-    ASSERT_TRUE(PostCommand(mainWnd, 32773));
+    ASSERT_TRUE(PostCommand(mainWnd, ID_TRAY_EXIT));
     ASSERT_TRUE(Program().WaitForExit(kExitBound));
 }
 
