@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # run.sh: builds kvRemote (win64 preset) and runs it under Wine on the simulated driver, with two
-# keyboards and two mice (one of each auxiliary) and a console listener that prints every REMOTE
-# line the program broadcasts on the loopback network.
+# keyboards and two mice (one of each auxiliary) and kvlisten, which prints every REMOTE line the
+# program broadcasts on the loopback network.
 #
 # With a display, kvRemote runs until you choose "Exit" from its tray menu or press Ctrl+C; inject
 # strokes meanwhile with build/win64/simdriver/host/kvsim (the commands are printed).
@@ -19,7 +19,7 @@ cd "$root" || exit 1
 build=${KV_BUILD_DIR:-build/win64}
 demo_port=${KV_DEMO_PORT:-49871}
 sim_port=${KV_SIM_PORT:-49801}
-targets=(kvRemote kvcom simdriver kvsim_host kvremote_ctl)
+targets=(kvRemote kvcom simdriver kvsim_host kvlisten_host kvremote_ctl)
 
 say() { echo "run.sh: $*"; }
 
@@ -27,6 +27,7 @@ say() { echo "run.sh: $*"; }
 kv_build "$build" "${targets[@]}" || { say "build failed"; exit 1; }
 build=$(cd "$build" && pwd)
 kvsim=$build/simdriver/host/kvsim
+kvlisten=$build/tools/kvlisten/host/kvlisten
 ctl=$build/tests/e2e/program/kvremote_ctl.exe
 
 # --- run folder --------------------------------------------------------------------------------
@@ -61,21 +62,9 @@ stop_everything() {
 trap stop_everything EXIT
 trap 'exit 130' INT TERM
 
-# The listener: bound to 0.0.0.0, so it hears the loopback broadcast; one line per datagram.
-python3 -u - "$demo_port" "$run/remote-lines.txt" <<'EOF' &
-import socket, sys
-port, record = int(sys.argv[1]), sys.argv[2]
-s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-s.bind(("0.0.0.0", port))
-print(f"listener: REMOTE lines on UDP port {port}", flush=True)
-with open(record, "a") as out:
-    while True:
-        data, peer = s.recvfrom(2048)
-        line = data.decode("latin-1")
-        print(f"listener: {line}", flush=True)
-        out.write(line + "\n")
-        out.flush()
-EOF
+# The listener: kvlisten bound to 0.0.0.0, so it hears the loopback broadcast; one line per datagram,
+# also kept in remote-lines.txt.
+"$kvlisten" --port "$demo_port" > >(tee -a "$run/remote-lines.txt") &
 listener_pid=$!
 
 headless=0

@@ -1,0 +1,23 @@
+#pragma once
+// kvlisten's command line:
+//   kvlisten [--port N] [--json] [--app ID] [--destination D] [--count N] [--timeout S]
+#include <optional>
+#include <string>
+#include <vector>
+
+inline constexpr unsigned short kDefaultListenPort = 9871;
+
+struct ListenOptions {
+    unsigned short port = kDefaultListenPort;
+    bool json = false;
+    bool help = false;
+    std::optional<std::string> app;         // only lines with this application ID
+    std::optional<std::string> destination; // only lines with this destination (may be empty)
+    long count = 0;                         // end after this many datagrams shown; 0: no limit
+    double timeoutSeconds = 0;              // end (exit 1) after this long; 0: no limit
+    std::string error;                      // set when the command line is refused
+};
+
+ListenOptions ParseListenOptions(const std::vector<std::string>& args);
+
+extern const char* const kListenUsage;
