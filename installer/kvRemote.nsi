@@ -220,6 +220,51 @@ Section "-RemoveAutostart"
   ${EndIf}
 SectionEnd
 
+; Sets LibraryPath from the command line's /INTERCEPTIONDLL=path, whether the whole option is quoted
+; ("/INTERCEPTIONDLL=C:\a b\interception.dll", as most shells and launchers quote an argument with
+; blanks) or only its value (/INTERCEPTIONDLL="C:\a b\interception.dll").
+!define LIBRARY_OPTION "/INTERCEPTIONDLL="
+Function ReadLibraryOption
+  StrCpy $LibraryPath ""
+  ${GetParameters} $0
+  StrLen $1 $0
+  StrLen $8 "${LIBRARY_OPTION}"
+  StrCpy $2 0
+  ${DoWhile} $2 < $1
+    StrCpy $3 $0 $8 $2
+    ${If} $3 == "${LIBRARY_OPTION}" ; StrCmp ignores case
+      IntOp $4 $2 + $8
+      StrCpy $9 " "
+      ${If} $2 > 0
+        IntOp $5 $2 - 1
+        StrCpy $6 $0 1 $5
+        ${If} $6 == '"'
+          StrCpy $9 '"'
+        ${EndIf}
+      ${EndIf}
+      StrCpy $7 $0 1 $4
+      ${If} $9 == " "
+      ${AndIf} $7 == '"'
+        StrCpy $9 '"'
+        IntOp $4 $4 + 1
+      ${EndIf}
+      StrCpy $5 $4
+      ${Do}
+        StrCpy $7 $0 1 $5
+        ${If} $7 == ""
+        ${OrIf} $7 == $9
+          ${ExitDo}
+        ${EndIf}
+        IntOp $5 $5 + 1
+      ${Loop}
+      IntOp $5 $5 - $4
+      StrCpy $LibraryPath $0 $5 $4
+      Return
+    ${EndIf}
+    IntOp $2 $2 + 1
+  ${Loop}
+FunctionEnd
+
 Function .onInit
 !if "${ARCH}" == "win64"
   ${IfNot} ${RunningX64}
@@ -228,12 +273,8 @@ Function .onInit
   ${EndIf}
   SetRegView 64
 !endif
+  Call ReadLibraryOption
   ${GetParameters} $0
-  ClearErrors
-  ${GetOptions} $0 "/INTERCEPTIONDLL=" $LibraryPath
-  ${If} ${Errors}
-    StrCpy $LibraryPath ""
-  ${EndIf}
   ClearErrors
   ${GetOptions} $0 "/NOAUTOSTART" $1
   ${IfNot} ${Errors}

@@ -90,7 +90,7 @@ PeExports ReadPeExports(std::span<const uint8_t> file) {
     out.isDll = (b.U16(pe + 22) & 0x2000) != 0;
     const uint64_t optional = pe + 24;
     if (!b.Has(optional, optionalSize) || optionalSize < 2)
-        return Fail("the PE optional header is cut short");
+        return Fail("a damaged PE file: optional header cut short");
     const uint16_t magic = b.U16(optional);
     uint64_t countAt = 0;
     if (magic == 0x10B)
@@ -98,16 +98,16 @@ PeExports ReadPeExports(std::span<const uint8_t> file) {
     else if (magic == 0x20B)
         countAt = optional + 108;
     else
-        return Fail("unknown PE optional header");
+        return Fail("a PE file of an unknown kind");
     if (countAt + 4 > optional + optionalSize)
-        return Fail("the PE optional header is cut short");
+        return Fail("a damaged PE file: optional header cut short");
     const uint32_t dirCount = b.U32(countAt);
     const uint64_t exportDir = countAt + 4;
 
     std::vector<Section> sections;
     const uint64_t table = optional + optionalSize;
     if (!b.Has(table, uint64_t{sectionCount} * 40))
-        return Fail("the section table is cut short");
+        return Fail("a damaged PE file: section table cut short");
     for (uint16_t i = 0; i < sectionCount; ++i) {
         const uint64_t s = table + uint64_t{i} * 40;
         sections.push_back({b.U32(s + 12), b.U32(s + 16), b.U32(s + 20)});
@@ -118,18 +118,18 @@ PeExports ReadPeExports(std::span<const uint8_t> file) {
         return out; // no export table: no names
     uint64_t directory = 0;
     if (!RvaToOffset(b, sections, b.U32(exportDir), 40, directory))
-        return Fail("the export table lies outside the file");
+        return Fail("a damaged PE file: export table outside the file");
     const uint32_t nameCount = b.U32(directory + 24);
     if (nameCount > kMaxNames)
-        return Fail("the export table names too many functions");
+        return Fail("a damaged PE file: too many export names");
     uint64_t nameTable = 0;
     if (nameCount > 0 && !RvaToOffset(b, sections, b.U32(directory + 32), uint64_t{nameCount} * 4, nameTable))
-        return Fail("the export name table lies outside the file");
+        return Fail("a damaged PE file: export name table outside the file");
     for (uint32_t i = 0; i < nameCount; ++i) {
         uint64_t at = 0;
         std::string name;
         if (!RvaToOffset(b, sections, b.U32(nameTable + uint64_t{i} * 4), 1, at) || !b.Text(at, name))
-            return Fail("an export name lies outside the file");
+            return Fail("a damaged PE file: export name outside the file");
         out.names.push_back(std::move(name));
     }
     return out;

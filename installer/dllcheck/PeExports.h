@@ -12,7 +12,7 @@ inline constexpr uint16_t kMachineX64 = 0x8664;
 
 struct PeExports {
     bool ok = false;
-    std::string error; // why the bytes are not a readable PE file, when !ok
+    std::string error; // what the bytes are instead of a readable PE file, when !ok
     uint16_t machine = 0;
     bool isDll = false;
     std::vector<std::string> names;
@@ -22,7 +22,8 @@ struct PeExports {
 PeExports ReadPeExports(std::span<const uint8_t> file);
 
 // The verdict on a candidate interception.dll for a program built for `machine`: a DLL of that
-// machine exporting every function the program imports. message says what is wrong, or "ok".
+// machine exporting every function the program imports. message is "ok", or what the file is
+// instead, to follow "it is".
 struct DllVerdict {
     bool ok = false;
     std::string message;

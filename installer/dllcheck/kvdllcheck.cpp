@@ -1,8 +1,9 @@
 // kvdllcheck: the installer's check of a candidate interception.dll, run from its temporary
 // folder. It reads the file and never loads it, so a 32-bit installer can check a 64-bit DLL.
 //   kvdllcheck x64|x86 PATH
-// Prints "ok" or what is wrong, and exits 0 when the file will do, 1 when it will not, 2 when the
-// command line is wrong or the file cannot be read.
+// Prints "ok", or what the file is instead (the installer shows "PATH cannot be used: it is ..."),
+// and exits 0 when the file will do, 1 when it will not, 2 when the command line is wrong or the
+// file cannot be read.
 #include "PeExports.h"
 
 #include <cstdio>
@@ -17,7 +18,7 @@ int wmain(int argc, wchar_t** argv) {
     const uint16_t machine = std::wcscmp(argv[1], L"x64") == 0 ? kMachineX64 : kMachineX86;
     FILE* f = _wfopen(argv[2], L"rb");
     if (!f) {
-        std::puts("the file cannot be opened");
+        std::puts("a file that cannot be opened");
         return 2;
     }
     std::vector<uint8_t> bytes;

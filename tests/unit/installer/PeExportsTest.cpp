@@ -73,7 +73,7 @@ TEST(PeExports, RefusesDamagedFiles) {
     std::vector<uint8_t> bent = dll;
     const uint32_t pe = bent[0x3C] | bent[0x3D] << 8;
     bent[pe + 24 + 112 + 3] = 0x7F; // export directory RVA far beyond every section
-    EXPECT_EQ(CheckInterceptionDll(bent, kMachineX64).message, "the export table lies outside the file");
+    EXPECT_EQ(CheckInterceptionDll(bent, kMachineX64).message, "a damaged PE file: export table outside the file");
 }
 
 } // namespace

@@ -57,15 +57,16 @@ grep -q "warning: kvRemote will not start until the Interception driver's interc
 [ -f "$progdir/kvRemote.exe" ] || fail "kvRemote.exe not installed without the library"
 ok "a wrong library is refused with its reason and the warning; the rest is installed"
 
-# --- 2. upgrade with the simulated driver's library ---------------------------------------------
-wine "$setup" /S "/INTERCEPTIONDLL=$(winpath "$simdll")"
+# --- 2. upgrade with the simulated driver's library, from a folder with a blank in its name ------
+mkdir -p "$work/driver library" && cp "$simdll" "$work/driver library/interception.dll"
+wine "$setup" /S "/INTERCEPTIONDLL=$(winpath "$work/driver library/interception.dll")"
 rc=$?
 [ "$rc" = 0 ] || fail "install exit code $rc"
 for f in kvRemote.exe KvCom.dll kvlisten.exe README.txt uninstall.exe; do
   [ -f "$progdir/$f" ] || fail "$f not installed"
 done
 cmp -s "$simdll" "$progdir/interception.dll" || fail "interception.dll not copied"
-grep -q "interception.dll copied from" "$log" || fail "the copy is not in the log"
+grep -q "interception.dll copied from .*driver library.interception.dll" "$log" || fail "the copy is not in the log"
 [ -f "$shortcut" ] || fail "no all-users Start-menu shortcut"
 reg_value "$run_key" kvRemote | grep -qi 'kvRemote\\kvRemote.exe"$' || fail "no Run entry: $(reg_value "$run_key" kvRemote)"
 reg_value "$uninst_key" DisplayVersion | grep -q "2.0$" || fail "no uninstall registration with version 2.0"
