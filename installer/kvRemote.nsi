@@ -143,8 +143,29 @@ Function LibraryPageLeave
   ${EndIf}
 FunctionEnd
 
+; Waits for a running kvRemote.exe in $INSTDIR to end (Windows keeps a running program's file
+; from being written): asks to Exit it and retry, or gives up (in a silent run at once).
+!macro WaitForProgramToEnd un
+Function ${un}WaitForProgramToEnd
+  ${DoWhile} ${FileExists} "$INSTDIR\kvRemote.exe"
+    ClearErrors
+    FileOpen $0 "$INSTDIR\kvRemote.exe" a
+    ${IfNot} ${Errors}
+      FileClose $0
+      ${Break}
+    ${EndIf}
+    ${If} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "kvRemote is running. End it with Exit in its tray menu (the copy of every signed-in user), then choose Retry." /SD IDCANCEL IDCANCEL`
+      Abort "kvRemote is running: $INSTDIR\kvRemote.exe is in use"
+    ${EndIf}
+  ${Loop}
+FunctionEnd
+!macroend
+!insertmacro WaitForProgramToEnd ""
+!insertmacro WaitForProgramToEnd "un."
+
 Section "kvRemote" SecProgram
   SectionIn RO
+  Call WaitForProgramToEnd
   SetOutPath "$INSTDIR"
   !insertmacro Log "kvRemote ${VERSION} (${DLL_MACHINE}) into $INSTDIR"
   File "/oname=kvRemote.exe" "${PROGRAM}"
@@ -300,6 +321,7 @@ FunctionEnd
 ; Removes the program, the copied library, the shortcut, the Run entry and the registration; the
 ; configuration folder and kvRemote.ini stay.
 Section "Uninstall"
+  Call un.WaitForProgramToEnd
   SetShellVarContext all
   Delete "$INSTDIR\kvRemote.exe"
   Delete "$INSTDIR\KvCom.dll"

@@ -91,7 +91,7 @@ filters_on() { grep -q '^filter keyboards [1-9]' "$work/kvsim.log" 2>/dev/null; 
 wait_for 120 filters_on || fail "the installed kvRemote did not start capturing"
 wine "$progdir/kvlisten.exe" --json --port "$port" --count 1 --timeout 120 >"$work/lines.json" 2>"$work/kvlisten.err" &
 listen_pid=$!
-wait_for 60 grep -q listening "$work/kvlisten.err" || fail "kvlisten did not start: $(cat "$work/kvlisten.err")"
+wait_for 60 grep -qs listening "$work/kvlisten.err" || fail "kvlisten did not start: $(cat "$work/kvlisten.err")"
 "$kvsim" --port "$sim_port" key 2 0x47 press >/dev/null || fail "kvsim could not inject"
 wait "$listen_pid"
 rc=$?
