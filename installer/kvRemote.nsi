@@ -155,6 +155,9 @@ Function ${un}WaitForProgramToEnd
       ${Break}
     ${EndIf}
     ${If} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "kvRemote is running. End it with Exit in its tray menu (the copy of every signed-in user), then choose Retry." /SD IDCANCEL IDCANCEL`
+!if "${un}" == ""
+      !insertmacro Log "stopped: kvRemote is running ($INSTDIR\kvRemote.exe is in use)"
+!endif
       Abort "kvRemote is running: $INSTDIR\kvRemote.exe is in use"
     ${EndIf}
   ${Loop}

@@ -5,6 +5,7 @@
 # 2. a silent upgrade given the simulated driver's library: files, shortcut, Run entry, uninstall
 #    registration and the configuration folder's rights command in the log;
 # 3. the installed kvRemote, on that library, sends a REMOTE line that the installed kvlisten reads;
+#    a silent upgrade meanwhile stops, as the program's file is in use;
 # 4. a silent upgrade without the option keeps the library and the settings;
 # 5. a silent uninstall leaves only the configuration.
 set -u
@@ -99,10 +100,15 @@ listen_pid=""
 [ "$rc" = 0 ] || fail "kvlisten exit code $rc: $(cat "$work/kvlisten.err")"
 grep -q '"app":"STN2","destination":"","command":"AUXKEYB","code":103,"value":0,"index":5,' "$work/lines.json" ||
   fail "unexpected line: $(cat "$work/lines.json")"
+ok "the installed kvRemote sent $(tr -d '\r' <"$work/lines.json")"
+wine "$setup" /S
+rc=$?
+[ "$rc" = 2 ] || fail "an upgrade while kvRemote runs: exit code $rc, expected 2"
+grep -q "stopped: kvRemote is running" "$log" || fail "the running program is not in the log"
 kill "$program_pid" 2>/dev/null
 wait "$program_pid" 2>/dev/null
 program_pid=""
-ok "the installed kvRemote sent $(tr -d '\r' <"$work/lines.json")"
+ok "a silent upgrade while kvRemote runs stops with exit code 2"
 
 # --- 4. an upgrade without the option keeps the library and the settings -----------------------
 cp "$cfg/kvRemote.ini" "$work/kvRemote.ini.before"
