@@ -68,8 +68,10 @@ KvsimRequest KvsimRequestFrom(const std::vector<std::string>& a) {
         return Line("move " + a[1]);
     if (verb == "mouse" && (n == 3 || n == 4))
         return Line("mouse " + a[1] + " " + a[2] + " " + (n == 4 ? a[3] : "0"));
-    if (n == 1 && (verb == "fail" || verb == "reset-log"))
+    if (n == 1 && (verb == "fail" || verb == "reset-log" || verb == "crash"))
         return Line(verb);
+    if (verb == "stall" && n == 2)
+        return Line("stall " + a[1]);
     if (n == 1 && (verb == "log" || verb == "ping"))
         return Line(verb + "?", true);
     return Error("unknown command or wrong number of arguments: " + verb);

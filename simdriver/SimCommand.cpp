@@ -68,8 +68,17 @@ SimCommand ParseSimCommand(std::string_view line) {
         if (!move && (!Number(w[2], 0, 0xFFFF, a) || (n == 4 && !Number(w[3], -32768, 32767, b))))
             return Invalid(line, "bad number");
         c.stroke = MouseStroke(static_cast<unsigned short>(a), static_cast<short>(b));
+    } else if (verb == "stall") {
+        if (n != 2 || !Number(w[1], 1, 3600000, a))
+            return Invalid(line, "usage stall MS (1-3600000)");
+        c.kind = SimCommand::STALL;
+        c.milliseconds = static_cast<unsigned long>(a);
+        return c;
     } else if (n != 1) {
         return Invalid(line, "unknown command");
+    } else if (verb == "crash") {
+        c.kind = SimCommand::CRASH;
+        return c;
     } else if (verb == "fail") {
         c.kind = SimCommand::FAIL;
         return c;

@@ -4,6 +4,8 @@
 //   mouse DEV STATE [WHEEL] a mouse stroke (DEV 11-20; WHEEL signed, default 0)
 //   move DEV               a mouse move (button state 0)
 //   fail                   the next receive fails
+//   stall MS               the next wait blocks for MS milliseconds, whatever its time-out
+//   crash                  the next receive raises an access violation on the calling thread
 //   log?                   answer with the record
 //   reset-log              empty the record
 //   ping?                  answer "pong" (all earlier lines have been handled)
@@ -13,8 +15,9 @@
 #include <string_view>
 
 struct SimCommand {
-    enum Kind { STROKE, FAIL, LOG_QUERY, RESET_LOG, PING, EMPTY, INVALID } kind = EMPTY;
+    enum Kind { STROKE, FAIL, STALL, CRASH, LOG_QUERY, RESET_LOG, PING, EMPTY, INVALID } kind = EMPTY;
     int device = 0;
+    unsigned long milliseconds = 0; // for STALL
     Stroke stroke{};
     std::string error; // for INVALID
 };

@@ -5,6 +5,8 @@
 #include "capture/DeviceClass.h"
 
 #include <chrono>
+#include <thread>
+#include <utility>
 
 namespace {
 
@@ -58,6 +60,14 @@ void SimDriver::SetFilter(DriverPredicate predicate, unsigned short filter) {
 
 int SimDriver::Wait(unsigned long milliseconds) {
     std::unique_lock lock(mutex_);
+    if (const unsigned long stall = std::exchange(stallNext_, 0); stall != 0) {
+        // Blocks without the lock, so filters can still be set meanwhile, as the watchdog does.
+        lock.unlock();
+        record_.Add("stall " + std::to_string(stall));
+        std::this_thread::sleep_for(std::chrono::milliseconds(stall));
+        lock.lock();
+        return held_.empty() ? 0 : held_.front().device;
+    }
     const auto waiting = [this] { return !held_.empty(); };
     if (milliseconds == kWaitForever)
         arrived_.wait(lock, waiting);
@@ -114,6 +124,17 @@ unsigned int SimDriver::HardwareId(int device, void* buffer, unsigned int size) 
     return static_cast<unsigned int>(bytes);
 }
 
+bool SimDriver::TakeCrash() {
+    bool crash = false;
+    {
+        std::lock_guard lock(mutex_);
+        crash = std::exchange(crashNext_, false);
+    }
+    if (crash)
+        record_.Add("receive crash");
+    return crash;
+}
+
 void SimDriver::Inject(int device, const Stroke& stroke) {
     if (ids_[device].empty()) {
         record_.Add("error no device " + StrokeText(device, stroke));
@@ -138,6 +159,16 @@ std::optional<std::string> SimDriver::Execute(const SimCommand& command) {
     case SimCommand::FAIL: {
         std::lock_guard lock(mutex_);
         failNext_ = true;
+        break;
+    }
+    case SimCommand::STALL: {
+        std::lock_guard lock(mutex_);
+        stallNext_ = command.milliseconds;
+        break;
+    }
+    case SimCommand::CRASH: {
+        std::lock_guard lock(mutex_);
+        crashNext_ = true;
         break;
     }
     case SimCommand::LOG_QUERY:

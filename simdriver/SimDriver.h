@@ -23,6 +23,9 @@ public:
     int Send(int device, const Stroke* strokes, unsigned int count);
     unsigned int HardwareId(int device, void* buffer, unsigned int size) const;
 
+    // True once after a "crash" command: the caller of receive then faults, holding no lock.
+    bool TakeCrash();
+
     // One protocol command; returns the answer to send back, if it asks for one.
     std::optional<std::string> Execute(const SimCommand& command);
 
@@ -40,4 +43,6 @@ private:
     unsigned short filters_[21] = {};
     std::deque<Held> held_;
     bool failNext_ = false;
+    bool crashNext_ = false;
+    unsigned long stallNext_ = 0; // ms the next wait blocks
 };
