@@ -6,9 +6,11 @@
 #include "capture/DeviceTable.h"
 #include "capture/DriverApi.h"
 #include "capture/HardwareIdText.h"
+#include "capture/StallWatch.h"
 #include "capture/ThreadStarter.h"
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 class Settings;
 
@@ -30,8 +32,11 @@ public:
     // Creates the driver context; without one, returns (the program runs without capture).
     // Otherwise posts go to mainWindow, the device table is loaded and the thread started.
     void StartCapture(std::uintptr_t mainWindow, Settings& settings);
-    // Ends the thread (it notices within one 50 ms wait) and destroys the context.
+    // Ends the thread (it notices within one 50 ms wait) and destroys the context. A thread that
+    // has not ended after kExitWaitMs is left to the end of the process with its context, its
+    // filters cleared.
     void StopCapture();
+    static constexpr unsigned long kExitWaitMs = 2000;
 
     // RestartLink's filter setting: keyboards 15 or 0, mice 5183 or 0. Only while the thread runs.
     void SetCaptureFilters(bool useAuxKeyboards, bool useAuxMice);
@@ -40,6 +45,19 @@ public:
     // sets both filters to 0.
     void EnterSetupMode(DeviceClass deviceClass, std::uintptr_t setupTarget);
     void LeaveSetupMode();
+
+    // A filter of either class is set: the stall check runs every StallWatch::kCheckMs meanwhile.
+    bool FiltersSet() const { return filtersSet_; }
+    // The stall check, at tick `now`. When the thread has made no pass for 2 s it is asked to stop,
+    // both filters are cleared from a helper thread (a call that hangs in the driver must not take
+    // this thread with it) and capture counts as ended until the program restarts. True on that trip.
+    bool CheckProgress(std::uint32_t now);
+    // The stall check tripped.
+    bool Stalled() const { return stalled_; }
+
+    // Saved devices that LoadDevices found at another device number (their entries were not
+    // restored, so they work as main devices), by their number now.
+    const std::vector<int>& MovedDevices() const { return moved_; }
 
     bool HasContext() const { return shared_.context.load(std::memory_order_acquire) != nullptr; }
     // A thread was started and has not ended by itself.
@@ -50,6 +68,9 @@ public:
 
 private:
     static void ThreadBody(void* self);
+    static void ClearFiltersBody(void* self);
+    // Starts the helper thread that sets both filters to 0 (on this thread if none can be made).
+    void ClearFiltersAside();
     // Sets both filters when context and thread exist; undoes them if the thread ended meanwhile.
     void SetFilters(unsigned short keyboards, unsigned short mice);
 
@@ -61,4 +82,10 @@ private:
     CaptureLoop loop_;
     std::atomic<std::uintptr_t> thread_{0};
     std::uintptr_t mainWindow_ = 0;
+    // User-interface thread only.
+    bool filtersSet_ = false;
+    bool stalled_ = false;
+    StallWatch watch_;
+    std::uintptr_t clearer_ = 0; // the helper thread clearing the filters
+    std::vector<int> moved_;
 };

@@ -33,6 +33,7 @@ bool CaptureLoop::Pass() {
             Mouse(device, context);
         }
     }
+    shared_.passes.store(++passes_, std::memory_order_relaxed);
     return shared_.stop.load(std::memory_order_acquire) == 0;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The capture thread's body: wait up to 50 ms for a stroke, receive it, re-inject strokes of main
 // devices, translate and post those of auxiliary devices (and, in setup mode, post and re-inject
-// every stroke of the captured class). Allocates nothing and takes no lock per stroke.
+// every stroke of the captured class). Allocates nothing and takes no lock per stroke; each pass
+// publishes the number of passes completed so the user-interface thread can tell a stall.
 #include "capture/AuxInputSink.h"
 #include "capture/CaptureShared.h"
 #include "capture/DeviceTable.h"
@@ -40,5 +41,6 @@ private:
     Stroke stroke_{};
     std::uint16_t modifiers_ = 0;
     std::uint32_t seenFilterGeneration_ = 0;
+    std::uint32_t passes_ = 0; // published in CaptureShared::passes
     KeypadZeroGate keypadZero_;
 };

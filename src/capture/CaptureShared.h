@@ -19,4 +19,6 @@ struct CaptureShared {
     // Advanced each time the filters are set; the thread clears its modifier flags when it sees a
     // new value (user-interface thread writes, capture thread reads).
     std::atomic<std::uint32_t> filterGeneration{0};
+    // Passes completed, for the stall check on the user-interface thread (capture thread writes).
+    std::atomic<std::uint32_t> passes{0};
 };

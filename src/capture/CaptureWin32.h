@@ -5,11 +5,11 @@
 #include "capture/CaptureController.h"
 #include "capture/ThreadStarter.h"
 
-// Creates the thread suspended, sets THREAD_PRIORITY_HIGHEST, resumes it; Join waits without limit.
+// Creates the thread suspended, sets THREAD_PRIORITY_HIGHEST, resumes it.
 class ThreadStarterWin32 : public ThreadStarter {
 public:
     std::uintptr_t Start(Body body, void* arg) override;
-    void Join(std::uintptr_t handle) override;
+    bool Join(std::uintptr_t handle, unsigned long timeoutMs) override;
 };
 
 // PostMessageA(target, WM_AUX_INPUT, wParam, lParam).
@@ -21,6 +21,10 @@ public:
 std::uint32_t MapScanCodeWin32(std::uint32_t scanCode);                           // MapVirtualKeyA(scan, 1)
 std::uint32_t TickCountWin32();                                                   // GetTickCount
 void WideToAnsiWin32(const char16_t* text, std::size_t length, std::string& out); // CP_THREAD_ACP
+
+// From now on an unhandled exception on any thread, or std::terminate, sets both driver filters to 0
+// (when capture armed the reset) before the crash goes on as before. Once, at start.
+void InstallCrashHandlersWin32();
 
 // MapScanCodeWin32, TickCountWin32 and WideToAnsiWin32 together.
 CaptureServices CaptureServicesWin32();

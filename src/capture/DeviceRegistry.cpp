@@ -2,6 +2,7 @@
 #include "app/LeadingDecimal.h"
 #include "app/SettingIds.h"
 #include "app/Settings.h"
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -18,7 +19,13 @@ std::string EntryKey(const char* prefix, int n) {
     return prefix + std::to_string(n);
 }
 
-void RestoreClass(DeviceTable& table, DeviceClass deviceClass, Settings& settings) {
+bool SameDeviceAt(const DeviceTable& table, DeviceClass deviceClass, int device,
+                  std::string_view hardwareId) {
+    return device >= FirstDeviceOf(deviceClass) && device <= LastDeviceOf(deviceClass) &&
+           table[device].hardwareId == hardwareId;
+}
+
+void RestoreClass(DeviceTable& table, DeviceClass deviceClass, Settings& settings, std::vector<int>& moved) {
     const int section = SectionOf(deviceClass);
     for (int n = 1; n <= kMaxSavedEntries; ++n) {
         const std::string number = settings.ReadKey(section, EntryKey("Device", n), "");
@@ -31,8 +38,12 @@ void RestoreClass(DeviceTable& table, DeviceClass deviceClass, Settings& setting
         }
         const std::string index = settings.ReadKey(section, EntryKey("Index", n), "");
         const int found = FindDeviceByHardwareId(table, deviceClass, hardwareId);
-        if (found != 0 && found == ParseLeadingDecimal(number)) {
+        const int saved = ParseLeadingDecimal(number);
+        if (found != 0 && found == saved) {
             table[found].index.store(ParseLeadingDecimal(index), std::memory_order_relaxed);
+        } else if (found != 0 && !SameDeviceAt(table, deviceClass, saved, hardwareId) &&
+                   std::find(moved.begin(), moved.end(), found) == moved.end()) {
+            moved.push_back(found);
         }
     }
 }
@@ -63,8 +74,8 @@ int FindDeviceByHardwareId(const DeviceTable& table, DeviceClass deviceClass, st
     return 0;
 }
 
-void LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context, Settings& settings,
-                 WideToAnsi narrow) {
+std::vector<int> LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
+                             Settings& settings, WideToAnsi narrow) {
     ClearDeviceTable(table);
     unsigned char buffer[kHardwareIdBufferSize];
     for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
@@ -72,8 +83,10 @@ void LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext cont
         table[d].hardwareId =
             size == 0 ? std::string() : HardwareIdFromBuffer(buffer, sizeof buffer, size, narrow);
     }
-    RestoreClass(table, DEVICE_CLASS_KEYBOARDS, settings);
-    RestoreClass(table, DEVICE_CLASS_MICE, settings);
+    std::vector<int> moved;
+    RestoreClass(table, DEVICE_CLASS_KEYBOARDS, settings, moved);
+    RestoreClass(table, DEVICE_CLASS_MICE, settings, moved);
+    return moved;
 }
 
 bool SaveDevices(const DeviceTable& table, DeviceClass deviceClass, Settings& settings) {

@@ -5,6 +5,7 @@
 #include "capture/DriverApi.h"
 #include "capture/HardwareIdText.h"
 #include <string_view>
+#include <vector>
 
 class Settings;
 
@@ -13,8 +14,11 @@ class Settings;
 // index only on the lowest-numbered device of the class with exactly its hardware id, and only when
 // that device has the saved number. Reading a section stops at the first entry with an empty device
 // number or hardware id; a missing index reads as 0.
-void LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context, Settings& settings,
-                 WideToAnsi narrow);
+// Returns the devices that moved: for each saved entry that was not restored because its hardware
+// id is now at another number of the class and at no device of its saved number, that other number
+// (two identical devices, of which only the lower is restored, did not move).
+std::vector<int> LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
+                             Settings& settings, WideToAnsi narrow);
 
 // The lowest device number of the class whose hardware id equals hardwareId byte for byte; 0 if none.
 int FindDeviceByHardwareId(const DeviceTable& table, DeviceClass deviceClass, std::string_view hardwareId);

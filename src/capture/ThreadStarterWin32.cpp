@@ -37,8 +37,11 @@ std::uintptr_t ThreadStarterWin32::Start(Body body, void* arg) {
     return reinterpret_cast<std::uintptr_t>(thread.Release());
 }
 
-void ThreadStarterWin32::Join(std::uintptr_t handle) {
+bool ThreadStarterWin32::Join(std::uintptr_t handle, unsigned long timeoutMs) {
+    // Closing the handle leaves a thread that has not ended running on its own.
     const ScopedHandle thread(reinterpret_cast<HANDLE>(handle));
-    if (WaitForSingleObject(thread.Get(), INFINITE) == WAIT_FAILED)
-        TraceLastError("WaitForSingleObject on the capture thread");
+    const DWORD waited = WaitForSingleObject(thread.Get(), timeoutMs);
+    if (waited == WAIT_FAILED)
+        TraceLastError("WaitForSingleObject on a capture thread");
+    return waited == WAIT_OBJECT_0;
 }

@@ -49,7 +49,7 @@ protected:
         names.Fill();
         fake_driver::Reset();
     }
-    void Load() { LoadDevices(table, fake_driver::Api(), &table, settings, NarrowLatin1); }
+    std::vector<int> Load() { return LoadDevices(table, fake_driver::Api(), &table, settings, NarrowLatin1); }
     std::map<std::string, std::string>& Keyboards() { return store.sections["Keyboards"]; }
     std::map<std::string, std::string>& Mice() { return store.sections["Mouses"]; }
 
@@ -93,7 +93,8 @@ TEST_F(DeviceRegistry, MatchingRuleRestoresOnlyDevicesFoundAgainAtTheirNumber) {
                    {"Device4", "9"},   {"HarwareId4", "HID\\MOVED"},  {"Index4", "13"},  // moved
                    {"Device5", " 6x"}, {"HarwareId5", "HID\\BIG"},    {"Index5", "300"}, // kept as is
                    {"Device6", "7"},   {"HarwareId6", "HID\\NOINDEX"}};                  // index 0
-    Load();
+    // Only the device found at another number moved; the second of two identical ones did not.
+    EXPECT_EQ(Load(), std::vector<int>{5});
     EXPECT_EQ(table[2].index, 10);
     EXPECT_EQ(table[3].index, -1);
     EXPECT_EQ(table[4].index, -1);
