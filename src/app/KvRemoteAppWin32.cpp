@@ -6,6 +6,7 @@
 #include "app/FileSystemWin32.h"
 #include "app/ProcessArgumentsWin32.h"
 #include "app/ProgramServicesWin32.h"
+#include "capture/CaptureWin32.h"
 #include "res/resource.h"
 #include "winfx/StringTable.h"
 #include "ui/KvRemoteDlg.h"
@@ -24,6 +25,8 @@ CkvRemoteApp::~CkvRemoteApp() {
 }
 
 bool CkvRemoteApp::InitInstance() {
+    // Before anything can set a driver filter.
+    InstallCrashHandlersWin32();
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_WIN95_CLASSES;

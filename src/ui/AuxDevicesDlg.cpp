@@ -189,7 +189,7 @@ void CAuxDevicesDlg::OnOK() {
     // Every index passed: only now does the table change (the capture thread reads each one).
     for (int n = 0; n < kSetupSlotCount; ++n)
         m_model.devices[FirstDevice() + n].index.store(result.indexes[n], std::memory_order_relaxed);
-    if (!SaveDevices(m_model.devices, m_class, m_model.settings)) {
+    if (m_model.saveOnOk && !SaveDevices(m_model.devices, m_class, m_model.settings)) {
         // The new indexes stay in effect for this run; the user learns that the file lags behind.
         m_model.titledBoxes.Show(m_hWnd, FormatText(LoadResourceString(IDS_SAVE_FAILED), {m_model.iniPath}),
                                  MB_OK | MB_ICONERROR);

@@ -20,6 +20,7 @@ struct AuxDevicesModel {
     Settings& settings;
     std::string iniPath;       // named by the message of a failed save
     MessageBoxes& titledBoxes; // boxes with the program's title as caption
+    bool saveOnOk = true;      // false: OK leaves the file to the settings window's OK
 };
 
 class CAuxDevicesDlg : public CDialog {

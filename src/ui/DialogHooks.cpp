@@ -5,10 +5,11 @@
 #include "ui/AuxDevicesDlg.h"
 
 INT_PTR RunDevicesSetupDialog(CWnd* parent, DeviceClass deviceClass, AppServices& services,
-                              const SetupWindowReady& ready) {
+                              const SetupWindowReady& ready, bool saveOnOk) {
     CAuxDevicesDlg dialog(
         parent, deviceClass,
-        AuxDevicesModel{services.devices, services.settings, services.iniPath, services.boxes}, ready);
+        AuxDevicesModel{services.devices, services.settings, services.iniPath, services.boxes, saveOnOk},
+        ready);
     return dialog.DoModal();
 }
 

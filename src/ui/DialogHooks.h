@@ -13,8 +13,9 @@
 using SetupWindowReady = std::function<void(HWND setupWindow)>;
 
 // Runs the setup dialog of deviceClass modally with parent as its parent. Returns the modal result.
+// saveOnOk false: its OK changes the device table only, not the configuration file.
 INT_PTR RunDevicesSetupDialog(CWnd* parent, DeviceClass deviceClass, AppServices& services,
-                              const SetupWindowReady& ready);
+                              const SetupWindowReady& ready, bool saveOnOk = true);
 
 // Shows the About box modally (the start-up splash and the About menu items).
 void ShowAboutBox(CWnd* parent);

@@ -51,6 +51,9 @@ bool CkvRemoteDlg::OnInitDialog() {
     m_inStartSplash = true;
     ShowAboutBox(this);
     m_inStartSplash = false;
+    if (m_exitRequested || !m_hWnd)
+        return false;
+    AnnounceMovedDevices();
 
     // The focus was placed by EnableSettingsControls, or is of no concern while hidden.
     return false;
@@ -129,6 +132,8 @@ void CkvRemoteDlg::OnTimer(UINT_PTR id) {
         SetWindowTextA(m_savedTitle);
     else if (id == TimerIdValue(MainTimer::Animation))
         OnAnimationTick();
+    else if (id == TimerIdValue(MainTimer::StallCheck))
+        OnStallCheck();
 }
 
 INT_PTR CkvRemoteDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {

@@ -13,11 +13,13 @@
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 // Timers of the main window.
 enum class MainTimer : UINT_PTR {
-    Title = 4097,     // puts the saved title back; restarted by every command
-    Animation = 4098, // the tray animation's frames
+    Title = 4097,      // puts the saved title back; restarted by every command
+    Animation = 4098,  // the tray animation's frames
+    StallCheck = 4099, // the capture stall check, twice a second while a driver filter is set
 };
 // How long the title shows the latest command while the window is not in front.
 inline constexpr UINT kTitleCommandMs = 1000;
@@ -49,14 +51,16 @@ public:
     void DisableSettingsControls();
     void ShowForEditing();
     void DetectBroadcastAddress();
-    void OpenDevicesSetup(DeviceClass deviceClass);
+    // saveOnOk false: the setup dialog's OK only changes the device table, and the file follows at
+    // the settings window's OK.
+    void OpenDevicesSetup(DeviceClass deviceClass, bool saveOnOk = true);
     // The shutdown sequence: title timer, link, capture, tray icon, window, quit message.
     void OnExit();
 
     const SettingsValues& Members() const { return m_members; }
     bool ExitRequested() const { return m_exitRequested; }
     // The notification icon record as last handed to the shell.
-    const NOTIFYICONDATAA& TrayIconData() const { return m_nid; }
+    const NOTIFYICONDATAA& TrayIconData() const { return m_handedNid; }
 
 protected:
     bool OnInitDialog() override;
@@ -75,6 +79,13 @@ private:
     ApplyResult FailApply(int controlId);
     void SetStatusLine(DeviceClass deviceClass);
     void ReportLinkFailure();
+
+    // Capture's safety net.
+    void UpdateStallCheckTimer();
+    void OnStallCheck();
+    void AnnounceMovedDevices();
+    std::vector<std::string> MovedDeviceNames() const;
+    void UpdateTrayTip();
 
     // Sending.
     void OnAuxInput(WPARAM wParam, LPARAM lParam);
@@ -95,6 +106,9 @@ private:
     void SetTrayIcon(HICON icon);
     // Shell_NotifyIconA with the tray record; a refusal is traced.
     void NotifyShell(DWORD message);
+    // A balloon from the tray icon; a click on it opens the setup of clickClass, if any.
+    void ShowBalloon(const std::string& text, DeviceClass clickClass);
+    void OnBalloonClick();
     LRESULT OnTrayNotify(UINT mouseMessage);
     void ShowTrayMenu();
     void OnAnimationTick();
@@ -110,6 +124,10 @@ private:
     HICON m_normalTrayIcon = nullptr;
     HICON m_animationIcons[4] = {};
     AnimationState m_animation{0}; // given the normal tray icon at initialisation
+    NOTIFYICONDATAA m_handedNid{}; // m_nid as last handed to the shell
+    DeviceClass m_balloonClass = DEVICE_CLASS_NONE;
+    // Saved devices found at another number, until the setup dialog of their class is opened.
+    std::vector<int> m_movedDevices;
 
     // The live settings.
     SettingsValues m_members;

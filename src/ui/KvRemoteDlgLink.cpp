@@ -10,6 +10,7 @@
 
 bool CkvRemoteDlg::RestartLink() {
     m_services.capture.SetCaptureFilters(m_members.keyboards.useAux, m_members.mouses.useAux);
+    UpdateStallCheckTimer();
     m_services.link.Close();
     // The check accepts groups with leading zeros ("010"), the link only the plain form.
     return m_services.link.Init(reinterpret_cast<std::uintptr_t>(m_hWnd), WM_LINK_NOTIFY,
@@ -29,17 +30,52 @@ void CkvRemoteDlg::DetectBroadcastAddress() {
     SetItemText(IDC_BROADCAST_ADDRESS, address);
 }
 
-void CkvRemoteDlg::OpenDevicesSetup(DeviceClass deviceClass) {
+void CkvRemoteDlg::OpenDevicesSetup(DeviceClass deviceClass, bool saveOnOk) {
     CaptureController& capture = m_services.capture;
+    // The devices of this class that moved are looked after once their setup was opened.
+    const auto moved = std::erase_if(m_movedDevices, [deviceClass](int device) {
+        return device >= FirstDeviceOf(deviceClass) && device <= LastDeviceOf(deviceClass);
+    });
+    if (moved != 0) {
+        UpdateTrayTip();
+        NotifyShell(NIM_MODIFY);
+    }
     // Filters of the class, then the target, then the flag: all once the dialog's window exists,
     // since captured strokes are posted to a window handle.
-    const INT_PTR result =
-        RunDevicesSetupDialog(this, deviceClass, m_services, [&capture, deviceClass](HWND setupWindow) {
+    const INT_PTR result = RunDevicesSetupDialog(
+        this, deviceClass, m_services,
+        [this, &capture, deviceClass](HWND setupWindow) {
             capture.EnterSetupMode(deviceClass, reinterpret_cast<std::uintptr_t>(setupWindow));
-        });
+            UpdateStallCheckTimer();
+        },
+        saveOnOk);
     if (result == -1)
         TraceLastError("DoModal of the devices setup dialog");
     // As after Cancel, whatever the result: flag cleared, this window the target again, both
     // filters 0 until the next Apply or OK.
     capture.LeaveSetupMode();
+    UpdateStallCheckTimer();
+}
+
+void CkvRemoteDlg::UpdateStallCheckTimer() {
+    if (!m_hWnd)
+        return;
+    if (m_services.capture.FiltersSet() && m_services.capture.ThreadRunning())
+        SetTimer(MainTimer::StallCheck, StallWatch::kCheckMs);
+    else
+        KillTimer(MainTimer::StallCheck);
+}
+
+void CkvRemoteDlg::OnStallCheck() {
+    CaptureController& capture = m_services.capture;
+    if (!capture.CheckProgress(::GetTickCount())) {
+        if (!capture.FiltersSet() || !capture.ThreadRunning())
+            KillTimer(MainTimer::StallCheck);
+        return;
+    }
+    // The filters are being cleared aside; capture stays ended until the program restarts.
+    KillTimer(MainTimer::StallCheck);
+    SetStatusLine(DEVICE_CLASS_KEYBOARDS);
+    SetStatusLine(DEVICE_CLASS_MICE);
+    ShowBalloon(LoadResourceString(IDS_CAPTURE_STALLED), DEVICE_CLASS_NONE);
 }

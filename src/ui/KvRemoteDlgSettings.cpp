@@ -41,7 +41,9 @@ int CkvRemoteDlg::DevicesFound(DeviceClass deviceClass) const {
 void CkvRemoteDlg::SetStatusLine(DeviceClass deviceClass) {
     const bool mice = deviceClass == DEVICE_CLASS_MICE;
     std::string text;
-    if (m_services.capture.StartFailed())
+    if (DriverPresent() && m_services.capture.Stalled())
+        text = LoadResourceString(IDS_STATUS_CAPTURE_STOPPED);
+    else if (m_services.capture.StartFailed())
         text = LoadResourceString(IDS_CAPTURE_NOT_STARTED);
     else if (DriverPresent())
         text = FormatText(LoadResourceString(mice ? IDS_STATUS_MICE_FOUND : IDS_STATUS_KEYBOARDS_FOUND),

@@ -4,6 +4,8 @@
 #include "res/resource.h"
 #include "winfx/StringTable.h"
 #include "winfx/Trace.h"
+#include "capture/PortLabels.h"
+#include "ui/MovedDevicesText.h"
 #include "winfx/WinApp.h"
 
 #include <cstddef>
@@ -46,10 +48,65 @@ void CkvRemoteDlg::NotifyShell(DWORD message) {
         TraceLastError(message == NIM_ADD      ? "Shell_NotifyIconA(NIM_ADD)"
                        : message == NIM_MODIFY ? "Shell_NotifyIconA(NIM_MODIFY)"
                                                : "Shell_NotifyIconA(NIM_DELETE)");
+    m_handedNid = m_nid;
+    // A balloon is shown once: later changes of the icon must not raise it again.
+    m_nid.uFlags &= ~NIF_INFO;
 }
 
 void CkvRemoteDlg::SetTrayIcon(HICON icon) {
     m_nid.hIcon = icon;
+}
+
+void CkvRemoteDlg::ShowBalloon(const std::string& text, DeviceClass clickClass) {
+    m_nid.uFlags |= NIF_INFO;
+    std::strncpy(m_nid.szInfo, text.c_str(), sizeof m_nid.szInfo - 1);
+    m_nid.szInfo[sizeof m_nid.szInfo - 1] = '\0';
+    std::strncpy(m_nid.szInfoTitle, WinFxAppTitle().c_str(), sizeof m_nid.szInfoTitle - 1);
+    m_nid.dwInfoFlags = NIIF_WARNING;
+    m_balloonClass = clickClass;
+    NotifyShell(NIM_MODIFY);
+}
+
+void CkvRemoteDlg::OnBalloonClick() {
+    const DeviceClass deviceClass = m_balloonClass;
+    if (deviceClass == DEVICE_CLASS_NONE)
+        return;
+    ShowForEditing();
+    // Under a modal window of ours that window only comes to the front; a second setup dialog
+    // would run nested in it.
+    if (::IsWindowEnabled(m_hWnd))
+        OpenDevicesSetup(deviceClass, false);
+}
+
+std::vector<std::string> CkvRemoteDlg::MovedDeviceNames() const {
+    std::vector<std::string> names;
+    for (const DeviceClass deviceClass : {DEVICE_CLASS_KEYBOARDS, DEVICE_CLASS_MICE}) {
+        const auto labels = PortLabels(m_services.devices, deviceClass, StringTableTexts());
+        for (const int device : m_movedDevices)
+            if (device >= FirstDeviceOf(deviceClass) && device <= LastDeviceOf(deviceClass))
+                names.push_back(MovedDeviceName(labels[device], m_services.devices[device].hardwareId));
+    }
+    return names;
+}
+
+void CkvRemoteDlg::UpdateTrayTip() {
+    const std::vector<std::string> names = MovedDeviceNames();
+    const std::string title = LoadResourceString(IDS_TRAY_TIP);
+    const std::string tip = names.empty() ? title : MovedDevicesTip(title, names);
+    std::strncpy(m_nid.szTip, tip.c_str(), sizeof m_nid.szTip - 1);
+    m_nid.szTip[sizeof m_nid.szTip - 1] = '\0';
+}
+
+void CkvRemoteDlg::AnnounceMovedDevices() {
+    m_movedDevices = m_services.capture.MovedDevices();
+    if (m_movedDevices.empty())
+        return;
+    // With notifications turned off the balloon never shows: the tip names the devices as well.
+    UpdateTrayTip();
+    const int first = m_movedDevices.front();
+    ShowBalloon(MovedDevicesBalloon(LoadResourceString(IDS_DEVICES_MOVED), MovedDeviceNames(),
+                                    LoadResourceString(IDS_DEVICES_MOVED_MORE)),
+                IsMouseNumber(first) ? DEVICE_CLASS_MICE : DEVICE_CLASS_KEYBOARDS);
 }
 
 LRESULT CkvRemoteDlg::OnTrayNotify(UINT mouseMessage) {
@@ -57,6 +114,8 @@ LRESULT CkvRemoteDlg::OnTrayNotify(UINT mouseMessage) {
         ShowForEditing();
     else if (mouseMessage == WM_RBUTTONUP)
         ShowTrayMenu();
+    else if (mouseMessage == NIN_BALLOONUSERCLICK)
+        OnBalloonClick();
     return 0;
 }
 

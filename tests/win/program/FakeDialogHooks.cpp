@@ -6,9 +6,10 @@ FakeDialogHooks& DialogHooksRecord() {
 }
 
 INT_PTR RunDevicesSetupDialog(CWnd* parent, DeviceClass deviceClass, AppServices&,
-                              const SetupWindowReady& ready) {
+                              const SetupWindowReady& ready, bool saveOnOk) {
     FakeDialogHooks& record = DialogHooksRecord();
     ++record.setupRuns;
+    record.setupSavesOnOk = saveOnOk;
     record.setupClass = deviceClass;
     // An owned pop-up, as the real dialog is: the filter chain reaches the main dialog from it.
     HWND window = ::CreateWindowExA(0, "STATIC", "setup", WS_POPUP, 0, 0, 10, 10, parent->m_hWnd, nullptr,

@@ -9,6 +9,7 @@ struct FakeDialogHooks {
     int aboutShown = 0;
     int setupRuns = 0;
     DeviceClass setupClass = DEVICE_CLASS_NONE;
+    bool setupSavesOnOk = true;
     HWND setupWindow = nullptr;
     // Run while the stand-in setup dialog is "modal", after its window was made ready.
     std::function<void(HWND setupWindow)> duringSetup;

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -31,6 +32,7 @@ struct FakeDriverState {
     std::vector<std::pair<int, unsigned short>> filters; // (1 keyboards / 2 mice, filter)
     int destroyed = 0;
     std::size_t filtersAtDestroy = 0; // filters.size() when the context was destroyed
+    std::map<int, std::string> ids{{1, "ACPI\\PNP0303"}, {2, "HID\\KB2"}, {11, "HID\\MOUSE"}};
 } g_driver;
 int g_context;
 
@@ -61,9 +63,9 @@ int Send(DriverContext, int, const Stroke*, unsigned) {
     return 1;
 }
 unsigned HardwareId(DriverContext, int device, void* buffer, unsigned size) {
-    const char* ids[] = {"", "ACPI\\PNP0303", "HID\\KB2"};
-    const char* id = device <= 2 ? ids[device] : device == 11 ? "HID\\MOUSE" : "";
-    std::u16string wide(id, id + std::char_traits<char>::length(id));
+    const auto found = g_driver.ids.find(device);
+    const std::string id = found == g_driver.ids.end() ? std::string() : found->second;
+    std::u16string wide(id.begin(), id.end());
     const unsigned bytes = static_cast<unsigned>((wide.size() + 1) * 2);
     if (wide.empty() || bytes > size)
         return 0;
@@ -392,6 +394,33 @@ TEST_F(MainDialog, ExitUnderTheSetupDialogSetsNoFilterOnTheClosedContext) {
     EXPECT_EQ(g_driver.destroyed, 1);
     EXPECT_EQ(g_driver.filters.size(), g_driver.filtersAtDestroy) << "leaving setup mode after Exit";
     EXPECT_TRUE(Pump());
+    EXPECT_EQ(TempDir::Contents(iniPath), kConfigured);
+}
+
+// Keyboard HID\KB2, saved at number 2, comes up at number 4: it works as a main device, a balloon
+// and the tip say so, and a click on the balloon opens the keyboards setup over the settings window.
+TEST_F(MainDialog, AMovedDeviceIsNamedAndItsBalloonOpensTheSetup) {
+    g_driver.ids = {{1, "ACPI\\PNP0303"}, {4, "HID\\KB2"}, {11, "HID\\MOUSE"}};
+    Start(kConfigured);
+    EXPECT_EQ(devices[4].index.load(), -1);
+    const NOTIFYICONDATAA& nid = dlg->TrayIconData();
+    EXPECT_TRUE(nid.uFlags & NIF_INFO);
+    EXPECT_STREQ(nid.szInfo, "USB Port #1 (HID\\KB2) was found on another port and now works as a main "
+                             "device. Click here to set it up again.");
+    EXPECT_STREQ(nid.szTip, "kvRemote\nUSB Port #1 (HID\\KB2)");
+
+    bool settingsShownUnderSetup = false;
+    DialogHooksRecord().duringSetup = [&](HWND) { settingsShownUnderSetup = ::IsWindowVisible(dlg->m_hWnd); };
+    ::PostMessageA(dlg->m_hWnd, WM_TRAY_NOTIFY, 1, NIN_BALLOONUSERCLICK);
+    Pump();
+    EXPECT_EQ(DialogHooksRecord().setupRuns, 1);
+    EXPECT_EQ(DialogHooksRecord().setupClass, DEVICE_CLASS_KEYBOARDS);
+    EXPECT_TRUE(settingsShownUnderSetup);
+    EXPECT_FALSE(DialogHooksRecord().setupSavesOnOk) << "the file waits for the settings window's OK";
+    EXPECT_EQ(g_driver.filters.back(), (std::pair<int, unsigned short>{2, 0}));
+    // Once its setup was opened, the tip no longer names the device, and no balloon comes back.
+    EXPECT_STREQ(dlg->TrayIconData().szTip, "kvRemote");
+    EXPECT_FALSE(dlg->TrayIconData().uFlags & NIF_INFO);
     EXPECT_EQ(TempDir::Contents(iniPath), kConfigured);
 }
 
