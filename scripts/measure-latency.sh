@@ -1,12 +1,25 @@
 #!/usr/bin/env bash
-# measure-latency.sh: time from a stroke's injection into the simulated driver to its REMOTE line
-# on the loopback network, for kvRemote under Wine. Builds the program (win64 preset) and the probe
-# (bench/latency, for this machine), starts kvRemote on a private Xvfb with an auxiliary keyboard,
-# runs the probe (median and 99th percentile over 1,000 strokes by default) and stops everything
-# it started, by pid.
+# measure-latency.sh: kvRemote's latencies under Wine, each beside the floor measured in the same
+# run, and its idle cost and size. Builds the win64 targets and the probe in bench/latency (for this
+# machine), starts a private Xvfb and wineserver, and stops everything it started, by pid.
 #
-# Environment: KV_BUILD_DIR (default build/win64), KV_LATENCY_COUNT (default 1000),
-# KV_DEMO_PORT / KV_SIM_PORT (default 49872 / 49802).
+#   floor       floor_probe.exe, the same hops without kvRemote (datagram in, event wake in
+#               another thread, cross-thread post to a window's handler, datagram out), run right
+#               before and right after kvRemote in the same prefix; its event wake alone is the
+#               floor of a re-injected stroke.
+#   idle        kvRemote's own processor time over KV_IDLE_SECONDS (30) with capture on, beside
+#               wineserver's (reported, not counted).
+#   path 1      auxiliary key press -> REMOTE line, settings window hidden;
+#   path 2      the same with the settings window in front;
+#   path 3      main-keyboard stroke -> re-injected stroke, stamped by the simulated driver;
+#   path 4      a main mouse moving 1,000 times a second for 10 s: every move re-injected, in order.
+#
+# Prints, per path, the median, the 99th percentile and the median's ratio to the floor. Absolute
+# times vary with the machine's load; the ratios are what to compare between runs.
+#
+# Environment: KV_BUILD_DIR (default build/win64; a folder configured with -DKV_LATENCY_TRACE=ON
+# adds the program's own breakdown of each step), KV_LATENCY_COUNT (strokes per path, 1000),
+# KV_IDLE_SECONDS (30), KV_DEMO_PORT / KV_SIM_PORT / KV_FLOOR_PORT (49872 / 49802 / 49803).
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
@@ -16,8 +29,10 @@ cd "$root" || exit 1
 build=${KV_BUILD_DIR:-build/win64}
 remote_port=${KV_DEMO_PORT:-49872}
 sim_port=${KV_SIM_PORT:-49802}
+floor_port=${KV_FLOOR_PORT:-49803}
 count=${KV_LATENCY_COUNT:-1000}
-targets=(kvRemote kvcom simdriver kvremote_ctl)
+idle_seconds=${KV_IDLE_SECONDS:-30}
+targets=(kvRemote kvcom simdriver kvremote_ctl floor_probe)
 say() { echo "measure-latency: $*"; }
 
 kv_build "$build" "${targets[@]}" || { say "build failed"; exit 1; }
@@ -25,19 +40,26 @@ build=$(cd "$build" && pwd)
 probe_build=$build/latency-probe
 { [ -f "$probe_build/build.ninja" ] || cmake -S bench/latency -B "$probe_build" -G Ninja >/dev/null; } &&
   cmake --build "$probe_build" >/dev/null || { say "probe build failed"; exit 1; }
+probe=$probe_build/latency_probe
 
 run=$build/latency-run
 kv_run_folder "$build" "$run" || { say "no run folder"; exit 1; }
-printf '%s\n' '1 HID\VID_045E&PID_0750' '2 HID\VID_05A4&PID_9759' >"$run/devices.txt"
+cp "$build/bench/floor/floor_probe.exe" "$run/"
+# Keyboard 1 and mouse 11 are main devices, keyboard 2 (index 5) and mouse 12 (index 7) auxiliary.
+printf '%s\n' '1 HID\VID_045E&PID_0750' '2 HID\VID_05A4&PID_9759' '11 HID\VID_046D&PID_C077' \
+  '12 HID\VID_1234&PID_5678' >"$run/devices.txt"
 printf '%s\r\n' "[Network]" "BroadcastAddress=127.255.255.255" "Port=$remote_port" \
-  "[Keyboards]" "Device1=2" 'HarwareId1=HID\VID_05A4&PID_9759' "Index1=5" "UseAux=1" >"$run/cfg/kvRemote.ini"
+  "[Keyboards]" "Device1=2" 'HarwareId1=HID\VID_05A4&PID_9759' "Index1=5" "UseAux=1" \
+  "[Mouses]" "Device1=12" 'HarwareId1=HID\VID_1234&PID_5678' "Index1=7" "UseAux=1" >"$run/cfg/kvRemote.ini"
 
 kv_sim_env "$build" "$run" "$sim_port" || { say "no Wine prefix"; exit 1; }
 
 program_pid=""
+floor_pid=""
 stop_everything() {
   trap - EXIT INT TERM
   [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
+  [ -n "$floor_pid" ] && kill "$floor_pid" 2>/dev/null
   kv_stop_all
 }
 trap stop_everything EXIT
@@ -46,6 +68,45 @@ unset DISPLAY
 kv_start_xvfb || exit 1
 kv_start_wineserver
 cd "$run" || exit 1
+
+# field NAME LINE: the value of NAME=value in a "result" line.
+field() { sed -n "s/.*\<$1=\([-0-9.]*\).*/\1/p" <<<"$2" | head -n1; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+mean() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", (a + b) / 2 }'; }
+# windows_pid NAME: the Linux pid of this prefix's process running NAME (wine hands the program
+# to a process of its own, so the pid of the wine command is not it).
+windows_pid() {
+  local p
+  for p in /proc/[0-9]*; do
+    { tr '\0' '\n' <"$p/cmdline"; } 2>/dev/null | head -n1 | grep -qi "$1\$" &&
+      tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "${p#/proc/}"; return; }
+  done
+}
+# cpu_ticks PID: user plus system time of the process, all threads, in clock ticks.
+cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | awk '{ print $12 + $13 }'; }
+
+# floor_run NAME: floor_probe's line path and event wake; sets NAME_line and NAME_wake.
+floor_run() {
+  wine floor_probe.exe --in-port "$floor_port" --out-port "$remote_port" >/dev/null 2>&1 &
+  floor_pid=$!
+  local i
+  for ((i = 0; i < 100; i++)); do
+    "$probe" ask --sim-port "$floor_port" "ping?" >/dev/null 2>&1 && break
+  done
+  local line wake
+  line=$("$probe" lines --echo --sim-port "$floor_port" --remote-port "$remote_port" --count "$count" |
+    grep '^result') || { say "floor probe failed"; return 1; }
+  wake=$("$probe" ask --sim-port "$floor_port" "timing?")
+  "$probe" ask --sim-port "$floor_port" quit >/dev/null
+  wait "$floor_pid" 2>/dev/null
+  floor_pid=""
+  printf -v "$1_line" '%s' "$line"
+  printf -v "$1_wake" '%s' "$wake"
+}
+
+say "kvRemote $(uname -m) under $(wine --version 2>/dev/null), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+floor_run before || exit 1
+
 wine kvRemote.exe -a "$(kv_winpath "$run")" >/dev/null 2>&1 &
 program_pid=$!
 for ((i = 0; i < 600; i++)); do
@@ -55,8 +116,56 @@ done
 grep -q '^filter keyboards [1-9]' kvsim.log 2>/dev/null || { say "kvRemote did not start capturing"; exit 1; }
 sleep 6 # let the start-up About box close by itself, as it would for a user
 
-say "kvRemote $(uname -m) under $(wine --version 2>/dev/null), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
-"$probe_build/latency_probe" --sim-port "$sim_port" --remote-port "$remote_port" --device 2 --index 5 --count "$count"
-rc=$?
+# Idle: the program waits on the driver 50 ms at a time and does nothing else.
+hz=$(getconf CLK_TCK)
+windows_program=$(windows_pid kvRemote.exe)
+[ -n "$windows_program" ] || { say "kvRemote's process not found"; exit 1; }
+p0=$(cpu_ticks "$windows_program") s0=$(cpu_ticks "$KV_WINESERVER_PID")
+sleep "$idle_seconds"
+p1=$(cpu_ticks "$windows_program") s1=$(cpu_ticks "$KV_WINESERVER_PID")
+idle_program=$(awk -v d=$((p1 - p0)) -v hz="$hz" -v s="$idle_seconds" 'BEGIN { printf "%.2f", 100 * d / hz / s }')
+idle_server=$(awk -v d=$((s1 - s0)) -v hz="$hz" -v s="$idle_seconds" 'BEGIN { printf "%.2f", 100 * d / hz / s }')
+
+lines() { "$probe" lines --sim-port "$sim_port" --remote-port "$remote_port" --device 2 --index 5 --count "$count" | grep '^result'; }
+paced() {
+  "$probe" ask --sim-port "$sim_port" reset-timing >/dev/null &&
+    "$probe" paced --sim-port "$sim_port" "$@" | grep '^result'
+}
+path1=$(lines) || { say "path 1 failed"; exit 1; }
+path3=$(paced --line "key 1 0x1E 0" --line "key 1 0x1E 1" --rate 200 --count "$count") || { say "path 3 failed"; exit 1; }
+path4=$(paced --line "move 11" --rate 1000 --count 10000) || { say "path 4 failed"; exit 1; }
+wine "$(kv_winpath "$build/tests/e2e/program/kvremote_ctl.exe")" settings >/dev/null 2>&1
+sleep 2
+path2=$(lines) || { say "path 2 failed"; exit 1; }
 wine "$(kv_winpath "$build/tests/e2e/program/kvremote_ctl.exe")" exit >/dev/null 2>&1 && program_pid=""
-exit $rc
+
+floor_run after || exit 1
+load=$(cut -d' ' -f1-3 /proc/loadavg)
+
+floor=$(mean "$(field median_us "$before_line")" "$(field median_us "$after_line")")
+wake=$(mean "$(field median_us "$before_wake")" "$(field median_us "$after_wake")")
+row() { # NAME RESULT FLOOR
+  local median p99
+  median=$(field median_us "$2") p99=$(field p99_us "$2")
+  printf '  %-44s %8.0f %8.0f %8s\n' "$1" "$median" "$p99" "$(ratio "$median" "$3")"
+}
+echo
+printf '  %-44s %8s %8s %8s\n' "microseconds" median p99 "x floor"
+row "floor before: datagram in, wake, post, out" "$before_line" "$floor"
+row "floor after" "$after_line" "$floor"
+row "floor before: event wake" "$before_wake" "$wake"
+row "floor after: event wake" "$after_wake" "$wake"
+row "1 auxiliary key -> REMOTE line, window hidden" "$path1" "$floor"
+row "2 auxiliary key -> REMOTE line, window in front" "$path2" "$floor"
+row "3 main key -> re-injected (floor: event wake)" "$path3" "$wake"
+row "4 main mouse, 1,000 moves/s for 10 s" "$path4" "$wake"
+lost=$(($(field injected "$path4") - $(field sent "$path4")))
+echo "  path 4: $(field injected "$path4") moves injected, $(field held "$path4") held, $(field sent "$path4") re-injected," \
+  "$lost lost, $(field out_of_order "$path4") out of order, $(field unmatched "$path4") unmatched," \
+  "at most $(field backlog_max "$path4") waiting"
+echo "  idle over ${idle_seconds} s: kvRemote ${idle_program} % of one core (wineserver ${idle_server} %, not counted)"
+echo "  kvRemote.exe $(stat -c %s "$build/src/kvRemote.exe") bytes"
+echo "  load at the end: $load"
+# A build with the KV_LATENCY_TRACE option leaves its breakdown of paths 1 and 2 behind.
+[ -f "$run/kvRemote-trace.txt" ] && sed 's/^/  trace: /' "$run/kvRemote-trace.txt"
+[ "$lost" -eq 0 ] && [ "$(field out_of_order "$path4")" = 0 ] && [ "$(field unmatched "$path4")" = 0 ]

@@ -91,6 +91,12 @@ SimCommand ParseSimCommand(std::string_view line) {
     } else if (verb == "ping?") {
         c.kind = SimCommand::PING;
         return c;
+    } else if (verb == "timing?") {
+        c.kind = SimCommand::TIMING_QUERY;
+        return c;
+    } else if (verb == "reset-timing") {
+        c.kind = SimCommand::RESET_TIMING;
+        return c;
     } else {
         return Invalid(line, "unknown command");
     }

@@ -9,13 +9,27 @@
 //   log?                   answer with the record
 //   reset-log              empty the record
 //   ping?                  answer "pong" (all earlier lines have been handled)
+//   timing?                answer the summary of re-injection times and counts
+//   reset-timing           start that summary afresh
 #include "capture/Stroke.h"
 
 #include <string>
 #include <string_view>
 
 struct SimCommand {
-    enum Kind { STROKE, FAIL, STALL, CRASH, LOG_QUERY, RESET_LOG, PING, EMPTY, INVALID } kind = EMPTY;
+    enum Kind {
+        STROKE,
+        FAIL,
+        STALL,
+        CRASH,
+        LOG_QUERY,
+        RESET_LOG,
+        PING,
+        TIMING_QUERY,
+        RESET_TIMING,
+        EMPTY,
+        INVALID
+    } kind = EMPTY;
     int device = 0;
     unsigned long milliseconds = 0; // for STALL
     Stroke stroke{};

@@ -1,10 +1,12 @@
 #include "SimDriver.h"
 
+#include "SimClock.h"
 #include "StrokeFilter.h"
 #include "StrokeText.h"
 #include "capture/DeviceClass.h"
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 #include <utility>
 
@@ -87,6 +89,7 @@ int SimDriver::Receive(int device, Stroke* strokes, unsigned int count) {
             for (auto it = held_.begin(); it != held_.end() && strokes && unsigned(read) < count;) {
                 if (it->device == device) {
                     strokes[read++] = it->stroke;
+                    received_[device] = *it;
                     it = held_.erase(it);
                 } else {
                     ++it;
@@ -103,6 +106,18 @@ int SimDriver::Send(int device, const Stroke* strokes, unsigned int count) {
     if (!IsDevice(device) || !strokes) {
         record_.Add("error send to device " + std::to_string(device));
         return 0;
+    }
+    const std::int64_t now = SimClockTicks();
+    {
+        std::lock_guard lock(mutex_);
+        for (unsigned int i = 0; i < count; ++i) {
+            Held& last = received_[device];
+            if (last.sequence != 0 && std::memcmp(&last.stroke, &strokes[i], sizeof(Stroke)) == 0)
+                timing_.Sent(last.sequence, last.tick, now);
+            else
+                timing_.Unmatched();
+            last.sequence = 0;
+        }
     }
     for (unsigned int i = 0; i < count; ++i)
         record_.Add("send " + StrokeText(device, strokes[i]));
@@ -143,7 +158,8 @@ void SimDriver::Inject(int device, const Stroke& stroke) {
     {
         std::lock_guard lock(mutex_);
         if (FilterHolds(filters_[device], FilterKindsOf(device, stroke))) {
-            held_.push_back({device, stroke});
+            held_.push_back({device, stroke, SimClockTicks(), 0});
+            held_.back().sequence = timing_.Held(held_.size());
             arrived_.notify_all();
             return;
         }
@@ -176,6 +192,15 @@ std::optional<std::string> SimDriver::Execute(const SimCommand& command) {
     case SimCommand::RESET_LOG:
         record_.Reset();
         break;
+    case SimCommand::TIMING_QUERY: {
+        std::lock_guard lock(mutex_);
+        return timing_.Summary(SimClockTicksPerSecond());
+    }
+    case SimCommand::RESET_TIMING: {
+        std::lock_guard lock(mutex_);
+        timing_.Reset();
+        break;
+    }
     case SimCommand::PING:
         return "pong\n";
     case SimCommand::INVALID:

@@ -5,6 +5,7 @@
 #include "SimCommand.h"
 #include "SimDevices.h"
 #include "SimRecord.h"
+#include "SimTiming.h"
 #include "capture/DriverApi.h"
 
 #include <condition_variable>
@@ -33,6 +34,8 @@ private:
     struct Held {
         int device;
         Stroke stroke;
+        std::int64_t tick; // when it was injected
+        std::uint64_t sequence;
     };
     void Inject(int device, const Stroke& stroke);
 
@@ -42,6 +45,9 @@ private:
     std::condition_variable arrived_;
     unsigned short filters_[21] = {};
     std::deque<Held> held_;
+    // Per device, the stroke last received and not yet re-injected (sequence 0: none).
+    Held received_[21] = {};
+    SimTiming timing_;
     bool failNext_ = false;
     bool crashNext_ = false;
     unsigned long stallNext_ = 0; // ms the next wait blocks

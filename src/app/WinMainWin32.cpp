@@ -1,5 +1,6 @@
 // The program's entry point: the one application object and the framework's start.
 #include "app/KvRemoteAppWin32.h"
+#include "capture/LatencyTrace.h"
 
 namespace {
 
@@ -8,5 +9,9 @@ CkvRemoteApp theApp;
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    return WinFxMain(instance, showCommand);
+    const int result = WinFxMain(instance, showCommand);
+#ifdef KV_LATENCY_TRACE
+    TraceWrite("kvRemote-trace.txt");
+#endif
+    return result;
 }

@@ -2,6 +2,7 @@
 #include "capture/AuxInputMessage.h"
 #include "capture/DeviceClass.h"
 #include "capture/KeyTranslation.h"
+#include "capture/LatencyTrace.h"
 #include "capture/MouseRule.h"
 
 void CaptureLoop::Run() {
@@ -14,6 +15,8 @@ void CaptureLoop::Run() {
 bool CaptureLoop::Pass() {
     const DriverContext context = shared_.context.load(std::memory_order_acquire);
     const int device = driver_.wait_with_timeout(context, kWaitMs);
+    if (device != 0)
+        KV_TRACE(kTraceWoken);
     const int count = driver_.receive(context, device, &stroke_, 1);
     if (count < 0) {
         EndByItself(context);
@@ -27,6 +30,7 @@ bool CaptureLoop::Pass() {
     }
     // Nothing read leaves the buffer as it was: never act on the previous stroke again.
     if (count > 0) {
+        KV_TRACE(kTraceReceived);
         if (driver_.is_keyboard(device)) {
             Keyboard(device, context);
         } else if (driver_.is_mouse(device)) {
@@ -49,7 +53,9 @@ void CaptureLoop::Keyboard(int device, DriverContext context) {
                       (action.kind == KeyActionKind::KeypadZero && keypadZero_.Pass(ticks_()));
     if (post) {
         const AuxInputParams p = PackAuxInput(device, modifiers_, index, action.code);
+        KV_TRACE(kTracePosting);
         sink_.Post(shared_.target.load(std::memory_order_acquire), p.wParam, p.lParam);
+        KV_TRACE(kTracePosted);
     }
     // In setup mode every stroke goes back, consumed ones included, so the system sees the keyboard
     // unchanged while the dialog is open.
@@ -69,7 +75,9 @@ void CaptureLoop::Mouse(int device, DriverContext context) {
     if (IsPostedButtonState(state)) {
         const auto delta = static_cast<std::uint16_t>(stroke_.WheelDelta());
         const AuxInputParams p = PackAuxInput(device, delta, index, state);
+        KV_TRACE(kTracePosting);
         sink_.Post(shared_.target.load(std::memory_order_acquire), p.wParam, p.lParam);
+        KV_TRACE(kTracePosted);
     }
     if (setup || index < 0) {
         driver_.send(context, device, &stroke_, 1);

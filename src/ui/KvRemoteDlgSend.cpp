@@ -2,6 +2,7 @@
 #include "ui/KvRemoteDlg.h"
 
 #include "capture/AuxInputMessage.h"
+#include "capture/LatencyTrace.h"
 #include "res/resource.h"
 
 bool CkvRemoteDlg::PreTranslateMessage(MSG* msg) {
@@ -15,6 +16,7 @@ bool CkvRemoteDlg::PreTranslateMessage(MSG* msg) {
 }
 
 void CkvRemoteDlg::OnAuxInput(WPARAM wParam, LPARAM lParam) {
+    KV_TRACE(kTraceRetrieved);
     const AuxInput in = UnpackAuxInput(static_cast<std::uint64_t>(wParam), static_cast<std::int64_t>(lParam));
     DeviceClass deviceClass = DEVICE_CLASS_NONE;
     if (m_services.driver.is_keyboard && m_services.driver.is_keyboard(in.device))
@@ -28,19 +30,25 @@ void CkvRemoteDlg::OnAuxInput(WPARAM wParam, LPARAM lParam) {
 
 void CkvRemoteDlg::SetLastCommandText(std::string_view command) {
     SetItemText(IDC_LAST_COMMAND, command);
+    KV_TRACE(kTraceShown);
 }
 
 bool CkvRemoteDlg::IsMainWindowForeground() {
-    return ::GetForegroundWindow() == m_hWnd;
+    const bool front = ::GetForegroundWindow() == m_hWnd;
+    KV_TRACE(kTraceForeground);
+    return front;
 }
 
 void CkvRemoteDlg::FlashTitle(std::string_view command) {
     SetWindowTextA(command);
     SetTimer(MainTimer::Title, kTitleCommandMs);
+    KV_TRACE(kTraceTitled);
 }
 
 void CkvRemoteDlg::SendLine(std::string_view line) {
+    KV_TRACE(kTraceComposed);
     m_services.link.Send(std::string(line));
+    KV_TRACE(kTraceSent);
 }
 
 uint32_t CkvRemoteDlg::TickCount() {
@@ -50,4 +58,5 @@ uint32_t CkvRemoteDlg::TickCount() {
 void CkvRemoteDlg::StartAnimation(uint32_t now) {
     if (m_animation.Start(now))
         SetTimer(MainTimer::Animation, kAnimationFrameMs);
+    KV_TRACE(kTraceAnimated);
 }

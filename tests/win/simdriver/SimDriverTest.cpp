@@ -184,6 +184,26 @@ TEST_F(SimDriverTest, ReceiveFailsOnceOnCommand) {
     EXPECT_THAT(Record(), ElementsAre("filter keyboards 15", "receive failed"));
 }
 
+// The timing summary counts what a flood must show: every held stroke given back once, in order.
+TEST_F(SimDriverTest, TimingSummaryCountsReinjectionsRepeatsAndBacklog) {
+    Open(kDevices);
+    api.set_filter(context, api.is_mouse, kMouseFilterCaptured);
+    Inject("move 12\nmove 12\nmouse 12 1 0");
+    Record();
+    Stroke stroke{};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(api.receive(context, 12, &stroke, 1), 1);
+        EXPECT_EQ(api.send(context, 12, &stroke, 1), 1);
+    }
+    EXPECT_EQ(api.send(context, 12, &stroke, 1), 1); // the last stroke again: not one received
+    const std::string summary = Ask("timing?");
+    EXPECT_EQ(summary.rfind("held=3 sent=3 out_of_order=0 unmatched=1 backlog_max=3 median_us=", 0), 0u)
+        << summary;
+
+    Ask("reset-timing\nping?");
+    EXPECT_EQ(Ask("timing?").rfind("held=0 sent=0 out_of_order=0 unmatched=0 backlog_max=0 ", 0), 0u);
+}
+
 TEST_F(SimDriverTest, RecordsFilterChangesReinjectionsAndStrokesToTheSystemInOrder) {
     Open(kDevices);
     api.set_filter(context, api.is_keyboard, kKeyboardFilterAll);
