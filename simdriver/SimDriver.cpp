@@ -61,21 +61,36 @@ void SimDriver::SetFilter(DriverPredicate predicate, unsigned short filter) {
 }
 
 int SimDriver::Wait(unsigned long milliseconds) {
-    std::unique_lock lock(mutex_);
-    if (const unsigned long stall = std::exchange(stallNext_, 0); stall != 0) {
-        // Blocks without the lock, so filters can still be set meanwhile, as the watchdog does.
-        lock.unlock();
-        record_.Add("stall " + std::to_string(stall));
-        std::this_thread::sleep_for(std::chrono::milliseconds(stall));
-        lock.lock();
-        return held_.empty() ? 0 : held_.front().device;
+    {
+        std::unique_lock lock(mutex_);
+        if (const unsigned long stall = std::exchange(stallNext_, 0); stall != 0) {
+            // Blocks without the lock, so filters can still be set meanwhile, as the watchdog does.
+            lock.unlock();
+            record_.Add("stall " + std::to_string(stall));
+            std::this_thread::sleep_for(std::chrono::milliseconds(stall));
+            lock.lock();
+            return held_.empty() ? 0 : held_.front().device;
+        }
     }
-    const auto waiting = [this] { return !held_.empty(); };
-    if (milliseconds == kWaitForever)
-        arrived_.wait(lock, waiting);
-    else if (!arrived_.wait_for(lock, std::chrono::milliseconds(milliseconds), waiting))
-        return 0;
-    return held_.front().device;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (!held_.empty())
+                return held_.front().device;
+        }
+        unsigned long left = kWaitForever;
+        if (milliseconds != kWaitForever) {
+            const auto now = Clock::now();
+            if (now >= deadline)
+                return 0;
+            // Rounded up, so a wait never ends early and spins.
+            left = static_cast<unsigned long>(
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count());
+        }
+        arrived_.Wait(left);
+    }
 }
 
 int SimDriver::Receive(int device, Stroke* strokes, unsigned int count) {
@@ -155,16 +170,19 @@ void SimDriver::Inject(int device, const Stroke& stroke) {
         record_.Add("error no device " + StrokeText(device, stroke));
         return;
     }
+    bool held = false;
     {
         std::lock_guard lock(mutex_);
         if (FilterHolds(filters_[device], FilterKindsOf(device, stroke))) {
             held_.push_back({device, stroke, SimClockTicks(), 0});
             held_.back().sequence = timing_.Held(held_.size());
-            arrived_.notify_all();
-            return;
+            held = true;
         }
     }
-    record_.Add("system " + StrokeText(device, stroke));
+    if (held)
+        arrived_.Set();
+    else
+        record_.Add("system " + StrokeText(device, stroke));
 }
 
 std::optional<std::string> SimDriver::Execute(const SimCommand& command) {

@@ -5,10 +5,10 @@
 #include "SimCommand.h"
 #include "SimDevices.h"
 #include "SimRecord.h"
+#include "SimSignal.h"
 #include "SimTiming.h"
 #include "capture/DriverApi.h"
 
-#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -42,7 +42,7 @@ private:
     SimRecord& record_;
     std::string ids_[21];
     std::mutex mutex_;
-    std::condition_variable arrived_;
+    SimSignal arrived_;
     unsigned short filters_[21] = {};
     std::deque<Held> held_;
     // Per device, the stroke last received and not yet re-injected (sequence 0: none).

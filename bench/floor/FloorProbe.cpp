@@ -53,17 +53,19 @@ std::optional<std::string> OnLine(std::string_view line) {
     }
     if (line == "ping?")
         return "pong\n";
-    std::lock_guard lock(g_lock);
-    if (line == "timing?")
-        return g_timing.Summary(SimClockTicksPerSecond());
-    if (line == "reset-timing") {
-        g_timing.Reset();
-        return std::nullopt;
+    {
+        std::lock_guard lock(g_lock);
+        if (line == "timing?")
+            return g_timing.Summary(SimClockTicksPerSecond());
+        if (line == "reset-timing") {
+            g_timing.Reset();
+            return std::nullopt;
+        }
+        if (line.empty())
+            return std::nullopt;
+        g_pending.push_back({std::string(line), SimClockTicks(), 0});
+        g_pending.back().sequence = g_timing.Held(g_pending.size());
     }
-    if (line.empty())
-        return std::nullopt;
-    g_pending.push_back({std::string(line), SimClockTicks(), 0});
-    g_pending.back().sequence = g_timing.Held(g_pending.size());
     SetEvent(g_arrived);
     return std::nullopt;
 }

@@ -10,9 +10,10 @@ void SendRemoteCommand(const SettingsValues& settings, RemoteSenderHost& host, i
         deviceClass == DEVICE_CLASS_KEYBOARDS ? settings.keyboards.textCmd : settings.mouses.textCmd;
     const std::string command = ComposeCommand(textCmd, deviceClass, code, value, index,
                                                settings.keyboards.mainIndex, settings.mouses.mainIndex);
+    // The receiver waits for the line; the window shows the same command a moment later.
+    host.SendLine(FormatRemoteLine(settings.applicationId, settings.destination, command));
     host.SetLastCommandText(command);
     if (!host.IsMainWindowForeground())
         host.FlashTitle(command);
-    host.SendLine(FormatRemoteLine(settings.applicationId, settings.destination, command));
     host.StartAnimation(host.TickCount());
 }

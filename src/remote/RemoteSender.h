@@ -10,11 +10,11 @@
 class RemoteSenderHost {
 public:
     virtual ~RemoteSenderHost() = default;
-    // Text of control 1012, "Last command sent".
+    // Text of control 1012, "Last command sent" (the host skips a text it shows already).
     virtual void SetLastCommandText(std::string_view command) = 0;
     // True when the foreground window is the main dialog.
     virtual bool IsMainWindowForeground() = 0;
-    // Window title := command, then (re)start timer 4097 with 1000 ms.
+    // Window title := command (unless it shows it already), then (re)start timer 4097 with 1000 ms.
     virtual void FlashTitle(std::string_view command) = 0;
     // KVCOM_send; its result is ignored.
     virtual void SendLine(std::string_view line) = 0;
@@ -23,8 +23,8 @@ public:
     virtual void StartAnimation(uint32_t now) = 0;
 };
 
-// Composes the command from the settings as they are at the moment of the event and runs the sequence: last
-// command, title when not in front, send, animation. Class 0 (neither keyboard nor mouse) shows and sends
-// nothing.
+// Composes the command from the settings as they are at the moment of the event and runs the sequence:
+// send, last command, title when not in front, animation. Class 0 (neither keyboard nor mouse) shows and
+// sends nothing.
 void SendRemoteCommand(const SettingsValues& settings, RemoteSenderHost& host, int32_t code, int16_t value,
                        DeviceClass deviceClass, EventIndex index);

@@ -129,7 +129,7 @@ bool CkvRemoteDlg::OnCommand(int id, int code, HWND control) {
 
 void CkvRemoteDlg::OnTimer(UINT_PTR id) {
     if (id == TimerIdValue(MainTimer::Title))
-        SetWindowTextA(m_savedTitle);
+        SetTitleText(m_savedTitle);
     else if (id == TimerIdValue(MainTimer::Animation))
         OnAnimationTick();
     else if (id == TimerIdValue(MainTimer::StallCheck))

@@ -95,6 +95,9 @@ private:
     void SendLine(std::string_view line) override;
     uint32_t TickCount() override;
     void StartAnimation(uint32_t now) override;
+    // Texts are set only when they change: setting one costs a redraw and, for the title, a call
+    // to the window system.
+    void SetTitleText(std::string_view title);
 
     // Message boxes of the settings checks.
     void ShowError(int messageId) override;

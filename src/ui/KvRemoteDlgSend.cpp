@@ -29,7 +29,8 @@ void CkvRemoteDlg::OnAuxInput(WPARAM wParam, LPARAM lParam) {
 }
 
 void CkvRemoteDlg::SetLastCommandText(std::string_view command) {
-    SetItemText(IDC_LAST_COMMAND, command);
+    if (GetItemText(IDC_LAST_COMMAND) != command)
+        SetItemText(IDC_LAST_COMMAND, command);
     KV_TRACE(kTraceShown);
 }
 
@@ -40,9 +41,14 @@ bool CkvRemoteDlg::IsMainWindowForeground() {
 }
 
 void CkvRemoteDlg::FlashTitle(std::string_view command) {
-    SetWindowTextA(command);
+    SetTitleText(command);
     SetTimer(MainTimer::Title, kTitleCommandMs);
     KV_TRACE(kTraceTitled);
+}
+
+void CkvRemoteDlg::SetTitleText(std::string_view title) {
+    if (GetWindowTextA() != title)
+        SetWindowTextA(title);
 }
 
 void CkvRemoteDlg::SendLine(std::string_view line) {

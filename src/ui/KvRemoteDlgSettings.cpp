@@ -128,7 +128,7 @@ void CkvRemoteDlg::EnableSettingsControls() {
     for (const ControlEnable& item : ::EnableSettingsControls(inputs)) {
         // "Last command sent" is emptied right after the network controls.
         if (item.controlId == IDC_KEYB_USE_AUX)
-            SetItemText(IDC_LAST_COMMAND, "");
+            SetLastCommandText("");
         EnableItem(item.controlId, item.enabled);
     }
     // Not while a modal window of ours disables this one: the focus is that window's.

@@ -166,6 +166,8 @@ void CkvRemoteDlg::OnAnimationTick() {
     for (int frame = 0; frame < 4; ++frame)
         if (tick.iconId == kAnimationIcons[frame])
             icon = m_animationIcons[frame];
+    if (icon == m_nid.hIcon)
+        return;
     SetTrayIcon(icon);
     NotifyShell(NIM_MODIFY);
 }

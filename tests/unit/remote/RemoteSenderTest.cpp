@@ -29,22 +29,22 @@ public:
     void StartAnimation(uint32_t at) override { calls.push_back("animate:" + std::to_string(at)); }
 };
 
-TEST(SendRemoteCommand, WindowBehindShowsCommandInTitleBeforeSending) {
+// The line goes out first: the receiver waits for it, the window can show the command after.
+TEST(SendRemoteCommand, WindowBehindSendsThenShowsCommandInTitle) {
     RecordingHost host;
     SettingsValues settings;
     SendRemoteCommand(settings, host, 65, 1, DEVICE_CLASS_KEYBOARDS, 3);
     EXPECT_THAT(host.calls,
-                ElementsAre("last:AUXKEYB/65/1/3", "foreground?", "title:AUXKEYB/65/1/3",
-                            "send:REMOTE: \"REMOTE\" \"\" \"AUXKEYB/65/1/3\" 1", "tick", "animate:1000"));
+                ElementsAre("send:REMOTE: \"REMOTE\" \"\" \"AUXKEYB/65/1/3\" 1", "last:AUXKEYB/65/1/3",
+                            "foreground?", "title:AUXKEYB/65/1/3", "tick", "animate:1000"));
 }
 
 TEST(SendRemoteCommand, WindowInFrontKeepsTitle) {
     RecordingHost host;
     host.foreground = true;
     SendRemoteCommand({}, host, 1, 0, DEVICE_CLASS_MICE, 7);
-    EXPECT_THAT(host.calls,
-                ElementsAre("last:AUXMOUSE/1/0/7", "foreground?",
-                            "send:REMOTE: \"REMOTE\" \"\" \"AUXMOUSE/1/0/7\" 1", "tick", "animate:1000"));
+    EXPECT_THAT(host.calls, ElementsAre("send:REMOTE: \"REMOTE\" \"\" \"AUXMOUSE/1/0/7\" 1",
+                                        "last:AUXMOUSE/1/0/7", "foreground?", "tick", "animate:1000"));
 }
 
 TEST(SendRemoteCommand, UsesTheClassMembersAtTheTimeOfTheEvent) {
@@ -57,8 +57,8 @@ TEST(SendRemoteCommand, UsesTheClassMembersAtTheTimeOfTheEvent) {
     settings.destination = "RIG";
     SendRemoteCommand(settings, host, 65, 0, DEVICE_CLASS_KEYBOARDS, kMainDeviceMark);
     SendRemoteCommand(settings, host, 2, 0, DEVICE_CLASS_MICE, kMainDeviceMark);
-    EXPECT_EQ(host.calls[2], "send:REMOTE: \"STN2\" \"RIG\" \"KB/65/0/11\" 1");
-    EXPECT_EQ(host.calls[7], "send:REMOTE: \"STN2\" \"RIG\" \"MS/2/0/22\" 1");
+    EXPECT_EQ(host.calls[0], "send:REMOTE: \"STN2\" \"RIG\" \"KB/65/0/11\" 1");
+    EXPECT_EQ(host.calls[5], "send:REMOTE: \"STN2\" \"RIG\" \"MS/2/0/22\" 1");
 }
 
 TEST(SendRemoteCommand, NeitherClassDoesNothing) {
