@@ -342,6 +342,37 @@ TEST_F(MainDialog, CapturedEventsBecomeRemoteLines) {
     EXPECT_EQ(dlg->GetItemText(IDC_LAST_COMMAND), "AUXMOUSE/1/0/9");
 }
 
+// Every command's line goes out; a text or title already showing is not set again, while the title
+// still goes back a second after the latest command.
+std::vector<HWND> g_setText; // windows sent WM_SETTEXT on this thread
+LRESULT CALLBACK RecordSetText(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == WM_SETTEXT)
+        g_setText.push_back(message->hwnd);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(MainDialog, RepeatedCommandsSendEveryLineAndSetTextsOnlyWhenTheyChange) {
+    Start(kConfigured);
+    const std::string savedTitle = dlg->GetWindowTextA();
+    HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, RecordSetText, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    g_setText.clear();
+    for (int i = 0; i < 3; ++i)
+        PostAux(dlg->m_hWnd, 2, 0, 200, 103);
+    Pump();
+    ::KillTimer(dlg->m_hWnd, 4097); // from here the ticks are this test's own
+    ::SendMessageA(dlg->m_hWnd, WM_TIMER, 4097, 0);
+    ::SendMessageA(dlg->m_hWnd, WM_TIMER, 4097, 0);
+    ::UnhookWindowsHookEx(hook);
+
+    EXPECT_EQ(link.lines.size(), 3u);
+    EXPECT_EQ(dlg->GetItemText(IDC_LAST_COMMAND), "AUXKEYB/103/0/200");
+    EXPECT_EQ(dlg->GetWindowTextA(), savedTitle);
+    // The control once, the title to the command once and back once.
+    EXPECT_EQ(g_setText, (std::vector<HWND>{dlg->GetDlgItem(IDC_LAST_COMMAND), dlg->m_hWnd, dlg->m_hWnd}));
+}
+
 TEST_F(MainDialog, SetupModeRoutesEventsToTheSetupWindowAndEndsWithFiltersOff) {
     Start(kConfigured);
     g_driver.filters.clear();
