@@ -167,5 +167,5 @@ echo "  idle over ${idle_seconds} s: kvRemote ${idle_program} % of one core (win
 echo "  kvRemote.exe $(stat -c %s "$build/src/kvRemote.exe") bytes"
 echo "  load at the end: $load"
 # A build with the KV_LATENCY_TRACE option leaves its breakdown of paths 1 and 2 behind.
-[ -f "$run/kvRemote-trace.txt" ] && sed 's/^/  trace: /' "$run/kvRemote-trace.txt"
+[ -f "$run/kvRemote-trace.txt" ] && sed -e '/^events:/,$d' -e 's/^/  trace: /' "$run/kvRemote-trace.txt"
 [ "$lost" -eq 0 ] && [ "$(field out_of_order "$path4")" = 0 ] && [ "$(field unmatched "$path4")" = 0 ]

@@ -85,5 +85,16 @@ void TraceWrite(const char* path) {
                          d[std::min(d.size() - 1, d.size() * 99 / 100)]);
         }
     }
+    // Then every event: each step's stamp, microseconds after the driver wait returned.
+    std::fprintf(out, "events:");
+    for (int step = 0; step < kTraceSteps; ++step)
+        std::fprintf(out, " %d=%s", step, kStepNames[step]);
+    std::fprintf(out, "\n");
+    for (unsigned e = 0; e < events; ++e) {
+        for (int step = 0; step < kTraceSteps; ++step)
+            std::fprintf(out, " %.1f",
+                         g_slots[e][step] ? static_cast<double>(g_slots[e][step] - g_slots[e][0]) * us : -1.0);
+        std::fprintf(out, "\n");
+    }
     std::fclose(out);
 }
