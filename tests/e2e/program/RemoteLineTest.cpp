@@ -125,6 +125,27 @@ TEST_F(RemoteLineTest, MainDeviceStrokesGoBackUnchangedAndInOrder) {
     EXPECT_TRUE(Exit());
 }
 
+// A burst of main-mouse moves, as a fast mouse sends them, all comes back to the system.
+TEST_F(RemoteLineTest, AMainMouseBurstOfMovesComesBackWhole) {
+    WriteDevices(kFourDevices);
+    WriteAuxConfig(receiver_.Port());
+    Launch();
+    ASSERT_TRUE(WaitForFilters(true));
+
+    constexpr size_t kMoves = 2000;
+    std::string hundred;
+    for (int i = 0; i < 100; ++i)
+        hundred += "move 11\n";
+    for (size_t sent = 0; sent < kMoves; sent += 100)
+        ASSERT_TRUE(Inject(hundred));
+    EXPECT_TRUE(WaitUntil([&] { return RecordLines("send mouse 11 ").size() >= kMoves; }, kWait * 4,
+                          "every move re-injected"));
+    EXPECT_EQ(RecordLines("send mouse 11 ").size(), kMoves) << "none twice";
+    EXPECT_TRUE(RecordLines("system mouse 11").empty()) << "all held by the driver first";
+    EXPECT_TRUE(RecordLines("error").empty());
+    EXPECT_TRUE(Exit());
+}
+
 TEST_F(RemoteLineTest, AnAuxiliaryMouseIsSwallowedMovesIncludedAndItsClicksAndWheelAreSent) {
     WriteDevices(kFourDevices);
     WriteAuxConfig(receiver_.Port());
