@@ -361,9 +361,9 @@ TEST_F(MainDialog, RepeatedCommandsSendEveryLineAndSetTextsOnlyWhenTheyChange) {
     for (int i = 0; i < 3; ++i)
         PostAux(dlg->m_hWnd, 2, 0, 200, 103);
     Pump();
-    ::KillTimer(dlg->m_hWnd, 4097); // from here the ticks are this test's own
-    ::SendMessageA(dlg->m_hWnd, WM_TIMER, 4097, 0);
-    ::SendMessageA(dlg->m_hWnd, WM_TIMER, 4097, 0);
+    ::KillTimer(dlg->m_hWnd, TimerIdValue(MainTimer::Title)); // from here the ticks are this test's own
+    ::SendMessageA(dlg->m_hWnd, WM_TIMER, TimerIdValue(MainTimer::Title), 0);
+    ::SendMessageA(dlg->m_hWnd, WM_TIMER, TimerIdValue(MainTimer::Title), 0);
     ::UnhookWindowsHookEx(hook);
 
     EXPECT_EQ(link.lines.size(), 3u);
