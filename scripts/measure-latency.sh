@@ -162,7 +162,7 @@ row "4 main mouse, 1,000 moves/s for 10 s" "$path4" "$wake"
 lost=$(($(field injected "$path4") - $(field sent "$path4")))
 echo "  path 4: $(field injected "$path4") moves injected, $(field held "$path4") held, $(field sent "$path4") re-injected," \
   "$lost lost, $(field out_of_order "$path4") out of order, $(field unmatched "$path4") unmatched," \
-  "at most $(field backlog_max "$path4") waiting"
+  "at most $(field backlog_max "$path4") waiting, slowest $(field max_us "$path4") us"
 echo "  idle over ${idle_seconds} s: kvRemote ${idle_program} % of one core (wineserver ${idle_server} %, not counted)"
 echo "  kvRemote.exe $(stat -c %s "$build/src/kvRemote.exe") bytes"
 echo "  load at the end: $load"

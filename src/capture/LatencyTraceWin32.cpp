@@ -93,7 +93,8 @@ void TraceWrite(const char* path) {
     for (unsigned e = 0; e < events; ++e) {
         for (int step = 0; step < kTraceSteps; ++step)
             std::fprintf(out, " %.1f",
-                         g_slots[e][step] ? static_cast<double>(g_slots[e][step] - g_slots[e][0]) * us : -1.0);
+                         g_slots[e][step] ? static_cast<double>(g_slots[e][step] - g_slots[e][0]) * us
+                                          : -1.0);
         std::fprintf(out, "\n");
     }
     std::fclose(out);
