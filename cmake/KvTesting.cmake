@@ -14,6 +14,12 @@ set(KV_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 if(WIN32 AND NOT TEST wine_prefix)
   add_test(NAME wine_prefix COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh ${KV_WINE_PREFIX})
   set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine RESOURCE_LOCK wine TIMEOUT 600)
+  # A prefix of its own whose screen has 144 DPI (150 %): the display DPI is a setting of the
+  # prefix, and the suites of the other prefix run beside it.
+  set(KV_WINE_PREFIX_144 ${CMAKE_BINARY_DIR}/wineprefix-dpi144)
+  add_test(NAME wine_prefix_dpi144 COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh ${KV_WINE_PREFIX_144} 144)
+  set_tests_properties(wine_prefix_dpi144 PROPERTIES FIXTURES_SETUP wine_dpi144 RESOURCE_LOCK wine_dpi144
+                       TIMEOUT 600)
 endif()
 
 # kv_add_gtest(NAME name SOURCES ... LIBS ... [LABELS ...] [TIMEOUT s])
@@ -34,4 +40,18 @@ function(kv_add_gtest)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME})
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "unit;${T_LABELS}")
   endif()
+endfunction()
+
+# kv_add_gtest_at_144_dpi(NAME name FILTER gtest-filter)
+# Runs the tests of the Windows suite NAME that FILTER selects once more, in the 144-DPI prefix
+# (test NAME_dpi144). KV_EXPECT_DPI tells them the DPI they must find.
+function(kv_add_gtest_at_144_dpi)
+  cmake_parse_arguments(T "" "NAME;FILTER" "" ${ARGN})
+  if(NOT WIN32)
+    return()
+  endif()
+  add_test(NAME ${T_NAME}_dpi144
+           COMMAND ${KV_WINE_RUN} ${KV_WINE_PREFIX_144} $<TARGET_FILE:${T_NAME}> --gtest_filter=${T_FILTER})
+  set_tests_properties(${T_NAME}_dpi144 PROPERTIES FIXTURES_REQUIRED wine_dpi144 RESOURCE_LOCK wine_dpi144
+                       TIMEOUT 300 ENVIRONMENT KV_EXPECT_DPI=144 LABELS "win;dpi")
 endfunction()

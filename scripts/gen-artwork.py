@@ -2,7 +2,7 @@
 """Draws kvRemote's icons and LED strip as 16-colour Windows files.
 
 gen-artwork.py OUTDIR writes into OUTDIR:
-  kvRemote.ico          a keyboard with a magic wand whose tip sparkles (32x32 and 16x16)
+  kvRemote.ico          a keyboard with a magic wand whose tip sparkles (16, 20, 24, 32, 48 pixels)
   kvRemoteAnim0..3.ico  the same with a different group of keys pressed (darkened)
   kvRemoteNoDriver.ico  the keyboard struck through by a red cross
   Leds.bmp              48x128 LED strip: columns on/off/disabled, rows red/green/yellow/blue
@@ -54,79 +54,118 @@ def line(px, x0, y0, x1, y1, c, width=1):
 
 # ---------------------------------------------------------------- icons
 
-def keyboard_keys(size):
-    """Key rectangles of the keyboard as (x0, y0, x1, y1), row by row."""
-    if size == 32:
+# Every icon holds one picture per size, each drawn on that size's own pixel grid, so the small
+# ones stay sharp: 16 and 20 (small icons at 96 and 120 DPI), 24 (small at 144 DPI), 32 and 48
+# (large at 96 and 144 DPI).
+ICON_SIZES = [16, 20, 24, 32, 48]
+
+
+class Layout:
+    """Where the keyboard, its keys and the wand go in a picture of `size` pixels."""
+
+    def __init__(self, size):
+        s = size
+        self.size = s
+        self.margin = 0 if s < 20 else s // 24 + (1 if s >= 48 else 0)
+        self.left = self.margin
+        self.right = s - 1 - self.margin
+        self.top = (s * 13) // 32 if s >= 20 else 7
+        self.bottom = s - 1 - (self.margin if s >= 32 else 0)
+        self.pitch = max(2, s // 8)             # key to key, across
+        self.key_w = self.pitch - 1
+        self.key_h = max(1, (s + 8) // 16 - 1)  # 1 up to 24 pixels, 2 at 32, 3 at 48
+        self.shadow = s >= 32                   # a grey row under each key
+        self.row_pitch = self.key_h + 1 + (1 if self.shadow else 0)
+        inner_left = self.left + 2
+        inner_right = self.right - 2
+        self.columns = (inner_right - inner_left + 2) // self.pitch
+        used = self.columns * self.pitch - 1
+        self.keys_left = inner_left + (inner_right - inner_left + 1 - used) // 2
+        inner_top = self.top + 2
+        inner_bottom = self.bottom - 2
+        rows = (inner_bottom - inner_top + 2) // self.row_pitch
+        self.letter_rows = max(1, min(3, rows - 1))
+        used = (self.letter_rows + 1) * self.row_pitch - (2 if self.shadow else 1)
+        self.keys_top = inner_top + max(0, (inner_bottom - inner_top + 1 - used) // 2)
+
+    def keys(self):
+        """Key rectangles (x0, y0, x1, y1) by row; the last one is the space bar."""
         keys = []
-        for row, (y, xs) in enumerate([(16, 3), (19, 4), (22, 3)]):
-            for i in range(7 if row != 1 else 6):
-                x = xs + i * 4
-                keys.append((x, y, x + 2, y + 1))
-        keys.append((9, 25, 22, 26))  # space bar
+        for row in range(self.letter_rows):
+            y = self.keys_top + row * self.row_pitch
+            # Every other row is set in by half a key, as on a real keyboard.
+            shift = (self.pitch // 2) if row % 2 else 0
+            count = self.columns - (1 if shift else 0)
+            for i in range(count):
+                x = self.keys_left + shift + i * self.pitch
+                keys.append((x, y, x + self.key_w - 1, y + self.key_h - 1))
+        y = self.keys_top + self.letter_rows * self.row_pitch
+        quarter = self.columns // 4
+        x0 = self.keys_left + quarter * self.pitch
+        x1 = self.keys_left + (self.columns - quarter) * self.pitch - 2
+        keys.append((x0, y, x1, y + self.key_h - 1))
         return keys
-    keys = []
-    for y in (9, 11):
-        for i in range(6):
-            keys.append((2 + i * 2, y, 2 + i * 2, y))
-    keys.append((4, 13, 11, 13))
-    return keys
+
+    def pressed(self, frame):
+        """The keys pressed in an animation frame: the left, middle and right thirds of the
+        letter rows in turn, then the space bar."""
+        keys = self.keys()
+        if frame == 3:
+            return {len(keys) - 1}
+        third = (self.keys_left + self.columns * self.pitch - self.keys_left) / 3
+        lo = self.keys_left + frame * third
+        hi = lo + third
+        return {i for i, (x0, _, x1, _) in enumerate(keys[:-1]) if lo <= (x0 + x1) / 2 < hi}
 
 
-# Keys pressed in each animation frame (indexes into keyboard_keys(32)); the 16x16 image
-# presses the matching group of its own smaller set.
-PRESSED_32 = [[0, 1, 7, 8], [3, 4, 10, 11], [14, 15, 16, 17], [20, 21, 22, 13, 19]]
-PRESSED_16 = [[0, 1], [3, 4], [8, 9], [12]]
-
-
-def draw_keyboard(px, size, pressed):
-    if size == 32:
-        # Body with a light top-left edge and a dark bottom-right edge.
-        rect(px, 1, 13, 30, 29, GREY)
-        rect(px, 1, 13, 29, 28, WHITE)
-        rect(px, 2, 14, 29, 28, SILVER)
-        rect(px, 1, 29, 30, 29, BLACK)
-        rect(px, 30, 13, 30, 29, BLACK)
-        rect(px, 2, 28, 29, 28, GREY)
-        rect(px, 29, 14, 29, 28, GREY)
+def draw_keyboard(px, lay, pressed):
+    l, r, t, b = lay.left, lay.right, lay.top, lay.bottom
+    # Body with a light top-left edge and a dark bottom-right edge.
+    rect(px, l, t, r, b, BLACK)
+    rect(px, l, t, r - 1, b - 1, WHITE)
+    rect(px, l + 1, t + 1, r - 1, b - 1, SILVER)
+    rect(px, l + 1, b - 1, r - 1, b - 1, GREY)
+    rect(px, r - 1, t + 1, r - 1, b - 1, GREY)
+    if lay.size >= 24:
         # Status lights in the top-right corner.
-        put(px, 24, 14, LIME)
-        put(px, 26, 14, LIME)
-    else:
-        rect(px, 0, 7, 15, 15, BLACK)
-        rect(px, 0, 7, 14, 14, WHITE)
-        rect(px, 1, 8, 14, 14, SILVER)
-        rect(px, 1, 14, 14, 14, GREY)
-    for i, (x0, y0, x1, y1) in enumerate(keyboard_keys(size)):
+        put(px, r - 6 * lay.size // 32, t + 1, LIME)
+        put(px, r - 4 * lay.size // 32, t + 1, LIME)
+    for i, (x0, y0, x1, y1) in enumerate(lay.keys()):
         if i in pressed:
             rect(px, x0, y0, x1, y1, GREY)
         else:
             rect(px, x0, y0, x1, y1, WHITE)
-            if size == 32:
-                rect(px, x0, y1 + 1, x1, y1 + 1, GREY)  # key shadow
+            if lay.shadow:
+                rect(px, x0, y1 + 1, x1, y1 + 1, GREY)
 
 
-def draw_wand(px, size):
-    if size == 32:
-        # Black stick from the keyboard up to the right, white tip, yellow sparkle around it.
-        line(px, 8, 16, 21, 5, BLACK, 2)
-        line(px, 20, 6, 22, 4, WHITE, 2)
-        for x, y in [(24, 0), (24, 1), (24, 3), (24, 4), (21, 2), (22, 2), (26, 2), (27, 2)]:
-            put(px, x, y, YELLOW)
-        put(px, 24, 2, WHITE)
-        for x, y in [(28, 6), (29, 7), (28, 8), (27, 7), (18, 1), (30, 0), (27, 10)]:
-            put(px, x, y, YELLOW)
-        put(px, 28, 7, WHITE)
-    else:
-        line(px, 4, 8, 10, 3, BLACK, 1)
-        put(px, 11, 2, WHITE)
-        for x, y in [(12, 0), (12, 1), (13, 1), (11, 1), (12, 3), (14, 4), (9, 0)]:
-            put(px, x, y, YELLOW)
+def sparkle(px, x, y, arm):
+    for d in range(1, arm + 1):
+        for dx, dy in [(d, 0), (-d, 0), (0, d), (0, -d)]:
+            put(px, x + dx, y + dy, YELLOW)
+    put(px, x, y, WHITE)
+
+
+def draw_wand(px, lay):
+    s = lay.size
+    width = max(1, s // 16)
+    # A black stick from the keyboard up to the right, a white tip, a sparkle around the tip.
+    tip_x, tip_y = (s * 21) // 32, (s * 6) // 32
+    line(px, (s * 8) // 32, lay.top + 2, tip_x, tip_y, BLACK, width)
+    line(px, tip_x, tip_y, tip_x + width, tip_y - width, WHITE, width)
+    arm = max(1, s // 10)
+    sx, sy = min(s - 1 - arm, tip_x + width + arm), max(arm, tip_y - width - arm)
+    sparkle(px, sx, sy, arm)
+    if s >= 24:
+        # Two smaller sparks further out.
+        sparkle(px, min(s - 2, sx + 2 * arm + 1), sy + 2 * arm + 1, max(1, arm // 2))
+        sparkle(px, sx - 3 * arm, max(1, sy - arm // 2), max(1, arm // 2))
 
 
 def draw_cross(px, size):
     """Two thick red diagonals with a dark red outline, corner to corner."""
-    w = 4 if size == 32 else 2
-    lo = 2 if size == 32 else 1
+    w = max(2, size // 8)
+    lo = max(1, size // 16)
     hi = size - 1 - lo - (w - 1)
     for c, grow in [(MAROON, 1), (RED, 0)]:
         line(px, lo - grow, lo - grow, hi - grow, hi - grow, c, w + 2 * grow)
@@ -135,11 +174,9 @@ def draw_cross(px, size):
 
 def icon_picture(size, frame=None, cross=False):
     px = canvas(size, size, CLEAR)
-    pressed = []
-    if frame is not None:
-        pressed = (PRESSED_32 if size == 32 else PRESSED_16)[frame]
-    draw_keyboard(px, size, pressed)
-    draw_wand(px, size)
+    lay = Layout(size)
+    draw_keyboard(px, lay, lay.pressed(frame) if frame is not None else set())
+    draw_wand(px, lay)
     if cross:
         draw_cross(px, size)
     return px
@@ -196,11 +233,18 @@ ON_FACES = [RED, LIME, YELLOW, BLUE]
 OFF_FACES = [MAROON, GREEN, OLIVE, NAVY]
 
 
+# The LED statics of the setup dialog are 12 pixels wide and 12 or 13 high at 96 DPI, and a control
+# smaller than a cell shows the cell's top-left corner. So every 11-pixel picture lies inside the
+# cell's top-left 12 x 12 pixels, one pixel in from the corner: whole in the smallest control, and
+# whole too when a control of 16 or more centres the cell.
+LED_SPAN = 12
+
+
 def round_led(px, ox, oy, face):
     """A disc 11 pixels across: sunken grey bezel, face, white highlight up-left of centre."""
-    cx = cy = 7
-    for y in range(CELL):
-        for x in range(CELL):
+    cx = cy = LED_SPAN // 2
+    for y in range(LED_SPAN):
+        for x in range(LED_SPAN):
             d2 = (x - cx) ** 2 + (y - cy) ** 2
             if d2 > 5.5**2:
                 continue
@@ -209,14 +253,14 @@ def round_led(px, ox, oy, face):
             else:
                 c = face
             px[oy + y][ox + x] = c
-    for x, y in [(5, 4), (4, 5), (5, 5), (6, 4)]:
+    for x, y in [(cx - 2, cy - 3), (cx - 3, cy - 2), (cx - 2, cy - 2), (cx - 1, cy - 3)]:
         px[oy + y][ox + x] = WHITE
 
 
 def square_led(px, ox, oy, face):
     """11 by 11 raised bevel: white top and left, silver inner frame, grey right and bottom."""
-    x0 = y0 = 2
-    x1 = y1 = 12
+    x0 = y0 = 1
+    x1 = y1 = LED_SPAN - 1
     rect(px, ox + x0, oy + y0, ox + x1, oy + y1, SILVER)
     rect(px, ox + x0, oy + y0, ox + x1 - 1, oy + y0, WHITE)
     rect(px, ox + x0, oy + y0, ox + x0, oy + y1 - 1, WHITE)
@@ -261,11 +305,11 @@ def main(argv):
         return 2
     out = argv[1]
     os.makedirs(out, exist_ok=True)
-    write(os.path.join(out, "kvRemote.ico"), ico_file([icon_picture(32), icon_picture(16)]))
+    write(os.path.join(out, "kvRemote.ico"), ico_file([icon_picture(n) for n in ICON_SIZES]))
     for frame in range(4):
-        pictures = [icon_picture(32, frame), icon_picture(16, frame)]
+        pictures = [icon_picture(n, frame) for n in ICON_SIZES]
         write(os.path.join(out, "kvRemoteAnim%d.ico" % frame), ico_file(pictures))
-    pictures = [icon_picture(32, cross=True), icon_picture(16, cross=True)]
+    pictures = [icon_picture(n, cross=True) for n in ICON_SIZES]
     write(os.path.join(out, "kvRemoteNoDriver.ico"), ico_file(pictures))
     write(os.path.join(out, "Leds.bmp"), bmp_file(led_strip()))
     return 0

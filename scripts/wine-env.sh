@@ -3,6 +3,12 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 
+# kv_wine32_installed: true when Wine can run 32-bit programs (Debian's wine32 package).
+kv_wine32_installed() {
+  [ -f /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ] ||
+    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installed"
+}
+
 # kv_start_xvfb: starts a private Xvfb on a free display; sets DISPLAY and KV_XVFB_PID.
 kv_start_xvfb() {
   local fifo

@@ -8,9 +8,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 # Wine insists on an absolute prefix path.
 export WINEPREFIX=$(realpath -m "$1")
 shift
-if [ ! -f "$WINEPREFIX/.kv-ready" ]; then
-  "$here/wine-prefix.sh" "$WINEPREFIX" || exit 1
-fi
+# Made when missing, and made anew when it cannot run 32-bit programs (see wine-prefix.sh).
+"$here/wine-prefix.sh" "$WINEPREFIX" >/dev/null || exit 1
 trap kv_stop_all EXIT
 kv_start_xvfb || exit 1
 kv_start_wineserver

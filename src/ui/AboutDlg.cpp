@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "winfx/DataExchange.h"
+#include "winfx/Dpi.h"
 #include "winfx/StringTable.h"
 
 #include <commctrl.h>
@@ -27,7 +28,8 @@ bool CAboutDlg::OnInitDialog() {
     m_label.SetWindowTextA(
         FormatText(LoadResourceString(IDS_ABOUT_VERSION), {LoadResourceString(IDS_VERSION)}));
     m_label.SetFontWeight(FW_BOLD);
-    m_label.SetFontHeight(-18);
+    // 18 pixels high at 96 DPI, as much larger as the screen's text.
+    m_label.SetFontHeight(-ScaleForDpi(18));
     SetTimer(AboutTimer::Close, kAboutCloseMs);
     WatchEndWith(true);
     return true;

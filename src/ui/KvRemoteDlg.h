@@ -9,6 +9,7 @@
 #include "ui/SettingsValidation.h"
 #include "ui/TrayAnimation.h"
 #include "winfx/Dialog.h"
+#include "winfx/Icon.h"
 
 #include <shellapi.h>
 
@@ -120,12 +121,14 @@ private:
     AppServices& m_services;
 
     // Tray and window side, in declaration order.
-    HICON m_hIcon = nullptr;
+    // Icon 128 at the large and the small icon size; the tray icons at the small size.
+    CIcon m_hIcon;
+    CIcon m_hSmallIcon;
     std::string m_savedTitle;
     NOTIFYICONDATAA m_nid{};
     UINT m_taskbarCreated = 0;
-    HICON m_normalTrayIcon = nullptr;
-    HICON m_animationIcons[4] = {};
+    CIcon m_normalTrayIcon;
+    CIcon m_animationIcons[4];
     AnimationState m_animation{0}; // given the normal tray icon at initialisation
     NOTIFYICONDATAA m_handedNid{}; // m_nid as last handed to the shell
     DeviceClass m_balloonClass = DEVICE_CLASS_NONE;

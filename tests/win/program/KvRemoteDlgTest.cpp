@@ -1,5 +1,7 @@
 // The main dialog over fake services: start-up, Apply/OK/Cancel, sending captured events, setup mode
 // and Exit, checked through the configuration file, the link's calls and the driver's filters.
+#include "DialogSize.h"
+#include "DibPixels.h"
 #include "FakeDialogHooks.h"
 
 #include "winfx/StringTable.h"
@@ -17,6 +19,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -455,8 +458,39 @@ TEST_F(MainDialog, AMovedDeviceIsNamedAndItsBalloonOpensTheSetup) {
     EXPECT_EQ(TempDir::Contents(iniPath), kConfigured);
 }
 
-HICON ProgramIcon(int id) {
-    return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+// An icon's size and colour pixels, so that icons loaded apart compare by what they show.
+struct IconPicture {
+    int width = 0;
+    std::vector<uint32_t> pixels;
+    bool operator==(const IconPicture&) const = default;
+};
+
+IconPicture PictureOf(HICON icon) {
+    IconPicture picture;
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info))
+        return picture;
+    BITMAP bm{};
+    ::GetObjectA(info.hbmColor, sizeof bm, &bm);
+    picture.width = bm.bmWidth;
+    picture.pixels = uitest::BitmapPixels(info.hbmColor, bm.bmWidth, bm.bmHeight);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return picture;
+}
+
+// The picture of a program icon at the system's small-icon size, as the notification area shows it.
+IconPicture ProgramIcon(int id) {
+    auto icon =
+        static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON,
+                                        ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+    IconPicture picture = PictureOf(icon);
+    ::DestroyIcon(icon);
+    return picture;
+}
+
+IconPicture TrayPicture(const CkvRemoteDlg& dlg) {
+    return PictureOf(dlg.TrayIconData().hIcon);
 }
 
 TEST_F(MainDialog, TrayIconRecordAndTheNormalIconFollowTheDriver) {
@@ -474,7 +508,28 @@ TEST_F(MainDialog, TrayIconRecordAndTheNormalIconFollowTheDriver) {
         EXPECT_EQ(nid.uCallbackMessage, static_cast<UINT>(WM_TRAY_NOTIFY));
         EXPECT_STREQ(nid.szTip, "kvRemote");
         ASSERT_NE(nid.hIcon, nullptr);
-        EXPECT_EQ(nid.hIcon, ProgramIcon(present ? IDR_MAINFRAME : IDI_NODRIVER));
+        // Each icon is the picture drawn for its size, not a shrunk larger one.
+        EXPECT_EQ(PictureOf(nid.hIcon).width, ::GetSystemMetrics(SM_CXSMICON));
+        EXPECT_EQ(TrayPicture(*dlg), ProgramIcon(present ? IDR_MAINFRAME : IDI_NODRIVER));
+        const auto windowIcon = [&](WPARAM which) {
+            return PictureOf(reinterpret_cast<HICON>(::SendMessageA(dlg->m_hWnd, WM_GETICON, which, 0)))
+                .width;
+        };
+        EXPECT_EQ(windowIcon(ICON_SMALL), ::GetSystemMetrics(SM_CXSMICON));
+        EXPECT_EQ(windowIcon(ICON_BIG), ::GetSystemMetrics(SM_CXICON));
+        dlg->OnExit();
+        dlg.reset();
+        Pump();
+    }
+}
+
+TEST_F(MainDialog, LayoutFollowsTheScreenDpi) {
+    for (const bool present : {true, false}) {
+        SCOPED_TRACE(present ? "driver present" : "driver absent");
+        g_driver = FakeDriverState{};
+        g_driver.present = present;
+        Start(kConfigured);
+        uitest::ExpectTemplateSize(dlg->m_hWnd, IDD_KVREMOTE_DIALOG);
         dlg->OnExit();
         dlg.reset();
         Pump();
@@ -489,23 +544,22 @@ TEST_F(MainDialog, AnimationFramesTaskbarRestartAndLinkNotify) {
     dlg->KillTimer(MainTimer::Animation);
     const auto frameShown = [&] {
         for (int frame = 0; frame < 4; ++frame)
-            if (dlg->TrayIconData().hIcon == ProgramIcon(IDI_ANIM0 + frame))
+            if (TrayPicture(*dlg) == ProgramIcon(IDI_ANIM0 + frame))
                 return frame;
-        return dlg->TrayIconData().hIcon == ProgramIcon(IDR_MAINFRAME) ? 0
-                                                                       : -1; // frame 0 before its first tick
+        return TrayPicture(*dlg) == ProgramIcon(IDR_MAINFRAME) ? 0 : -1; // frame 0 before its first tick
     };
     int frame = frameShown();
     ASSERT_GE(frame, 0);
     const auto tick = [&] {
         ::SendMessageA(dlg->m_hWnd, WM_TIMER, TimerIdValue(MainTimer::Animation), 0);
         frame = (frame + 1) % 4;
-        return dlg->TrayIconData().hIcon == ProgramIcon(IDI_ANIM0 + frame);
+        return TrayPicture(*dlg) == ProgramIcon(IDI_ANIM0 + frame);
     };
     EXPECT_TRUE(tick());
     EXPECT_TRUE(tick());
     // A recreated taskbar gets the icon back with the normal picture; the animation goes on.
     ::SendMessageA(dlg->m_hWnd, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    EXPECT_EQ(dlg->TrayIconData().hIcon, ProgramIcon(128));
+    EXPECT_EQ(TrayPicture(*dlg), ProgramIcon(IDR_MAINFRAME));
     EXPECT_TRUE(tick());
     EXPECT_EQ(::SendMessageA(dlg->m_hWnd, WM_LINK_NOTIFY, 1, 2), 0);
 }

@@ -1,6 +1,7 @@
 // The three dialog templates as a user meets them: every text, the template's own and those the
 // program puts in at run time, fits its control in the dialog's font; Tab visits the stops in
 // their order; the default button is the one Enter presses.
+#include "DialogSize.h"
 #include "ResourceTestSupport.h"
 #include "res/resource.h"
 
@@ -106,6 +107,7 @@ std::vector<int> DefaultButtons(HWND dlg) {
 TEST(SettingsDialog, EveryTextFitsItsControl) {
     TemplateWindow dlg(IDD_KVREMOTE_DIALOG);
     ASSERT_NE(dlg.get(), nullptr);
+    uitest::ExpectTemplateSize(dlg.get(), IDD_KVREMOTE_DIALOG); // and the run has its DPI
     ExpectTemplateTextsFit(dlg.get());
     // The status lines, with the largest count the driver can report.
     const HWND keyboards = GetDlgItem(dlg.get(), IDC_KEYB_STATUS);
@@ -180,11 +182,14 @@ TEST(AboutBox, TheNoticeAndTheVersionLineFitAndNothingTakesAClick) {
     TemplateWindow dlg(IDD_ABOUTBOX);
     ASSERT_NE(dlg.get(), nullptr);
     ExpectTemplateTextsFit(dlg.get());
-    // The version line, in the label's large bold type (the GUI font at 18 pixels).
+    // The version line, in the label's large bold type (the GUI font 18 pixels high at 96 DPI, as
+    // much larger as the screen's text).
     LOGFONTA large{};
     GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof large, &large);
     large.lfWeight = FW_BOLD;
-    large.lfHeight = -18;
+    HDC screen = GetDC(nullptr);
+    large.lfHeight = -MulDiv(18, GetDeviceCaps(screen, LOGPIXELSY), 96);
+    ReleaseDC(nullptr, screen);
     HFONT font = CreateFontIndirectA(&large);
     EXPECT_TRUE(Fits(dlg.get(), GetDlgItem(dlg.get(), IDC_ABOUT_LABEL),
                      Filled(IDS_ABOUT_VERSION, LoadText(IDS_VERSION)), font));

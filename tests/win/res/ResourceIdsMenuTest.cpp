@@ -139,14 +139,21 @@ TEST(ResourceVersion, FixedVersionIsTwoPointZero) {
     EXPECT_STREQ(product, "kvRemote");
 }
 
-TEST(ResourceManifest, AsksForCommonControlsSix) {
+TEST(ResourceManifest, AsksForCommonControlsSixSystemDpiAndTodaysWindows) {
     HRSRC res = FindResourceA(Module(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
     ASSERT_NE(res, nullptr);
     const char* data = static_cast<const char*>(LockResource(LoadResource(Module(), res)));
     std::string text(data, SizeofResource(Module(), res));
-    EXPECT_NE(text.find("Microsoft.Windows.Common-Controls"), std::string::npos);
-    EXPECT_NE(text.find("version=\"6.0.0.0\""), std::string::npos);
-    EXPECT_NE(text.find("asInvoker"), std::string::npos);
+    for (const char* want : {
+             "Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"", "level=\"asInvoker\"",
+             // Windows neither stretches the windows as bitmaps nor runs the program as on Vista.
+             "WindowsSettings\">true</dpiAware>", "WindowsSettings\">system</dpiAwareness>",
+             "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", // 7
+             "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", // 8
+             "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", // 8.1
+             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", // 10 and 11
+         })
+        EXPECT_NE(text.find(want), std::string::npos) << want;
 }
 
 } // namespace

@@ -47,21 +47,23 @@ IconPicture LoadIconPicture(int id) {
     return pic;
 }
 
-TEST(ResourceIcons, EachIsA32By32SixteenColourPictureWithTransparentCorners) {
+TEST(ResourceIcons, EachHoldsSixteenColourPicturesForEverySizeWindowsAsksFor) {
     for (int id : {IDR_MAINFRAME, IDI_ANIM0, IDI_ANIM1, IDI_ANIM2, IDI_ANIM3, IDI_NODRIVER}) {
         SCOPED_TRACE(testing::Message() << "icon " << id);
         HRSRC group = FindResourceA(Module(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */);
         ASSERT_NE(group, nullptr);
-        // The group directory names the 32x32 image with 16 colours and 4 bits per pixel.
+        // Small icons at 96, 120 and 144 DPI, large ones at 96 and 144: 16 colours, 4 bits per pixel.
         const auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(Module(), group)));
         int count = dir[4] | (dir[5] << 8);
-        bool found = false;
+        std::vector<int> sizes;
         for (int i = 0; i < count; ++i) {
             const BYTE* e = dir + 6 + 14 * i;
-            if (e[0] == 32 && e[1] == 32 && e[2] == 16 && (e[6] | (e[7] << 8)) == 4)
-                found = true;
+            EXPECT_EQ(e[0], e[1]);
+            EXPECT_EQ(e[2], 16);
+            EXPECT_EQ(e[6] | (e[7] << 8), 4);
+            sizes.push_back(e[0]);
         }
-        EXPECT_TRUE(found);
+        EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 48}));
 
         IconPicture pic = LoadIconPicture(id);
         ASSERT_EQ(pic.mask.size(), 32u * 32u);
@@ -129,10 +131,18 @@ TEST_F(LedStrip, EveryCellHasItsFaceColourOnMagenta) {
             SCOPED_TRACE(testing::Message() << "cell row " << row << " state " << state);
             const int x = state * 16, y = row * 16;
             const uint32_t face = state == 0 ? on[row % 4] : state == 1 ? off[row % 4] : Rgb(128, 128, 128);
-            EXPECT_EQ(At(x + 7, y + 7), face);
-            EXPECT_EQ(At(x + 9, y + 9), face);
-            for (auto [cx, cy] : {std::pair{0, 0}, {15, 0}, {0, 15}, {15, 15}, {1, 7}, {14, 7}, {7, 14}})
-                EXPECT_EQ(At(x + cx, y + cy), magenta) << cx << "," << cy;
+            EXPECT_EQ(At(x + 6, y + 6), face);
+            EXPECT_EQ(At(x + 8, y + 8), face);
+            // A control smaller than a cell shows its top-left 12 x 12 pixels (the setup dialog's
+            // LEDs at 96 DPI): the 11-pixel picture lies inside them, one pixel in from the corner.
+            for (int cy = 0; cy < 16; ++cy)
+                for (int cx = 0; cx < 16; ++cx)
+                    if (cx == 0 || cy == 0 || cx >= 12 || cy >= 12) {
+                        EXPECT_EQ(At(x + cx, y + cy), magenta) << cx << "," << cy;
+                    }
+            EXPECT_NE(At(x + 1, y + 6), magenta);
+            EXPECT_NE(At(x + 11, y + 6), magenta);
+            EXPECT_NE(At(x + 6, y + 11), magenta);
         }
     }
 }

@@ -1,6 +1,8 @@
 // The about box under Wine: its text and font, and every way it ends.
 #include "UiTestSupport.h"
 
+#include "DialogSize.h"
+#include "res/resource.h"
 #include "ui/AboutDlg.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +63,22 @@ TEST(AboutDlgTest, ShowsTheVersionInBoldEighteenPixelTypeAndClosesOnAClick) {
     EXPECT_STREQ(font.lfFaceName, gui.lfFaceName);
     // A click on the version text goes through it to the box, and opens nothing.
     EXPECT_EQ(labelHit, HTTRANSPARENT);
+}
+
+// The version in type 18 pixels high at 96 DPI and as much larger as the screen's text, in a box
+// of the template's size.
+TEST(AboutDlgTest, LayoutFollowsTheScreenDpi) {
+    LONG height = 0;
+    ScriptedAbout box([&](ScriptedAbout& dlg) {
+        uitest::ExpectTemplateSize(dlg, IDD_ABOUTBOX);
+        LOGFONTA font{};
+        ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(dlg.m_label, WM_GETFONT, 0, 0)), sizeof font,
+                     &font);
+        height = font.lfHeight;
+        ::PostMessageA(dlg, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    });
+    box.DoModal();
+    EXPECT_EQ(height, -::MulDiv(18, uitest::ScreenDpi(), 96));
 }
 
 TEST(AboutDlgTest, OnlyItsOwnTimerClosesIt) {

@@ -1,5 +1,6 @@
 // The setup dialog under Wine, over a prepared device table and a settings file in a temporary
 // folder: what the slots show, the check boxes, OK with its all-or-nothing rule, events and keys.
+#include "DialogSize.h"
 #include "UiTestSupport.h"
 
 #include "app/IniProfileStore.h"
@@ -150,6 +151,21 @@ TEST_F(AuxDevicesDlgTest, MiceDialogUsesDevicesElevenToTwenty) {
     });
 }
 
+// The dialog is its template's size at the run's DPI, and each LED control shows its whole
+// picture: the 12 x 12 pixels the artwork uses, or a centred cell.
+TEST_F(AuxDevicesDlgTest, LayoutFollowsTheScreenDpi) {
+    Run(DEVICE_CLASS_KEYBOARDS, [](ScriptedSetup& d) {
+        uitest::ExpectTemplateSize(d, IDD_AUXDEVICES);
+        for (const CLed& led : d.m_leds) {
+            RECT r;
+            ::GetClientRect(led, &r);
+            EXPECT_GE(r.right, 12);
+            EXPECT_GE(r.bottom, 12);
+        }
+        d.Finish();
+    });
+}
+
 TEST_F(AuxDevicesDlgTest, UncheckingClearsTheEditAndCheckingAgainFocusesItEmpty) {
     Run(DEVICE_CLASS_KEYBOARDS, [](ScriptedSetup& d) {
         d.Click(IDC_SLOT5_CHECK);
@@ -226,30 +242,36 @@ TEST_F(AuxDevicesDlgTest, RejectedIndexChangesNothingAndFocusesItsEdit) {
     }
 }
 
+std::string g_boxCaption, g_boxText;
+HWND g_boxOwner = nullptr;
+
+// Reads and answers the box over g_boxOwner from inside the box's own loop. A named function:
+// a timer procedure has the system's calling convention, which on i686 no lambda converts to.
+void CALLBACK AnswerBoxTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = ::GetLastActivePopup(g_boxOwner);
+    if (box == g_boxOwner || !box)
+        return;
+    ::KillTimer(nullptr, id);
+    char text[256] = {};
+    ::GetWindowTextA(box, text, sizeof text);
+    g_boxCaption = text;
+    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    g_boxText = text;
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
 TEST_F(AuxDevicesDlgTest, EveryPresentDeviceCheckedIsRefusedWithTheRealBox) {
     std::vector<UINT> errors;
-    static std::string boxCaption, boxText;
-    static HWND dialog = nullptr;
+    std::string& boxCaption = g_boxCaption;
+    std::string& boxText = g_boxText;
     boxCaption.clear(), boxText.clear();
     const INT_PTR result = Run(
         DEVICE_CLASS_KEYBOARDS,
         [&](ScriptedSetup& d) {
             d.Click(IDC_SLOT2_CHECK);
             d.Click(IDC_SLOT3_CHECK);
-            dialog = d;
-            // Reads and answers the box from inside its own loop.
-            ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-                HWND box = ::GetLastActivePopup(dialog);
-                if (box == dialog || !box)
-                    return;
-                ::KillTimer(nullptr, id);
-                char text[256] = {};
-                ::GetWindowTextA(box, text, sizeof text);
-                boxCaption = text;
-                ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                boxText = text;
-                ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-            });
+            g_boxOwner = d;
+            ::SetTimer(nullptr, 0, 300, AnswerBoxTimer);
             d.PressOk();
             d.Finish();
         },

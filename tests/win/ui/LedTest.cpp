@@ -123,6 +123,34 @@ INSTANTIATE_TEST_SUITE_P(Sizes, LedPlacementTest,
                          ::testing::Values(PlacementCase{16, 16, 0, 0}, PlacementCase{40, 20, 12, 2},
                                            PlacementCase{12, 13, 0, 0}, PlacementCase{17, 33, 0, 8}));
 
+// The setup dialog's LED statics are 12 x 12 or 12 x 13 pixels at 96 DPI: what they show of each
+// cell is the whole picture that a 16 x 16 control shows.
+TEST(LedClipTest, TwelvePixelControlsShowTheWholePicture) {
+    for (const int shape : {LED_ROUND, LED_SQUARE}) {
+        for (const int state : {LED_ON, LED_OFF, LED_DISABLED}) {
+            SCOPED_TRACE(testing::Message() << "shape " << shape << " state " << state);
+            Host full(16, 16), clipped(12, 13);
+            uitest::Dib whole(16, 16), shown(12, 13);
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x) {
+                    whole.Set(x, y, Background(x, y));
+                    if (x < 12 && y < 13)
+                        shown.Set(x, y, Background(x, y));
+                }
+            full.led.DrawLed(state, whole.dc(), LED_GREEN, shape);
+            clipped.led.DrawLed(state, shown.dc(), LED_GREEN, shape);
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x) {
+                    if (x < 12 && y < 13) {
+                        EXPECT_EQ(shown.At(x, y), whole.At(x, y)) << x << "," << y;
+                    } else {
+                        EXPECT_EQ(whole.At(x, y), Background(x, y)) << "cut off at " << x << "," << y;
+                    }
+                }
+        }
+    }
+}
+
 // Counts the switch-off timer messages the LED receives.
 class CountingLed : public CLed {
 public:
