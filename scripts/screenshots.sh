@@ -19,15 +19,16 @@ out=$root/docs/screenshots
 mkdir -p "$out/dpi"
 trap kv_stop_all EXIT
 unset DISPLAY
-export KV_SCREEN=800x600x24
 
-# tour DPI DIR: every window's picture at DPI into DIR.
+# tour DPI DIR: every window's picture at DPI into DIR, on a desktop of 800 x 600 at 96 DPI and
+# as much larger as the DPI, so the settings window fits at 144 DPI too.
 tour() {
   export WINEPREFIX=$build/run-wineprefix-dpi$1
+  local size=$((800 * $1 / 96))x$((600 * $1 / 96))
   scripts/wine-prefix.sh "$WINEPREFIX" "$1" >/dev/null || return 1
-  kv_start_xvfb || return 1
+  KV_SCREEN=${size}x24 kv_start_xvfb || return 1
   kv_start_wineserver
-  (cd "$(dirname "$tour")" && wine explorer /desktop=kvRemote,800x600 "$(kv_winpath "$tour")" "$2")
+  (cd "$(dirname "$tour")" && wine explorer /desktop=kvRemote,"$size" "$(kv_winpath "$tour")" "$2")
   # explorer returns before the tour ends: wait for the tour's own process, at most 3 minutes.
   for ((i = 0; i < 1800; i++)); do
     pgrep -f "screenshot_tour.exe" >/dev/null || break

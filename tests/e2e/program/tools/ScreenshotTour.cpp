@@ -178,9 +178,14 @@ void TrayMenu(Session& s, const fs::path& out) {
     // The taskbar of the Wine desktop runs along the bottom with the notification area at its right;
     // the program opens its menu at the cursor on a right-button release over its icon.
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    // Distances in pixels at 96 DPI, grown with the screen's DPI as the menu and the taskbar do.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    const auto scaled = [dpi](int pixels96) { return MulDiv(pixels96, dpi, 96); };
     // Wine fits the menu on the screen over the taskbar rather than opening it upwards; a cursor
     // a menu's height above the icon shows both, as on Windows.
-    SetCursorPos(width - 12, height - 120);
+    SetCursorPos(width - scaled(12), height - scaled(120));
     PostMsg(s.Main(), WM_TRAY_NOTIFY, 1, WM_RBUTTONUP);
     HWND menu = nullptr;
     const auto shown = WaitUntil(
@@ -201,7 +206,7 @@ void TrayMenu(Session& s, const fs::path& out) {
     RECT r{};
     GetWindowRect(menu, &r);
     // The menu may cover the icon itself; the taskbar to its left shows where it came from.
-    Save(out, "tray-menu.png", RECT{r.left - 220, r.top - 10, width, height});
+    Save(out, "tray-menu.png", RECT{r.left - scaled(220), r.top - scaled(10), width, height});
     PostMsg(s.Main(), WM_CANCELMODE);
     keybd_event(VK_ESCAPE, 0, 0, 0);
     keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
