@@ -8,8 +8,9 @@
 #include "winfx/WinApp.h"
 
 CkvRemoteDlg::CkvRemoteDlg(AppServices& services)
-    : CDialog(IDD_KVREMOTE_DIALOG, nullptr), m_services(services), m_hIcon(IDR_MAINFRAME, CIcon::Size::Large),
-      m_hSmallIcon(IDR_MAINFRAME, CIcon::Size::Small) {
+    : CDialog(IDD_KVREMOTE_DIALOG, nullptr), m_services(services),
+      m_hIcon(LoadProgramIcon(IDR_MAINFRAME, IconSize::Large)),
+      m_hSmallIcon(LoadProgramIcon(IDR_MAINFRAME, IconSize::Small)) {
     m_taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
 }
 
@@ -19,8 +20,8 @@ bool CkvRemoteDlg::OnInitDialog() {
     // The controls of template 102 exist already; the members are not read yet, so the base's
     // exchange into the controls is not run here.
     AddSystemMenuItem();
-    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.get()));
-    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon.get()));
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.Get()));
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon.Get()));
     m_savedTitle = GetWindowTextA();
 
     LoadNetworkSettings(m_services.settings, m_members);
@@ -28,7 +29,7 @@ bool CkvRemoteDlg::OnInitDialog() {
     m_services.capture.StartCapture(reinterpret_cast<std::uintptr_t>(m_hWnd), m_services.settings);
 
     const int normalIconId = DriverPresent() ? IDR_MAINFRAME : IDI_NODRIVER;
-    m_normalTrayIcon = CIcon(normalIconId, CIcon::Size::Small);
+    m_normalTrayIcon = LoadProgramIcon(normalIconId, IconSize::Small);
     m_animation = AnimationState(normalIconId);
 
     ReadDeviceClassSettings(DEVICE_CLASS_KEYBOARDS);
@@ -44,7 +45,7 @@ bool CkvRemoteDlg::OnInitDialog() {
 
     AddTrayIcon();
     for (int frame = 0; frame < 4; ++frame)
-        m_animationIcons[frame] = CIcon(kAnimationIcons[frame], CIcon::Size::Small);
+        m_animationIcons[frame] = LoadProgramIcon(kAnimationIcons[frame], IconSize::Small);
 
     // The start-up splash. Its modal loop goes on delivering captured events to this window.
     m_inStartSplash = true;
@@ -160,7 +161,7 @@ INT_PTR CkvRemoteDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
     }
     if (message == m_taskbarCreated && m_taskbarCreated != 0) {
         // The taskbar was recreated: the icon comes back with the normal picture.
-        SetTrayIcon(m_normalTrayIcon);
+        SetTrayIcon(m_normalTrayIcon.Get());
         NotifyShell(NIM_ADD);
     }
     return 0;

@@ -9,7 +9,7 @@
 #include "ui/SettingsValidation.h"
 #include "ui/TrayAnimation.h"
 #include "winfx/Dialog.h"
-#include "winfx/Icon.h"
+#include "winfx/ProgramIcon.h"
 
 #include <shellapi.h>
 
@@ -122,13 +122,13 @@ private:
 
     // Tray and window side, in declaration order.
     // Icon 128 at the large and the small icon size; the tray icons at the small size.
-    CIcon m_hIcon;
-    CIcon m_hSmallIcon;
+    ScopedIcon m_hIcon;
+    ScopedIcon m_hSmallIcon;
     std::string m_savedTitle;
     NOTIFYICONDATAA m_nid{};
     UINT m_taskbarCreated = 0;
-    CIcon m_normalTrayIcon;
-    CIcon m_animationIcons[4];
+    ScopedIcon m_normalTrayIcon;
+    ScopedIcon m_animationIcons[4];
     AnimationState m_animation{0}; // given the normal tray icon at initialisation
     NOTIFYICONDATAA m_handedNid{}; // m_nid as last handed to the shell
     DeviceClass m_balloonClass = DEVICE_CLASS_NONE;

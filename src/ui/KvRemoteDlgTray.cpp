@@ -38,7 +38,7 @@ void CkvRemoteDlg::AddTrayIcon() {
     m_nid.uID = 1;
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_nid.uCallbackMessage = WM_TRAY_NOTIFY;
-    m_nid.hIcon = m_normalTrayIcon;
+    m_nid.hIcon = m_normalTrayIcon.Get();
     std::strncpy(m_nid.szTip, LoadResourceString(IDS_TRAY_TIP).c_str(), sizeof m_nid.szTip - 1);
     NotifyShell(NIM_ADD);
 }
@@ -162,10 +162,10 @@ void CkvRemoteDlg::OnAnimationTick() {
     const AnimationState::TickResult tick = m_animation.Tick(::GetTickCount());
     if (tick.stopTimer)
         KillTimer(MainTimer::Animation);
-    HICON icon = m_normalTrayIcon;
+    HICON icon = m_normalTrayIcon.Get();
     for (int frame = 0; frame < 4; ++frame)
         if (tick.iconId == kAnimationIcons[frame])
-            icon = m_animationIcons[frame];
+            icon = m_animationIcons[frame].Get();
     if (icon == m_nid.hIcon)
         return;
     SetTrayIcon(icon);
