@@ -112,7 +112,7 @@ class Layout:
         keys = self.keys()
         if frame == 3:
             return {len(keys) - 1}
-        third = (self.keys_left + self.columns * self.pitch - self.keys_left) / 3
+        third = self.columns * self.pitch / 3
         lo = self.keys_left + frame * third
         hi = lo + third
         return {i for i, (x0, _, x1, _) in enumerate(keys[:-1]) if lo <= (x0 + x1) / 2 < hi}
