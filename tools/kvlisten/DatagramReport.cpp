@@ -10,43 +10,44 @@ bool Printable(unsigned char c) {
     return c >= 0x20 && c < 0x7F;
 }
 
-} // namespace
-
-std::string EscapeText(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
+// Appends bytes with the given characters and backslash escaped by a backslash, and every byte
+// outside printable ASCII as hexPrefix and two hex digits.
+void AppendEscaped(std::string& out, std::string_view bytes, std::string_view escaped,
+                   const char* hexPrefix) {
     for (const char ch : bytes) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (Printable(c)) {
-            out += ch;
-        } else {
-            out += "\\x";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    return out;
-}
-
-std::string JsonString(std::string_view bytes) {
-    std::string out = "\"";
-    for (const char ch : bytes) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
+        if (escaped.find(ch) != std::string_view::npos) {
             out += '\\';
             out += ch;
         } else if (Printable(c)) {
             out += ch;
         } else {
-            out += "\\u00";
+            out += hexPrefix;
             out += kHex[c >> 4];
             out += kHex[c & 15];
         }
     }
+}
+
+} // namespace
+
+std::string EscapeText(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    AppendEscaped(out, bytes, "\\", "\\x");
+    return out;
+}
+
+std::string JsonString(std::string_view bytes) {
+    std::string out = "\"";
+    AppendEscaped(out, bytes, "\"\\", "\\u00");
     out += '"';
     return out;
+}
+
+std::string SenderText(const unsigned char (&address)[4], unsigned short port) {
+    return std::to_string(address[0]) + "." + std::to_string(address[1]) + "." + std::to_string(address[2]) +
+           "." + std::to_string(address[3]) + ":" + std::to_string(port);
 }
 
 bool PassesFilters(const ListenOptions& options, std::string_view bytes) {

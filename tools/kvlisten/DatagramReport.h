@@ -19,6 +19,9 @@ std::string EscapeText(std::string_view bytes);
 // \u00XX (the program's texts are ANSI bytes, read here as their Latin-1 code points).
 std::string JsonString(std::string_view bytes);
 
+// A sender as "a.b.c.d:port", from the address bytes in network order.
+std::string SenderText(const unsigned char (&address)[4], unsigned short port);
+
 // Whether the datagram passes --app and --destination. With a filter set, a datagram that is not
 // a REMOTE line never passes: it has no application ID or destination to compare.
 bool PassesFilters(const ListenOptions& options, std::string_view bytes);

@@ -1,5 +1,7 @@
 #include "UdpListener.h"
 
+#include "DatagramReport.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -68,9 +70,9 @@ UdpListener::Wait UdpListener::Receive(int waitMs, std::string& bytes, std::stri
     if (n < 0)
         return errno == EINTR || errno == EAGAIN ? Wait::Nothing : Wait::Failed;
     bytes.resize(static_cast<size_t>(n));
-    char address[INET_ADDRSTRLEN] = "?";
-    inet_ntop(AF_INET, &sender.sin_addr, address, sizeof address);
-    from = std::string(address) + ":" + std::to_string(ntohs(sender.sin_port));
+    unsigned char address[4];
+    std::memcpy(address, &sender.sin_addr, sizeof address);
+    from = SenderText(address, ntohs(sender.sin_port));
     return Wait::Datagram;
 }
 

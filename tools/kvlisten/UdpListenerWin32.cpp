@@ -1,11 +1,14 @@
 #include "UdpListener.h"
 
+#include "DatagramReport.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -83,9 +86,9 @@ UdpListener::Wait UdpListener::Receive(int waitMs, std::string& bytes, std::stri
         return WSAGetLastError() == WSAECONNRESET ? Wait::Nothing : Wait::Failed;
     }
     bytes.resize(static_cast<size_t>(n));
-    char address[INET_ADDRSTRLEN] = "?";
-    inet_ntop(AF_INET, &sender.sin_addr, address, sizeof address);
-    from = std::string(address) + ":" + std::to_string(ntohs(sender.sin_port));
+    unsigned char address[4];
+    std::memcpy(address, &sender.sin_addr, sizeof address);
+    from = SenderText(address, ntohs(sender.sin_port));
     return Wait::Datagram;
 }
 
