@@ -4,15 +4,19 @@
 #include <cmath>
 #include <cstdlib>
 
-const char* const kListenUsage =
-    "usage: kvlisten [--port N] [--json] [--app ID] [--destination D] [--count N] [--timeout S]\n"
-    "  Prints every datagram that reaches UDP port N (default 9871) on all interfaces: the local\n"
-    "  time, the sender and the REMOTE line, or why it is not one.\n"
-    "  --json           one JSON object per datagram\n"
-    "  --app ID         only REMOTE lines with this application ID\n"
-    "  --destination D  only REMOTE lines with this destination (\"\" for none)\n"
-    "  --count N        end after N datagrams were shown (exit 0)\n"
-    "  --timeout S      end after S seconds (exit 1)\n";
+std::string ListenUsage() {
+    return "usage: kvlisten [--port N] [--json] [--app ID] [--destination D] [--count N] "
+           "[--timeout S]\n"
+           "  Prints every datagram that reaches UDP port N (default " +
+           std::to_string(kDefaultListenPort) +
+           ") on all interfaces: the local\n"
+           "  time, the sender and the REMOTE line, or why it is not one.\n"
+           "  --json           one JSON object per datagram\n"
+           "  --app ID         only REMOTE lines with this application ID\n"
+           "  --destination D  only REMOTE lines with this destination (\"\" for none)\n"
+           "  --count N        end after N datagrams were shown (exit 0)\n"
+           "  --timeout S      end after S seconds (exit 1)\n";
+}
 
 namespace {
 

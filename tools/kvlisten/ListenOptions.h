@@ -1,11 +1,14 @@
 #pragma once
 // kvlisten's command line:
 //   kvlisten [--port N] [--json] [--app ID] [--destination D] [--count N] [--timeout S]
+#include "app/SettingDefaults.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
-inline constexpr unsigned short kDefaultListenPort = 9871;
+// The port the program sends to unless its settings say otherwise.
+inline constexpr unsigned short kDefaultListenPort = static_cast<unsigned short>(kDefaultPort);
 
 struct ListenOptions {
     unsigned short port = kDefaultListenPort;
@@ -20,4 +23,5 @@ struct ListenOptions {
 
 ListenOptions ParseListenOptions(const std::vector<std::string>& args);
 
-extern const char* const kListenUsage;
+// The usage text, ending with a line break.
+std::string ListenUsage();

@@ -66,11 +66,11 @@ int Listen(const ListenOptions& options) {
 int main(int argc, char** argv) {
     const ListenOptions options = ParseListenOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (options.help) {
-        std::fputs(kListenUsage, stdout);
+        std::fputs(ListenUsage().c_str(), stdout);
         return 0;
     }
     if (!options.error.empty()) {
-        std::fprintf(stderr, "kvlisten: %s\n%s", options.error.c_str(), kListenUsage);
+        std::fprintf(stderr, "kvlisten: %s\n%s", options.error.c_str(), ListenUsage().c_str());
         return 2;
     }
     return Listen(options);
