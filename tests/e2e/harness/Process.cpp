@@ -96,10 +96,17 @@ Process Process::Start(const std::filesystem::path& exe, const StartOptions& opt
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(exe.string().c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        options.creationFlags | CREATE_SUSPENDED, env.empty() ? nullptr : env.data(),
-                        dir.string().c_str(), &si, &pi)) {
-        throw StartError(exe, "CreateProcess");
+    // Under load Wine now and then fails a start with ERROR_INTERNAL_ERROR (seen once in several
+    // hundred starts of a program that gets a new console); that is the host's hiccup, not the
+    // program's, so such a start is tried again a few times.
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessA(exe.string().c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                           options.creationFlags | CREATE_SUSPENDED, env.empty() ? nullptr : env.data(),
+                           dir.string().c_str(), &si, &pi))
+            break;
+        if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 3)
+            throw StartError(exe, "CreateProcess");
+        Sleep(200);
     }
     // Best effort: without the job the destructor still ends the program itself.
     if (p.job_ != nullptr && !AssignProcessToJobObject(p.job_, pi.hProcess)) {
