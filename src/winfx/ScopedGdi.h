@@ -2,39 +2,17 @@
 // Owners of GDI resources, in the style of small scoped wrappers: a GDI object (font, brush,
 // bitmap) deleted with its owner, a window's DC released, a memory DC deleted, and an object
 // selected into a DC for a scope and the DC's former object put back at its end.
+#include "winfx/ScopedResource.h"
+
 #include <windows.h>
 
-#include <utility>
+struct GdiObjectTraits {
+    static bool Valid(HGDIOBJ object) { return object != nullptr; }
+    static void Free(HGDIOBJ object) { ::DeleteObject(object); }
+};
 
 template <typename Handle>
-class ScopedGdiObject {
-public:
-    ScopedGdiObject() = default;
-    explicit ScopedGdiObject(Handle handle) : m_handle(handle) {}
-    ~ScopedGdiObject() { Reset(); }
-    ScopedGdiObject(ScopedGdiObject&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
-    ScopedGdiObject& operator=(ScopedGdiObject&& other) noexcept {
-        if (this != &other)
-            Reset(std::exchange(other.m_handle, nullptr));
-        return *this;
-    }
-    ScopedGdiObject(const ScopedGdiObject&) = delete;
-    ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
-
-    // Takes handle over; the former object is deleted, unless it is this very handle again.
-    void Reset(Handle handle = nullptr) {
-        if (handle == m_handle)
-            return;
-        if (m_handle)
-            ::DeleteObject(m_handle);
-        m_handle = handle;
-    }
-    Handle Get() const { return m_handle; }
-    explicit operator bool() const { return m_handle != nullptr; }
-
-private:
-    Handle m_handle = nullptr;
-};
+using ScopedGdiObject = ScopedResource<Handle, GdiObjectTraits>;
 
 using ScopedFont = ScopedGdiObject<HFONT>;
 using ScopedBrush = ScopedGdiObject<HBRUSH>;

@@ -4,7 +4,10 @@
 
 namespace uitest {
 
-Dib::Dib(int width, int height) : m_width(width), m_height(height) {
+namespace {
+
+// The header of a 32-bit top-down DIB of width x height.
+BITMAPINFO TopDown32(int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -12,6 +15,13 @@ Dib::Dib(int width, int height) : m_width(width), m_height(height) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+} // namespace
+
+Dib::Dib(int width, int height) : m_width(width), m_height(height) {
+    BITMAPINFO info = TopDown32(width, height);
     void* bits = nullptr;
     m_dc = ::CreateCompatibleDC(nullptr);
     m_bitmap = ::CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -38,13 +48,7 @@ void Dib::Set(int x, int y, COLORREF colour) {
 
 std::vector<uint32_t> BitmapPixels(HBITMAP bitmap, int width, int height) {
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDown32(width, height);
     HDC dc = GetDC(nullptr);
     const int lines =
         GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
