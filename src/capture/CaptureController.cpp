@@ -18,8 +18,7 @@ void CaptureController::ThreadBody(void* self) {
 void CaptureController::ClearFiltersBody(void* self) {
     auto* controller = static_cast<CaptureController*>(self);
     const DriverContext context = controller->shared_.context.load(std::memory_order_acquire);
-    controller->driver_.set_filter(context, controller->driver_.is_keyboard, 0);
-    controller->driver_.set_filter(context, controller->driver_.is_mouse, 0);
+    ClearBothFilters(controller->driver_, context);
 }
 
 void CaptureController::ClearFiltersAside() {
@@ -120,8 +119,7 @@ void CaptureController::SetFilters(unsigned short keyboards, unsigned short mice
     watch_.Restart(shared_.passes.load(std::memory_order_relaxed), services_.ticks());
     // The thread may have ended between the check and the calls; then nobody re-injects.
     if (shared_.ended.load(std::memory_order_seq_cst) != 0) {
-        driver_.set_filter(context, driver_.is_keyboard, 0);
-        driver_.set_filter(context, driver_.is_mouse, 0);
+        ClearBothFilters(driver_, context);
         filtersSet_ = false;
     }
 }

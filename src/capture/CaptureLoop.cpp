@@ -87,6 +87,5 @@ void CaptureLoop::Mouse(int device, DriverContext context) {
 void CaptureLoop::EndByItself(DriverContext context) {
     // Marked first: a filter set on the other thread after it saw the mark clear is undone there.
     shared_.ended.store(1, std::memory_order_seq_cst);
-    driver_.set_filter(context, driver_.is_keyboard, 0);
-    driver_.set_filter(context, driver_.is_mouse, 0);
+    ClearBothFilters(driver_, context);
 }

@@ -27,6 +27,5 @@ void ClearFiltersOnCrash() noexcept {
     if (current == nullptr) {
         return;
     }
-    driver->set_filter(current, driver->is_keyboard, 0);
-    driver->set_filter(current, driver->is_mouse, 0);
+    ClearBothFilters(*driver, current);
 }

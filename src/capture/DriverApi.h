@@ -18,3 +18,10 @@ struct DriverApi {
     int (*is_mouse)(int device);
     unsigned int (*get_hardware_id)(DriverContext context, int device, void* buffer, unsigned int size);
 };
+
+// Both filters to 0: the driver holds back no stroke of either class any more. Allocates nothing
+// and takes no lock of ours, so the crash path may call it too.
+inline void ClearBothFilters(const DriverApi& driver, DriverContext context) {
+    driver.set_filter(context, driver.is_keyboard, 0);
+    driver.set_filter(context, driver.is_mouse, 0);
+}
