@@ -1,11 +1,12 @@
 #include "capture/CaptureController.h"
 #include "capture/CrashFilterReset.h"
-#include "capture/DeviceRegistry.h"
 
 CaptureController::CaptureController(const DriverApi& driver, DeviceTable& table, AuxInputSink& sink,
                                      ThreadStarter& threads, CaptureServices services)
     : driver_(driver), table_(table), threads_(threads), services_(services),
-      loop_(driver, shared_, table, sink, services.mapKey, services.ticks) {}
+      loop_(driver, shared_, table, sink, services.mapKey, services.ticks) {
+    applied_.fill(kUnknownFilter);
+}
 
 CaptureController::~CaptureController() {
     StopCapture();
@@ -23,6 +24,7 @@ void CaptureController::ClearFiltersBody(void* self) {
 
 void CaptureController::ClearFiltersAside() {
     filtersSet_ = false;
+    ForgetFilters(0);
     if (clearer_ != 0) {
         return;
     }
@@ -31,6 +33,10 @@ void CaptureController::ClearFiltersAside() {
         // Better a blocked window than a user without keyboard and mouse.
         ClearFiltersBody(this);
     }
+}
+
+void CaptureController::ForgetFilters(unsigned short value) {
+    applied_.fill(value);
 }
 
 void CaptureController::StartCapture(std::uintptr_t mainWindow, Settings& settings) {
@@ -45,7 +51,9 @@ void CaptureController::StartCapture(std::uintptr_t mainWindow, Settings& settin
     mainWindow_ = mainWindow;
     shared_.target.store(mainWindow, std::memory_order_release);
     ArmCrashFilterReset(driver_, shared_.context);
-    moved_ = LoadDevices(table_, driver_, context, settings, services_.narrow);
+    startPlacement_ = LoadDevices(table_, driver_, context, settings, services_.narrow);
+    filterState_ = FilterState::None;
+    ForgetFilters(kUnknownFilter);
     // Cleared here, not by the thread: a stop asked before the thread first runs must not be lost.
     shared_.stop.store(0, std::memory_order_release);
     shared_.ended.store(0, std::memory_order_release);
@@ -58,6 +66,9 @@ void CaptureController::StopCapture() {
     const std::uint32_t start = services_.ticks();
     bool inUse = false;
     if (thread != 0) {
+        // Nothing more is held; what the driver holds already, the thread takes before it ends.
+        if (!stalled_)
+            ChangeFilterState(FilterState::None);
         shared_.stop.store(1, std::memory_order_release);
         inUse = !threads_.Join(thread, kExitWaitMs);
         thread_.store(0, std::memory_order_release);
@@ -74,16 +85,18 @@ void CaptureController::StopCapture() {
         clearer_ = 0;
     }
     filtersSet_ = false;
+    filterState_ = FilterState::None;
+    // The crash path stops looking at the context before it goes.
     DisarmCrashFilterReset();
     // A thread still inside the driver keeps its context: the process ends under it.
     if (inUse) {
         return;
     }
+    shared_.context.store(nullptr, std::memory_order_release);
     // Also without a thread (it could not be made): no one else uses the context then.
     if (context != nullptr) {
         driver_.destroy_context(context);
     }
-    shared_.context.store(nullptr, std::memory_order_release);
 }
 
 bool CaptureController::CheckProgress(std::uint32_t now) {
@@ -95,8 +108,9 @@ bool CaptureController::CheckProgress(std::uint32_t now) {
     }
     stalled_ = true;
     shared_.stop.store(1, std::memory_order_release);
-    // The state of a thread that ended by itself: SetFilters does nothing from now on.
+    // The state of a thread that ended by itself: no filter is set from now on.
     shared_.ended.store(1, std::memory_order_seq_cst);
+    filterState_ = FilterState::None;
     ClearFiltersAside();
     return true;
 }
@@ -105,34 +119,92 @@ bool CaptureController::ThreadRunning() const {
     return thread_.load(std::memory_order_acquire) != 0 && shared_.ended.load(std::memory_order_seq_cst) == 0;
 }
 
-void CaptureController::SetFilters(unsigned short keyboards, unsigned short mice) {
+bool CaptureController::CaptureStopped() const {
+    return stalled_ || (thread_.load(std::memory_order_acquire) != 0 && shared_.ended.load(std::memory_order_seq_cst) != 0);
+}
+
+unsigned short CaptureController::WantedFilter(int device) const {
+    const bool mouse = IsMouseNumber(device);
+    const unsigned short mask = mouse ? kMouseFilterCaptured : kKeyboardFilterAll;
+    switch (filterState_) {
+    case FilterState::Setup:
+        return setupClass_ == (mouse ? DEVICE_CLASS_MICE : DEVICE_CLASS_KEYBOARDS) ? mask : 0;
+    case FilterState::Capture:
+        return useAux_[mouse ? 1 : 0] && !table_[device].hardwareId.empty() &&
+                       table_[device].index.load(std::memory_order_relaxed) >= 0
+                   ? mask
+                   : 0;
+    case FilterState::None:
+        break;
+    }
+    return 0;
+}
+
+void CaptureController::ApplyFilters() {
     if (!HasContext() || !ThreadRunning()) {
         return;
     }
     const DriverContext context = Context();
-    // Before the filters change, so every stroke the new filters hold back meets cleared flags.
-    shared_.filterGeneration.store(shared_.filterGeneration.load(std::memory_order_relaxed) + 1,
-                                   std::memory_order_release);
-    driver_.set_filter(context, driver_.is_keyboard, keyboards);
-    driver_.set_filter(context, driver_.is_mouse, mice);
-    filtersSet_ = keyboards != 0 || mice != 0;
-    watch_.Restart(shared_.passes.load(std::memory_order_relaxed), services_.ticks());
+    // One call per mask, covering the numbers that must change to it.
+    DeviceMask toZero = 0, toKeyboards = 0, toMice = 0;
+    bool anySet = false;
+    for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
+        const unsigned short wanted = WantedFilter(d);
+        anySet = anySet || wanted != 0;
+        if (applied_[d] == wanted)
+            continue;
+        // Where nothing is to be held, a number never set is left alone: its device holds nothing.
+        if (filterState_ == FilterState::None && applied_[d] == kUnknownFilter)
+            continue;
+        (wanted == 0 ? toZero : IsMouseNumber(d) ? toMice : toKeyboards) |= DeviceBit(d);
+        applied_[d] = wanted;
+    }
+    // Releases first, so a class switch never holds both at once.
+    SetFilterOn(driver_, context, toZero, 0);
+    SetFilterOn(driver_, context, toKeyboards, kKeyboardFilterAll);
+    SetFilterOn(driver_, context, toMice, kMouseFilterCaptured);
+    const bool wasSet = filtersSet_;
+    filtersSet_ = anySet;
+    if (filtersSet_ && !wasSet)
+        watch_.Restart(shared_.passes.load(std::memory_order_relaxed), services_.ticks());
     // The thread may have ended between the check and the calls; then nobody re-injects.
     if (shared_.ended.load(std::memory_order_seq_cst) != 0) {
         ClearBothFilters(driver_, context);
+        ForgetFilters(0);
         filtersSet_ = false;
     }
 }
 
+void CaptureController::ChangeFilterState(FilterState state) {
+    if (!HasContext() || !ThreadRunning()) {
+        return;
+    }
+    filterState_ = state;
+    // Before the filters change, so every stroke the new filters hold back meets cleared flags.
+    shared_.filterGeneration.store(shared_.filterGeneration.load(std::memory_order_relaxed) + 1,
+                                   std::memory_order_release);
+    ApplyFilters();
+    watch_.Restart(shared_.passes.load(std::memory_order_relaxed), services_.ticks());
+}
+
 void CaptureController::SetCaptureFilters(bool useAuxKeyboards, bool useAuxMice) {
-    SetFilters(useAuxKeyboards ? kKeyboardFilterAll : 0, useAuxMice ? kMouseFilterCaptured : 0);
+    useAux_[0] = useAuxKeyboards;
+    useAux_[1] = useAuxMice;
+    ChangeFilterState(FilterState::Capture);
+}
+
+void CaptureController::FollowCaptureClasses(bool useAuxKeyboards, bool useAuxMice) {
+    if (filterState_ != FilterState::Capture)
+        return;
+    useAux_[0] = useAuxKeyboards;
+    useAux_[1] = useAuxMice;
+    ApplyFilters();
 }
 
 void CaptureController::EnterSetupMode(DeviceClass deviceClass, std::uintptr_t setupTarget) {
-    if (deviceClass == DEVICE_CLASS_KEYBOARDS) {
-        SetFilters(kKeyboardFilterAll, 0);
-    } else if (deviceClass == DEVICE_CLASS_MICE) {
-        SetFilters(0, kMouseFilterCaptured);
+    if (deviceClass == DEVICE_CLASS_KEYBOARDS || deviceClass == DEVICE_CLASS_MICE) {
+        setupClass_ = deviceClass;
+        ChangeFilterState(FilterState::Setup);
     }
     // Target first, then the flag: a setup-mode event never goes to the main window.
     shared_.target.store(setupTarget, std::memory_order_release);
@@ -142,5 +214,22 @@ void CaptureController::EnterSetupMode(DeviceClass deviceClass, std::uintptr_t s
 void CaptureController::LeaveSetupMode() {
     shared_.setupMode.store(0, std::memory_order_release);
     shared_.target.store(mainWindow_, std::memory_order_release);
-    SetFilters(0, 0);
+    ChangeFilterState(FilterState::None);
+}
+
+DeviceChanges CaptureController::RereadDevices() {
+    const DriverContext context = Context();
+    if (context == nullptr)
+        return {};
+    DeviceChanges changes = ::RereadDevices(table_, driver_, context, services_.narrow);
+    if (changes.changed.empty() && changes.placement.followed.empty())
+        return changes;
+    for (int d : changes.changed) {
+        shared_.presence[d].store(shared_.presence[d].load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        applied_[d] = kUnknownFilter;
+    }
+    shared_.presenceGeneration.store(shared_.presenceGeneration.load(std::memory_order_relaxed) + 1,
+                                     std::memory_order_release);
+    ApplyFilters();
+    return changes;
 }

@@ -3,11 +3,14 @@
 // thread. Owns the capture loop and the values it shares with the capture thread.
 #include "capture/CaptureLoop.h"
 #include "capture/CaptureShared.h"
+#include "capture/DeviceFilters.h"
+#include "capture/DeviceRegistry.h"
 #include "capture/DeviceTable.h"
 #include "capture/DriverApi.h"
 #include "capture/HardwareIdText.h"
 #include "capture/StallWatch.h"
 #include "capture/ThreadStarter.h"
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <vector>
@@ -32,19 +35,30 @@ public:
     // Creates the driver context; without one, returns (the program runs without capture).
     // Otherwise posts go to mainWindow, the device table is loaded and the thread started.
     void StartCapture(std::uintptr_t mainWindow, Settings& settings);
-    // Ends the thread (it notices within one 50 ms wait) and destroys the context. A thread that
-    // has not ended after kExitWaitMs is left to the end of the process with its context, its
+    // Sets the filters of the held devices to 0, lets the thread give back or post what the driver
+    // still holds, ends it (it notices within one 50 ms wait) and destroys the context. A thread
+    // that has not ended after kExitWaitMs is left to the end of the process with its context, its
     // filters cleared.
     void StopCapture();
     static constexpr unsigned long kExitWaitMs = 2000;
 
-    // RestartLink's filter setting: keyboards 15 or 0, mice 5183 or 0. Only while the thread runs.
+    // RestartLink's filter setting: with a class's flag on, its auxiliary devices (those with an
+    // index) get the class's mask (keyboards 15, mice 5183) and every other number of the class 0;
+    // with the flag off, the whole class 0. Only while the thread runs.
     void SetCaptureFilters(bool useAuxKeyboards, bool useAuxMice);
-    // Around the modal setup dialog of one class: only that class is captured, and every stroke of
-    // it goes to setupTarget and back to the system. Leaving restores the main window as target and
-    // sets both filters to 0.
+    // Around the modal setup dialog of one class: every device of that class is held (its LEDs
+    // must see them all), every stroke of it goes to setupTarget and back to the system. Leaving
+    // restores the main window as target and sets every filter to 0.
     void EnterSetupMode(DeviceClass deviceClass, std::uintptr_t setupTarget);
     void LeaveSetupMode();
+
+    // The forcing rule turned a class's flag on or off after a re-read: while capturing, the filters
+    // follow (modifiers held are kept); in the other states the next SetCaptureFilters decides.
+    void FollowCaptureClasses(bool useAuxKeyboards, bool useAuxMice);
+    // Reads the hardware ids again (user-interface thread): the table follows the devices present,
+    // modifiers held on a device that went are forgotten, and the filters that must change are set
+    // for the current state (none while no filter is set). Nothing without a context.
+    DeviceChanges RereadDevices();
 
     // A filter of either class is set: the stall check runs every StallWatch::kCheckMs meanwhile.
     bool FiltersSet() const { return filtersSet_; }
@@ -54,10 +68,12 @@ public:
     bool CheckProgress(std::uint32_t now);
     // The stall check tripped.
     bool Stalled() const { return stalled_; }
+    // Capture ended and will not come back until the program restarts: the stall check tripped or
+    // the driver kept waking the thread with nothing to read.
+    bool CaptureStopped() const;
 
-    // Saved devices that LoadDevices found at another device number (their entries were not
-    // restored, so they work as main devices), by their number now.
-    const std::vector<int>& MovedDevices() const { return moved_; }
+    // What placing the saved devices found at start.
+    const DevicePlacement& StartPlacement() const { return startPlacement_; }
 
     bool HasContext() const { return shared_.context.load(std::memory_order_acquire) != nullptr; }
     // A thread was started and has not ended by itself.
@@ -71,8 +87,13 @@ private:
     static void ClearFiltersBody(void* self);
     // Starts the helper thread that sets both filters to 0 (on this thread if none can be made).
     void ClearFiltersAside();
-    // Sets both filters when context and thread exist; undoes them if the thread ended meanwhile.
-    void SetFilters(unsigned short keyboards, unsigned short mice);
+    // What the driver is to hold now, and the calls that make it so: only numbers whose filter
+    // must change are covered. Undoes everything if the thread ended meanwhile.
+    enum class FilterState { None, Capture, Setup };
+    void ChangeFilterState(FilterState state);
+    void ApplyFilters();
+    unsigned short WantedFilter(int device) const;
+    void ForgetFilters(unsigned short value);
 
     const DriverApi& driver_;
     DeviceTable& table_;
@@ -87,5 +108,12 @@ private:
     bool stalled_ = false;
     StallWatch watch_;
     std::uintptr_t clearer_ = 0; // the helper thread clearing the filters
-    std::vector<int> moved_;
+    DevicePlacement startPlacement_;
+    FilterState filterState_ = FilterState::None;
+    bool useAux_[2] = {false, false}; // keyboards, mice
+    DeviceClass setupClass_ = DEVICE_CLASS_NONE;
+    // The mask the driver has for each number as far as this side knows; kUnknownFilter for a number
+    // never set, or whose device changed since (a device that arrives is set, never assumed).
+    static constexpr int kUnknownFilter = -1;
+    std::array<int, kDeviceCount> applied_;
 };

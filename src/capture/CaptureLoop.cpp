@@ -1,44 +1,81 @@
 #include "capture/CaptureLoop.h"
 #include "capture/AuxInputMessage.h"
-#include "capture/DeviceClass.h"
 #include "capture/KeyTranslation.h"
 #include "capture/LatencyTrace.h"
 #include "capture/MouseRule.h"
 
 void CaptureLoop::Run() {
     modifiers_ = 0;
+    for (std::uint16_t& held : heldBy_)
+        held = 0;
+    emptyRun_ = 0;
     seenFilterGeneration_ = shared_.filterGeneration.load(std::memory_order_acquire);
+    seenPresenceGeneration_ = shared_.presenceGeneration.load(std::memory_order_acquire);
+    for (int d = 0; d < kDeviceCount; ++d)
+        seenPresence_[d] = shared_.presence[d].load(std::memory_order_relaxed);
     while (Pass()) {
     }
+    if (shared_.ended.load(std::memory_order_seq_cst) == 0)
+        Drain(shared_.context.load(std::memory_order_acquire));
 }
 
 bool CaptureLoop::Pass() {
     const DriverContext context = shared_.context.load(std::memory_order_acquire);
+    const std::uint32_t before = ticks_();
     const int device = driver_.wait_with_timeout(context, kWaitMs);
     if (device != 0)
         KV_TRACE(kTraceWoken);
     const int count = driver_.receive(context, device, &stroke_, 1);
-    if (count < 0) {
+    // A read of nothing is normal now and then; woken for nothing (or not waiting at all) again
+    // and again, the driver has failed.
+    if (count > 0 || (device == 0 && ticks_() - before >= kWaitMs / 2)) {
+        emptyRun_ = 0;
+    } else if (++emptyRun_ >= kEmptyWakeLimit) {
         EndByItself(context);
         return false;
     }
+    FollowGenerations();
+    // Nothing read leaves the buffer as it was: never act on the previous stroke again.
+    if (count > 0) {
+        KV_TRACE(kTraceReceived);
+        Handle(device, context);
+    }
+    shared_.passes.store(++passes_, std::memory_order_relaxed);
+    return shared_.stop.load(std::memory_order_acquire) == 0;
+}
+
+void CaptureLoop::FollowGenerations() {
     // Filters were set since the last pass: modifiers held before belong to the old capture.
     const std::uint32_t generation = shared_.filterGeneration.load(std::memory_order_acquire);
     if (generation != seenFilterGeneration_) {
         seenFilterGeneration_ = generation;
         modifiers_ = 0;
+        for (std::uint16_t& held : heldBy_)
+            held = 0;
     }
-    // Nothing read leaves the buffer as it was: never act on the previous stroke again.
-    if (count > 0) {
-        KV_TRACE(kTraceReceived);
-        if (driver_.is_keyboard(device)) {
-            Keyboard(device, context);
-        } else if (driver_.is_mouse(device)) {
-            Mouse(device, context);
-        }
+    const std::uint32_t presence = shared_.presenceGeneration.load(std::memory_order_acquire);
+    if (presence == seenPresenceGeneration_)
+        return;
+    seenPresenceGeneration_ = presence;
+    for (int d = kFirstKeyboard; d <= kLastKeyboard; ++d) {
+        const std::uint32_t seen = shared_.presence[d].load(std::memory_order_relaxed);
+        if (seen == seenPresence_[d])
+            continue;
+        seenPresence_[d] = seen;
+        std::uint16_t others = 0;
+        for (int o = kFirstKeyboard; o <= kLastKeyboard; ++o)
+            others |= o == d ? 0 : heldBy_[o];
+        modifiers_ &= static_cast<std::uint16_t>(~(heldBy_[d] & ~others));
+        heldBy_[d] = 0;
     }
-    shared_.passes.store(++passes_, std::memory_order_relaxed);
-    return shared_.stop.load(std::memory_order_acquire) == 0;
+}
+
+void CaptureLoop::Handle(int device, DriverContext context) {
+    if (driver_.is_keyboard(device)) {
+        Keyboard(device, context);
+    } else if (driver_.is_mouse(device)) {
+        Mouse(device, context);
+    }
 }
 
 void CaptureLoop::Keyboard(int device, DriverContext context) {
@@ -48,7 +85,17 @@ void CaptureLoop::Keyboard(int device, DriverContext context) {
         driver_.send(context, device, &stroke_, 1);
         return;
     }
-    const KeyAction action = TranslateKey(stroke_.KeyState(), mapKey_(stroke_.ScanCode()), modifiers_);
+    const std::uint16_t before = modifiers_;
+    const KeyAction action = IsFakeShift(stroke_.ScanCode(), stroke_.KeyState())
+                                 ? KeyAction{KeyActionKind::Consume, 0}
+                                 : TranslateKey(stroke_.KeyState(), mapKey_(stroke_.ScanCode()), modifiers_);
+    if (modifiers_ != before) {
+        heldBy_[device] |= static_cast<std::uint16_t>(modifiers_ & ~before);
+        // A flag let go is off for every keyboard, as there is one set for all.
+        const auto released = static_cast<std::uint16_t>(before & ~modifiers_);
+        for (std::uint16_t& held : heldBy_)
+            held &= static_cast<std::uint16_t>(~released);
+    }
     const bool post = action.kind == KeyActionKind::Post ||
                       (action.kind == KeyActionKind::KeypadZero && keypadZero_.Pass(ticks_()));
     if (post) {
@@ -81,6 +128,17 @@ void CaptureLoop::Mouse(int device, DriverContext context) {
     }
     if (setup || index < 0) {
         driver_.send(context, device, &stroke_, 1);
+    }
+}
+
+void CaptureLoop::Drain(DriverContext context) {
+    // The filters are 0 already: what is still held was held before, and goes where it would have
+    // gone, so no key stays down in Windows.
+    for (int n = 0; n < kDrainLimit; ++n) {
+        const int device = driver_.wait_with_timeout(context, 0);
+        if (device == 0 || driver_.receive(context, device, &stroke_, 1) <= 0)
+            return;
+        Handle(device, context);
     }
 }
 

@@ -5,6 +5,7 @@
 // publishes the number of passes completed so the user-interface thread can tell a stall.
 #include "capture/AuxInputSink.h"
 #include "capture/CaptureShared.h"
+#include "capture/DeviceClass.h"
 #include "capture/DeviceTable.h"
 #include "capture/DriverApi.h"
 #include "capture/KeypadZeroGate.h"
@@ -13,22 +14,34 @@
 class CaptureLoop {
 public:
     static constexpr unsigned long kWaitMs = 50;
+    // Passes in a row that read nothing although the driver woke the thread (or whose wait ended at
+    // once with nothing), after which the driver counts as failed: the real library answers a
+    // failed read with 0 strokes, so a broken device would otherwise spin the thread.
+    static constexpr int kEmptyWakeLimit = 200;
+    // At a stop, at most this many strokes still held in the driver are taken before the thread ends.
+    static constexpr int kDrainLimit = 4096;
 
     CaptureLoop(const DriverApi& driver, CaptureShared& shared, const DeviceTable& table, AuxInputSink& sink,
                 VirtualKeyMapper mapKey, TickSource ticks)
         : driver_(driver), shared_(shared), table_(table), sink_(sink), mapKey_(mapKey), ticks_(ticks) {}
 
-    // Runs passes until the stop flag is seen or a receive fails. After a failed receive both
-    // filters are set to 0 (nobody would re-inject what the driver holds back) and `ended` is set.
+    // Runs passes until the stop flag is seen, then takes what the driver still holds (until a wait
+    // with time-out 0 finds nothing). When the driver keeps waking the thread with nothing to read,
+    // both filters are set to 0 (nobody would re-inject what the driver holds back) and `ended` is set.
     void Run();
 
     // One pass: wait, receive, handle. False when the loop is to end.
     bool Pass();
 
 private:
+    void Handle(int device, DriverContext context);
     void Keyboard(int device, DriverContext context);
     void Mouse(int device, DriverContext context);
+    void Drain(DriverContext context);
     void EndByItself(DriverContext context);
+    // Modifier flags follow the devices: a new filter generation clears them all, a device that
+    // went takes its own with it.
+    void FollowGenerations();
 
     const DriverApi& driver_;
     CaptureShared& shared_;
@@ -40,7 +53,12 @@ private:
     // The thread's own state.
     Stroke stroke_{};
     std::uint16_t modifiers_ = 0;
+    // The modifier flags each keyboard pressed that are still set.
+    std::uint16_t heldBy_[kDeviceCount] = {};
     std::uint32_t seenFilterGeneration_ = 0;
+    std::uint32_t seenPresenceGeneration_ = 0;
+    std::uint32_t seenPresence_[kDeviceCount] = {};
+    int emptyRun_ = 0;
     std::uint32_t passes_ = 0; // published in CaptureShared::passes
     KeypadZeroGate keypadZero_;
 };

@@ -1,7 +1,9 @@
 #pragma once
 // The values the capture thread shares with the user-interface thread. Each is a std::atomic used
 // with plain loads and stores only, and each has a single writer.
+#include "capture/DeviceClass.h"
 #include "capture/DriverApi.h"
+#include <array>
 #include <atomic>
 #include <cstdint>
 
@@ -12,13 +14,20 @@ struct CaptureShared {
     std::atomic<std::uintptr_t> target{0};
     // 1 while a setup dialog runs (user-interface thread).
     std::atomic<std::int32_t> setupMode{0};
-    // 1 asks the thread to end at the end of its pass (user-interface thread).
+    // 1 asks the thread to end at the end of its pass, after taking what the driver still holds
+    // (user-interface thread).
     std::atomic<std::int32_t> stop{0};
-    // 1 once the thread has ended by itself after a failed receive (capture thread).
+    // 1 once the thread has ended by itself: the driver kept waking it with nothing to read
+    // (capture thread), or the stall check gave up on it (user-interface thread).
     std::atomic<std::int32_t> ended{0};
     // Advanced each time the filters are set; the thread clears its modifier flags when it sees a
     // new value (user-interface thread writes, capture thread reads).
     std::atomic<std::uint32_t> filterGeneration{0};
+    // Advanced for a device number whose device went or changed; presenceGeneration is advanced
+    // after any of them, so the thread looks at the numbers only then and forgets the modifiers held
+    // on such a device (user-interface thread writes, capture thread reads).
+    std::array<std::atomic<std::uint32_t>, kDeviceCount> presence{};
+    std::atomic<std::uint32_t> presenceGeneration{0};
     // Passes completed, for the stall check on the user-interface thread (capture thread writes).
     std::atomic<std::uint32_t> passes{0};
 };

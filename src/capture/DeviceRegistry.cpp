@@ -19,13 +19,20 @@ std::string EntryKey(const char* prefix, int n) {
     return prefix + std::to_string(n);
 }
 
-bool SameDeviceAt(const DeviceTable& table, DeviceClass deviceClass, int device,
-                  std::string_view hardwareId) {
-    return device >= FirstDeviceOf(deviceClass) && device <= LastDeviceOf(deviceClass) &&
-           table[device].hardwareId == hardwareId;
+bool InClass(DeviceClass deviceClass, int device) {
+    return device >= FirstDeviceOf(deviceClass) && device <= LastDeviceOf(deviceClass);
 }
 
-void RestoreClass(DeviceTable& table, DeviceClass deviceClass, Settings& settings, std::vector<int>& moved) {
+bool InClass(DeviceClass deviceClass, const KeptDeviceEntry& entry) {
+    return entry.deviceClass == deviceClass;
+}
+
+bool FreeWithId(const DeviceTable& table, int device, std::string_view hardwareId) {
+    return !table[device].hardwareId.empty() && table[device].hardwareId == hardwareId &&
+           table[device].index.load(std::memory_order_relaxed) < 0;
+}
+
+void ReadSavedEntries(DeviceTable& table, DeviceClass deviceClass, Settings& settings) {
     const int section = SectionOf(deviceClass);
     for (int n = 1; n <= kMaxSavedEntries; ++n) {
         const std::string number = settings.ReadKey(section, EntryKey("Device", n), "");
@@ -37,15 +44,21 @@ void RestoreClass(DeviceTable& table, DeviceClass deviceClass, Settings& setting
             return;
         }
         const std::string index = settings.ReadKey(section, EntryKey("Index", n), "");
-        const int found = FindDeviceByHardwareId(table, deviceClass, hardwareId);
-        const int saved = ParseLeadingDecimal(number);
-        if (found != 0 && found == saved) {
-            table[found].index.store(ParseLeadingDecimal(index), std::memory_order_relaxed);
-        } else if (found != 0 && !SameDeviceAt(table, deviceClass, saved, hardwareId) &&
-                   std::find(moved.begin(), moved.end(), found) == moved.end()) {
-            moved.push_back(found);
-        }
+        // The section says the class: an entry numbered outside it can only be placed by following.
+        table.kept.push_back({deviceClass, ParseLeadingDecimal(number), hardwareId, ParseLeadingDecimal(index)});
     }
+}
+
+void Append(std::vector<int>& numbers, int device) {
+    if (std::find(numbers.begin(), numbers.end(), device) == numbers.end())
+        numbers.push_back(device);
+}
+
+void AppendPlacement(DevicePlacement& into, const DevicePlacement& from) {
+    for (int device : from.followed)
+        Append(into.followed, device);
+    for (int device : from.ambiguous)
+        Append(into.ambiguous, device);
 }
 
 // "Device<n>", "HarwareId<n>" or "Index<n>" in any letter case, as the profile functions match keys.
@@ -65,6 +78,54 @@ bool IsDeviceEntryKey(std::string_view key) {
 
 } // namespace
 
+DevicePlacement PlaceKeptEntries(DeviceTable& table, DeviceClass deviceClass) {
+    DevicePlacement placement;
+    std::vector<KeptDeviceEntry>& kept = table.kept;
+    // 1. At the saved number, identical models included.
+    std::erase_if(kept, [&](const KeptDeviceEntry& entry) {
+        if (!InClass(deviceClass, entry) || !InClass(deviceClass, entry.device) ||
+            !FreeWithId(table, entry.device, entry.hardwareId))
+            return false;
+        table[entry.device].index.store(entry.index, std::memory_order_relaxed);
+        return true;
+    });
+    // 2. and 3., decided on the entries left over before any of them is followed.
+    std::vector<int> followAt(kept.size(), 0);
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        const KeptDeviceEntry& entry = kept[i];
+        if (!InClass(deviceClass, entry))
+            continue;
+        std::vector<int> free;
+        for (int d = FirstDeviceOf(deviceClass); d <= LastDeviceOf(deviceClass); ++d)
+            if (FreeWithId(table, d, entry.hardwareId))
+                free.push_back(d);
+        if (free.empty())
+            continue;
+        const bool alone = std::none_of(kept.begin(), kept.end(), [&](const KeptDeviceEntry& other) {
+            return &other != &entry && InClass(deviceClass, other) && other.hardwareId == entry.hardwareId;
+        });
+        const bool savedNumberHoldsIt =
+            InClass(deviceClass, entry.device) && table[entry.device].hardwareId == entry.hardwareId;
+        if (free.size() == 1 && alone && !savedNumberHoldsIt) {
+            followAt[i] = free.front();
+        } else {
+            for (int d : free)
+                Append(placement.ambiguous, d);
+        }
+    }
+    std::vector<KeptDeviceEntry> left;
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        if (followAt[i] == 0) {
+            left.push_back(std::move(kept[i]));
+            continue;
+        }
+        table[followAt[i]].index.store(kept[i].index, std::memory_order_relaxed);
+        placement.followed.push_back(followAt[i]);
+    }
+    kept = std::move(left);
+    return placement;
+}
+
 int FindDeviceByHardwareId(const DeviceTable& table, DeviceClass deviceClass, std::string_view hardwareId) {
     for (int d = FirstDeviceOf(deviceClass); d <= LastDeviceOf(deviceClass); ++d) {
         if (!table[d].hardwareId.empty() && table[d].hardwareId == hardwareId) {
@@ -74,19 +135,43 @@ int FindDeviceByHardwareId(const DeviceTable& table, DeviceClass deviceClass, st
     return 0;
 }
 
-std::vector<int> LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
-                             Settings& settings, WideToAnsi narrow) {
+DevicePlacement LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context, Settings& settings,
+                            WideToAnsi narrow) {
     ClearDeviceTable(table);
     unsigned char buffer[kHardwareIdBufferSize];
     for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
         const unsigned size = driver.get_hardware_id(context, d, buffer, kHardwareIdBufferSize);
-        table[d].hardwareId =
-            size == 0 ? std::string() : HardwareIdFromBuffer(buffer, sizeof buffer, size, narrow);
+        table[d].hardwareId = size == 0 ? std::string() : HardwareIdFromBuffer(buffer, sizeof buffer, size, narrow);
     }
-    std::vector<int> moved;
-    RestoreClass(table, DEVICE_CLASS_KEYBOARDS, settings, moved);
-    RestoreClass(table, DEVICE_CLASS_MICE, settings, moved);
-    return moved;
+    ReadSavedEntries(table, DEVICE_CLASS_KEYBOARDS, settings);
+    ReadSavedEntries(table, DEVICE_CLASS_MICE, settings);
+    DevicePlacement placement = PlaceKeptEntries(table, DEVICE_CLASS_KEYBOARDS);
+    AppendPlacement(placement, PlaceKeptEntries(table, DEVICE_CLASS_MICE));
+    return placement;
+}
+
+DeviceChanges RereadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context, WideToAnsi narrow) {
+    DeviceChanges changes;
+    unsigned char buffer[kHardwareIdBufferSize];
+    for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
+        const unsigned size = driver.get_hardware_id(context, d, buffer, kHardwareIdBufferSize);
+        std::string id = size == 0 ? std::string() : HardwareIdFromBuffer(buffer, sizeof buffer, size, narrow);
+        AuxDevice& record = table[d];
+        if (id == record.hardwareId)
+            continue;
+        changes.changed.push_back(d);
+        if (const std::int32_t index = record.index.load(std::memory_order_relaxed); index >= 0) {
+            // The capture thread reads the index alone: it is cleared before the id changes.
+            record.index.store(-1, std::memory_order_relaxed);
+            if (!record.hardwareId.empty())
+                table.kept.push_back(
+                    {IsMouseNumber(d) ? DEVICE_CLASS_MICE : DEVICE_CLASS_KEYBOARDS, d, record.hardwareId, index});
+        }
+        record.hardwareId = std::move(id);
+    }
+    changes.placement = PlaceKeptEntries(table, DEVICE_CLASS_KEYBOARDS);
+    AppendPlacement(changes.placement, PlaceKeptEntries(table, DEVICE_CLASS_MICE));
+    return changes;
 }
 
 bool SaveDevices(const DeviceTable& table, DeviceClass deviceClass, Settings& settings) {
@@ -102,15 +187,26 @@ bool SaveDevices(const DeviceTable& table, DeviceClass deviceClass, Settings& se
         }
     }
     int n = 0;
-    for (int d = FirstDeviceOf(deviceClass); d <= LastDeviceOf(deviceClass); ++d) {
-        const std::int32_t index = table[d].index.load(std::memory_order_relaxed);
-        if (index < 0) {
-            continue;
-        }
+    const auto write = [&](int device, const std::string& hardwareId, std::int32_t index) {
         ++n;
-        ok = settings.WriteKey(section, EntryKey("Device", n), std::to_string(d)) && ok;
-        ok = settings.WriteKey(section, EntryKey("HarwareId", n), table[d].hardwareId) && ok;
+        ok = settings.WriteKey(section, EntryKey("Device", n), std::to_string(device)) && ok;
+        ok = settings.WriteKey(section, EntryKey("HarwareId", n), hardwareId) && ok;
         ok = settings.WriteKey(section, EntryKey("Index", n), std::to_string(index)) && ok;
+    };
+    for (int d = FirstDeviceOf(deviceClass); d <= LastDeviceOf(deviceClass) && n < kMaxSavedEntries; ++d) {
+        const std::int32_t index = table[d].index.load(std::memory_order_relaxed);
+        if (index >= 0)
+            write(d, table[d].hardwareId, index);
+    }
+    for (const KeptDeviceEntry& entry : table.kept) {
+        if (n >= kMaxSavedEntries)
+            break;
+        // A duplicate of a device placed at its number says nothing more.
+        const bool duplicate = InClass(deviceClass, entry.device) &&
+                               table[entry.device].index.load(std::memory_order_relaxed) >= 0 &&
+                               table[entry.device].hardwareId == entry.hardwareId;
+        if (InClass(deviceClass, entry) && !duplicate)
+            write(entry.device, entry.hardwareId, entry.index);
     }
     return ok;
 }

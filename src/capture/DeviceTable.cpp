@@ -5,6 +5,7 @@ void ClearDeviceTable(DeviceTable& table) {
         device.hardwareId.clear();
         device.index.store(-1, std::memory_order_relaxed);
     }
+    table.kept.clear();
 }
 
 int CountPresentDevices(const DeviceTable& table, DeviceClass deviceClass) {

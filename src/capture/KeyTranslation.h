@@ -22,5 +22,11 @@ constexpr std::uint16_t DefaultKeyCode(std::uint32_t vk) {
     return static_cast<std::uint16_t>(vk > 128 ? vk - 128 : vk);
 }
 
+// The shift strokes a keyboard wraps around its navigation keys (with Num Lock on) and PrintScreen:
+// E0-prefixed presses and releases of the left or right Shift scan code. Consumed: they are no key.
+constexpr bool IsFakeShift(std::uint16_t scanCode, std::uint16_t keyState) {
+    return (scanCode == 0x2A || scanCode == 0x36) && (keyState & ~1u) == 2;
+}
+
 // keyState: bits 1 release, 2 E0, 4 E1. vk: MapVirtualKey(scan, 1). modifiers: updated in place.
 KeyAction TranslateKey(std::uint16_t keyState, std::uint32_t vk, std::uint16_t& modifiers);

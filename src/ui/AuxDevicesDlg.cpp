@@ -66,37 +66,55 @@ bool CAuxDevicesDlg::OnInitDialog() {
 
     const std::array<std::string, kDeviceCount> labels =
         PortLabels(m_model.devices, m_class, StringTableTexts());
-    for (int device = FirstDevice(); device <= LastDevice(); ++device) {
-        const AuxDevice& record = m_model.devices[device];
-        const bool present = !record.hardwareId.empty();
-        CLed& led = *m_ledByDevice[device];
-        led.m_colour = LED_GREEN;
-        led.m_shape = LED_SQUARE;
-        led.m_state = present ? LED_OFF : LED_DISABLED;
-        led.Redraw();
-
-        const int check = m_checkByDevice[device];
-        const int edit = m_editByDevice[device];
-        if (!present) {
-            SetItemText(check, labels[device]);
-            EnableItem(edit, false);
-            EnableItem(check, false);
-            continue;
-        }
-        SetItemText(check, labels[device]);
-        const int32_t index = record.index.load(std::memory_order_relaxed);
-        if (index < 0) {
-            CheckItem(check, false);
-            EnableItem(edit, false);
-        } else {
-            CheckItem(check, true);
-            SetItemText(edit, std::to_string(index));
-        }
-    }
+    for (int device = FirstDevice(); device <= LastDevice(); ++device)
+        ShowSlot(device, labels[device], true);
 
     if (m_ready)
         m_ready(m_hWnd);
     return true;
+}
+
+void CAuxDevicesDlg::ShowSlot(int device, const std::string& label, bool fresh) {
+    const AuxDevice& record = m_model.devices[device];
+    const bool present = !record.hardwareId.empty();
+    CLed& led = *m_ledByDevice[device];
+    led.m_colour = LED_GREEN;
+    led.m_shape = LED_SQUARE;
+    led.m_state = present ? LED_OFF : LED_DISABLED;
+    led.Redraw();
+
+    const int check = m_checkByDevice[device];
+    const int edit = m_editByDevice[device];
+    SetItemText(check, label);
+    if (!present) {
+        if (fresh) {
+            CheckItem(check, false);
+            SetItemText(edit, "");
+        }
+        EnableItem(edit, false);
+        EnableItem(check, false);
+        return;
+    }
+    EnableItem(check, true);
+    if (!fresh)
+        return;
+    const int32_t index = record.index.load(std::memory_order_relaxed);
+    if (index < 0) {
+        CheckItem(check, false);
+        SetItemText(edit, "");
+        EnableItem(edit, false);
+    } else {
+        CheckItem(check, true);
+        SetItemText(edit, std::to_string(index));
+        EnableItem(edit, true);
+    }
+}
+
+void CAuxDevicesDlg::OnDevicesChanged(std::uint32_t fresh) {
+    const std::array<std::string, kDeviceCount> labels =
+        PortLabels(m_model.devices, m_class, StringTableTexts());
+    for (int device = FirstDevice(); device <= LastDevice(); ++device)
+        ShowSlot(device, labels[device], (fresh & (std::uint32_t{1} << device)) != 0);
 }
 
 bool CAuxDevicesDlg::PreTranslateMessage(MSG* msg) {
@@ -137,6 +155,9 @@ INT_PTR CAuxDevicesDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bo
         // to pre-translation. Its number is the dialog manager's DM_REPOSITION: answered here, the
         // dialog manager never moves the dialog for it.
         FlashDeviceOf(wParam, lParam);
+        handled = true;
+    } else if (message == WM_DEVICES_CHANGED) {
+        OnDevicesChanged(static_cast<std::uint32_t>(wParam));
         handled = true;
     }
     return 0;

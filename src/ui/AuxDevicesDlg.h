@@ -50,6 +50,10 @@ private:
     int LastDevice() const { return LastDeviceOf(m_class); }
     // Lights the LED of the device that sent a captured event; a device of no slot is ignored.
     void FlashDeviceOf(WPARAM wParam, LPARAM lParam);
+    // A slot's label and LED from the device table; fresh: its check box and index too.
+    void ShowSlot(int device, const std::string& label, bool fresh);
+    // The devices present changed: the slots of the numbers in `fresh` show the table afresh.
+    void OnDevicesChanged(std::uint32_t fresh);
 
     DeviceClass m_class;
     AuxDevicesModel m_model;

@@ -44,6 +44,7 @@ bool CkvRemoteDlg::OnInitDialog() {
     }
 
     AddTrayIcon();
+    RegisterDeviceNotifications();
     for (int frame = 0; frame < 4; ++frame)
         m_animationIcons[frame] = LoadProgramIcon(kAnimationIcons[frame], IconSize::Small);
 
@@ -134,6 +135,8 @@ void CkvRemoteDlg::OnTimer(UINT_PTR id) {
         OnAnimationTick();
     else if (id == TimerIdValue(MainTimer::StallCheck))
         OnStallCheck();
+    else if (id == TimerIdValue(MainTimer::DeviceReread))
+        RereadDevices();
 }
 
 INT_PTR CkvRemoteDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
@@ -156,6 +159,10 @@ INT_PTR CkvRemoteDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
             handled = true;
         }
         return 0;
+    case WM_DEVICECHANGE:
+    case WM_POWERBROADCAST:
+        handled = OnDeviceMessage(message, wParam, lParam);
+        return TRUE;
     default:
         break;
     }

@@ -4,6 +4,7 @@
 // and owns the tray icon, its menu and the activity timers.
 #include "app/SettingsValues.h"
 #include "app/WindowMessages.h"
+#include "capture/DeviceRegistry.h"
 #include "remote/RemoteSender.h"
 #include "ui/AppServices.h"
 #include "ui/SettingsValidation.h"
@@ -21,7 +22,10 @@ enum class MainTimer : UINT_PTR {
     Title = 4097,      // puts the saved title back; restarted by every command
     Animation = 4098,  // the tray animation's frames
     StallCheck = 4099, // the capture stall check, twice a second while a driver filter is set
+    DeviceReread = 4100, // the devices are read again once notifications have been quiet a while
 };
+// How long device notifications must be quiet before the devices are read again: they come in bursts.
+inline constexpr UINT kDeviceRereadMs = 500;
 // How long the title shows the latest command while the window is not in front.
 inline constexpr UINT kTitleCommandMs = 1000;
 
@@ -85,8 +89,24 @@ private:
     void UpdateStallCheckTimer();
     void OnStallCheck();
     void AnnounceMovedDevices();
-    std::vector<std::string> MovedDeviceNames() const;
+    std::vector<std::string> DeviceNames(const std::vector<int>& devices) const;
     void UpdateTrayTip();
+
+    // Devices that come and go.
+    void RegisterDeviceNotifications();
+    void UnregisterDeviceNotifications();
+    // A notification that devices may have changed: the re-read waits for the burst to end.
+    void ScheduleDeviceReread();
+    // Reads the devices again now and lets the table, the filters, the forcing rule, the status
+    // lines, an open setup dialog and the tray follow.
+    void RereadDevices();
+    // WM_DEVICECHANGE and WM_POWERBROADCAST; true when the message was one of them.
+    bool OnDeviceMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The forcing rule over the wanted flags, after the devices present changed.
+    void FollowForcingRule();
+    // Balloons for what placing the saved devices found; held back while the start-up About box is up.
+    void AnnounceDevices(const DevicePlacement& placement);
+    bool Editing() const;
 
     // Sending.
     void OnAuxInput(WPARAM wParam, LPARAM lParam);
@@ -134,6 +154,13 @@ private:
     DeviceClass m_balloonClass = DEVICE_CLASS_NONE;
     // Saved devices found at another number, until the setup dialog of their class is opened.
     std::vector<int> m_movedDevices;
+    // What placing found while the start-up About box was up, announced once it has closed.
+    DevicePlacement m_pendingPlacement;
+    void* m_deviceNotifications[2] = {nullptr, nullptr}; // keyboards, mice
+    // The open setup dialog, told when the devices change.
+    HWND m_setupWindow = nullptr;
+    // The "UseAux" flags as the file or the user wants them, before the forcing rule (keyboards, mice).
+    bool m_wantedUseAux[2] = {false, false};
 
     // The live settings.
     SettingsValues m_members;

@@ -32,6 +32,8 @@ void CkvRemoteDlg::DetectBroadcastAddress() {
 
 void CkvRemoteDlg::OpenDevicesSetup(DeviceClass deviceClass, bool saveOnOk) {
     CaptureController& capture = m_services.capture;
+    // The slots show the devices present now.
+    RereadDevices();
     // The devices of this class that moved are looked after once their setup was opened.
     const auto moved = std::erase_if(m_movedDevices, [deviceClass](int device) {
         return device >= FirstDeviceOf(deviceClass) && device <= LastDeviceOf(deviceClass);
@@ -45,10 +47,12 @@ void CkvRemoteDlg::OpenDevicesSetup(DeviceClass deviceClass, bool saveOnOk) {
     const INT_PTR result = RunDevicesSetupDialog(
         this, deviceClass, m_services,
         [this, &capture, deviceClass](HWND setupWindow) {
+            m_setupWindow = setupWindow;
             capture.EnterSetupMode(deviceClass, reinterpret_cast<std::uintptr_t>(setupWindow));
             UpdateStallCheckTimer();
         },
         saveOnOk);
+    m_setupWindow = nullptr;
     if (result == -1)
         TraceLastError("DoModal of the devices setup dialog");
     // As after Cancel, whatever the result: flag cleared, this window the target again, both
@@ -71,6 +75,11 @@ void CkvRemoteDlg::OnStallCheck() {
     if (!capture.CheckProgress(::GetTickCount())) {
         if (!capture.FiltersSet() || !capture.ThreadRunning())
             KillTimer(MainTimer::StallCheck);
+        // The thread gave up on a driver that kept waking it for nothing.
+        if (capture.CaptureStopped()) {
+            SetStatusLine(DEVICE_CLASS_KEYBOARDS);
+            SetStatusLine(DEVICE_CLASS_MICE);
+        }
         return;
     }
     // The filters are being cleared aside; capture stays ended until the program restarts.

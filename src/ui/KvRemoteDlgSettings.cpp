@@ -41,7 +41,7 @@ int CkvRemoteDlg::DevicesFound(DeviceClass deviceClass) const {
 void CkvRemoteDlg::SetStatusLine(DeviceClass deviceClass) {
     const bool mice = deviceClass == DEVICE_CLASS_MICE;
     std::string text;
-    if (DriverPresent() && m_services.capture.Stalled())
+    if (DriverPresent() && m_services.capture.CaptureStopped())
         text = LoadResourceString(IDS_STATUS_CAPTURE_STOPPED);
     else if (m_services.capture.StartFailed())
         text = LoadResourceString(IDS_CAPTURE_NOT_STARTED);
@@ -55,6 +55,7 @@ void CkvRemoteDlg::SetStatusLine(DeviceClass deviceClass) {
 
 void CkvRemoteDlg::ReadDeviceClassSettings(DeviceClass deviceClass) {
     LoadDeviceClassSettings(m_services.settings, deviceClass, ClassValues(m_members, deviceClass));
+    m_wantedUseAux[deviceClass == DEVICE_CLASS_MICE ? 1 : 0] = ClassValues(m_members, deviceClass).useAux;
     // The forcing rule of this one class: the other class's flag is kept as it is.
     SettingsValues forced = m_members;
     ForceUseAux(forced, DriverPresent(), DevicesFound(DEVICE_CLASS_KEYBOARDS),
@@ -66,6 +67,8 @@ void CkvRemoteDlg::ReadDeviceClassSettings(DeviceClass deviceClass) {
 void CkvRemoteDlg::LoadSettings() {
     SettingsValues values;
     ::LoadSettings(m_services.settings, values);
+    m_wantedUseAux[0] = values.keyboards.useAux;
+    m_wantedUseAux[1] = values.mouses.useAux;
     ForceUseAux(values, DriverPresent(), DevicesFound(DEVICE_CLASS_KEYBOARDS),
                 DevicesFound(DEVICE_CLASS_MICE));
     m_members = values;
@@ -83,6 +86,20 @@ CkvRemoteDlg::ApplyResult CkvRemoteDlg::ApplySettings() {
         return FailApply(IDC_BROADCAST_ADDRESS);
     if (const int controlId = ::ValidateSettings(m_members, *this); controlId != 0)
         return FailApply(controlId);
+    // A flag the forcing rule holds off (its check box disabled) stays as wanted, in memory and in
+    // the file: the class comes back on when its devices are there again.
+    SettingsValues saved = m_members;
+    SettingsValues forced = m_members;
+    forced.keyboards.useAux = forced.mouses.useAux = true;
+    ForceUseAux(forced, DriverPresent(), DevicesFound(DEVICE_CLASS_KEYBOARDS), DevicesFound(DEVICE_CLASS_MICE));
+    if (forced.keyboards.useAux)
+        m_wantedUseAux[0] = m_members.keyboards.useAux;
+    else
+        saved.keyboards.useAux = m_wantedUseAux[0];
+    if (forced.mouses.useAux)
+        m_wantedUseAux[1] = m_members.mouses.useAux;
+    else
+        saved.mouses.useAux = m_wantedUseAux[1];
 
     // Without the driver the device table was never read from the file; writing it back would
     // only erase the saved device lists, so they are left as they are.
@@ -91,7 +108,7 @@ CkvRemoteDlg::ApplyResult CkvRemoteDlg::ApplySettings() {
         saveDevices = [this](Settings& settings, DeviceClass deviceClass) {
             return SaveDevices(m_services.devices, deviceClass, settings);
         };
-    const SaveReport report = SaveSettings(m_services.settings, m_members, saveDevices);
+    const SaveReport report = SaveSettings(m_services.settings, saved, saveDevices);
     const bool linked = RestartLink();
     if (!report.Ok())
         m_services.boxes.Show(m_hWnd, FormatText(LoadResourceString(IDS_SAVE_FAILED), {m_services.iniPath}),

@@ -8,6 +8,7 @@
 #include "ui/MovedDevicesText.h"
 #include "winfx/WinApp.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -78,11 +79,11 @@ void CkvRemoteDlg::OnBalloonClick() {
         OpenDevicesSetup(deviceClass, false);
 }
 
-std::vector<std::string> CkvRemoteDlg::MovedDeviceNames() const {
+std::vector<std::string> CkvRemoteDlg::DeviceNames(const std::vector<int>& devices) const {
     std::vector<std::string> names;
     for (const DeviceClass deviceClass : {DEVICE_CLASS_KEYBOARDS, DEVICE_CLASS_MICE}) {
         const auto labels = PortLabels(m_services.devices, deviceClass, StringTableTexts());
-        for (const int device : m_movedDevices)
+        for (const int device : devices)
             if (device >= FirstDeviceOf(deviceClass) && device <= LastDeviceOf(deviceClass))
                 names.push_back(MovedDeviceName(labels[device], m_services.devices[device].hardwareId));
     }
@@ -90,7 +91,7 @@ std::vector<std::string> CkvRemoteDlg::MovedDeviceNames() const {
 }
 
 void CkvRemoteDlg::UpdateTrayTip() {
-    const std::vector<std::string> names = MovedDeviceNames();
+    const std::vector<std::string> names = DeviceNames(m_movedDevices);
     const std::string title = LoadResourceString(IDS_TRAY_TIP);
     const std::string tip = names.empty() ? title : MovedDevicesTip(title, names);
     std::strncpy(m_nid.szTip, tip.c_str(), sizeof m_nid.szTip - 1);
@@ -98,15 +99,24 @@ void CkvRemoteDlg::UpdateTrayTip() {
 }
 
 void CkvRemoteDlg::AnnounceMovedDevices() {
-    m_movedDevices = m_services.capture.MovedDevices();
-    if (m_movedDevices.empty())
-        return;
-    // With notifications turned off the balloon never shows: the tip names the devices as well.
-    UpdateTrayTip();
-    const int first = m_movedDevices.front();
-    ShowBalloon(MovedDevicesBalloon(LoadResourceString(IDS_DEVICES_MOVED), MovedDeviceNames(),
-                                    LoadResourceString(IDS_DEVICES_MOVED_MORE)),
-                IsMouseNumber(first) ? DEVICE_CLASS_MICE : DEVICE_CLASS_KEYBOARDS);
+    // What start-up found, with what re-reads found while the About box was up.
+    DevicePlacement placement = m_services.capture.StartPlacement();
+    for (int device : m_pendingPlacement.followed)
+        if (std::find(placement.followed.begin(), placement.followed.end(), device) == placement.followed.end())
+            placement.followed.push_back(device);
+    for (int device : m_pendingPlacement.ambiguous)
+        if (std::find(placement.ambiguous.begin(), placement.ambiguous.end(), device) == placement.ambiguous.end())
+            placement.ambiguous.push_back(device);
+    m_pendingPlacement = {};
+    // Only what is still so: a device followed or moved may have gone meanwhile.
+    std::erase_if(placement.followed, [this](int device) {
+        return m_services.devices[device].index.load(std::memory_order_relaxed) < 0;
+    });
+    std::erase_if(placement.ambiguous, [this](int device) {
+        return m_services.devices[device].hardwareId.empty() ||
+               m_services.devices[device].index.load(std::memory_order_relaxed) >= 0;
+    });
+    AnnounceDevices(placement);
 }
 
 LRESULT CkvRemoteDlg::OnTrayNotify(UINT mouseMessage) {
@@ -147,6 +157,8 @@ void CkvRemoteDlg::ShowForEditing() {
         m_editingAsked = true;
         return;
     }
+    // The status lines and the check boxes' enabling follow the devices present now.
+    RereadDevices();
     EnableSettingsControls();
     ShowWindow(SW_SHOW);
     // While a modal window of ours disables this one (the setup dialog, a box), that window stays
@@ -175,6 +187,8 @@ void CkvRemoteDlg::OnAnimationTick() {
 void CkvRemoteDlg::OnExit() {
     m_exitRequested = true;
     KillTimer(MainTimer::Title);
+    KillTimer(MainTimer::DeviceReread);
+    UnregisterDeviceNotifications();
     m_services.link.Close();
     m_services.capture.StopCapture();
     NotifyShell(NIM_DELETE);
