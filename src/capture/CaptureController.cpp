@@ -130,7 +130,7 @@ unsigned short CaptureController::WantedFilter(int device) const {
     case FilterState::Setup:
         return setupClass_ == (mouse ? DEVICE_CLASS_MICE : DEVICE_CLASS_KEYBOARDS) ? mask : 0;
     case FilterState::Capture:
-        return useAux_[mouse ? 1 : 0] && !table_[device].hardwareId.empty() &&
+        return useAux_[mouse ? 1 : 0] &&
                        table_[device].index.load(std::memory_order_relaxed) >= 0
                    ? mask
                    : 0;

@@ -15,11 +15,13 @@ struct Queued {
 
 std::mutex gMutex;
 std::condition_variable gQueued;
-bool gPresent = true, gFailNext = false;
+bool gPresent = true;
+int gFailing = 0; // the device the wait answers while receives fail
 std::array<std::u16string, 21> gIds;
 std::deque<Queued> gQueue;
 std::vector<SentStroke> gSent;
-std::vector<unsigned short> gFilters;
+std::vector<FilterCall> gFilterCalls;
+std::array<unsigned short, 21> gFilters{};
 int gDestroyed = 0, gContext = 0;
 
 using Lock = std::lock_guard<std::mutex>;
@@ -37,23 +39,31 @@ void Destroy(DriverContext) {
     Lock l(gMutex);
     ++gDestroyed;
 }
-void SetFilter(DriverContext, DriverPredicate, unsigned short filter) {
+void SetFilter(DriverContext, DriverPredicate predicate, unsigned short filter) {
+    // The predicate is ours to call, outside the lock, as the library calls it on the caller's thread.
+    std::uint32_t chosen = 0;
+    for (int d = 1; d <= 20; ++d)
+        if (predicate(d))
+            chosen |= std::uint32_t{1} << d;
     Lock l(gMutex);
-    gFilters.push_back(filter);
+    gFilterCalls.push_back({chosen, filter});
+    for (int d = 1; d <= 20; ++d)
+        if (chosen & (std::uint32_t{1} << d))
+            gFilters[d] = filter;
 }
 
 int Wait(DriverContext, unsigned long ms) {
     std::unique_lock lock(gMutex);
-    gQueued.wait_for(lock, std::chrono::milliseconds(ms), [] { return !gQueue.empty() || gFailNext; });
+    gQueued.wait_for(lock, std::chrono::milliseconds(ms), [] { return !gQueue.empty() || gFailing != 0; });
+    if (gFailing != 0)
+        return gFailing;
     return gQueue.empty() ? 0 : gQueue.front().device;
 }
 
 int Receive(DriverContext, int device, Stroke* strokes, unsigned) {
     Lock l(gMutex);
-    if (gFailNext) {
-        gFailNext = false;
-        return -1;
-    }
+    if (gFailing != 0)
+        return 0;
     if (gQueue.empty() || gQueue.front().device != device) {
         return 0;
     }
@@ -92,11 +102,12 @@ namespace fake_driver {
 void Reset(bool present) {
     Lock l(gMutex);
     gPresent = present;
-    gFailNext = false;
+    gFailing = 0;
     gIds = {};
     gQueue.clear();
     gSent.clear();
-    gFilters.clear();
+    gFilterCalls.clear();
+    gFilters = {};
     gDestroyed = 0;
 }
 
@@ -111,9 +122,13 @@ std::vector<SentStroke> Sent() {
     Lock l(gMutex);
     return gSent;
 }
-std::vector<unsigned short> Filters() {
+std::vector<FilterCall> FilterCalls() {
     Lock l(gMutex);
-    return gFilters;
+    return gFilterCalls;
+}
+unsigned short FilterOf(int device) {
+    Lock l(gMutex);
+    return gFilters.at(device);
 }
 int Destroyed() {
     Lock l(gMutex);
@@ -128,10 +143,10 @@ void Inject(int device, const Stroke& stroke, int count) {
     gQueued.notify_all();
 }
 
-void FailNextReceive() {
+void FailReceives(int device) {
     {
         Lock l(gMutex);
-        gFailNext = true;
+        gFailing = device;
     }
     gQueued.notify_all();
 }

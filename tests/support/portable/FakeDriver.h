@@ -1,6 +1,7 @@
 #pragma once
 // A driver for tests: strokes queued by the test are handed over by wait/receive; re-injected
-// strokes, filter changes and destroyed contexts are recorded. Thread-safe.
+// strokes, filter calls (the predicate is asked for numbers 1-20, as the real library does) and
+// destroyed contexts are recorded. Thread-safe.
 #include "capture/DriverApi.h"
 #include <chrono>
 #include <string>
@@ -12,15 +13,24 @@ struct SentStroke {
     Stroke stroke;
 };
 
+// One set_filter call: the numbers its predicate chose (bit d for device d) and the mask.
+struct FilterCall {
+    std::uint32_t devices;
+    unsigned short filter;
+    bool operator==(const FilterCall&) const = default;
+};
+
 namespace fake_driver {
 
 void Reset(bool present = true); // present == false: create_context gives no context
 const DriverApi& Api();
 void SetHardwareId(int device, const std::u16string& id);
 void Inject(int device, const Stroke& stroke, int count = 1); // count: what receive reports
-void FailNextReceive();
+// As the real library fails: from now on the wait answers `device` at once and every receive reads 0.
+void FailReceives(int device);
 std::vector<SentStroke> Sent();
-std::vector<unsigned short> Filters(); // keyboard filters at even, mouse filters at odd positions
+std::vector<FilterCall> FilterCalls();
+unsigned short FilterOf(int device); // the mask the device has now
 int Destroyed();
 
 } // namespace fake_driver

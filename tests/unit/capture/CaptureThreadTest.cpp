@@ -42,9 +42,17 @@ public:
     bool DeleteSection(std::string_view) override { return true; }
 };
 
+// The tick count of the machine: a wait's time-out must be told from a wait that returns at once.
 std::uint32_t Ticks() {
-    return 1000;
+    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
 }
+
+constexpr std::uint32_t Bit(int device) {
+    return std::uint32_t{1} << device;
+}
+constexpr std::uint32_t kKeyboardBits = 0x7FE, kMouseBits = 0x1FF800;
 
 constexpr std::uintptr_t kMainWindow = 0x1000, kSetupWindow = 0x2000;
 constexpr int kMarkerDevice = 10; // a main keyboard in every test
@@ -179,7 +187,9 @@ TEST_F(CaptureThread, SetupModeReinjectsEveryStrokeOfTheClass) {
     EXPECT_EQ(p[3].target, kMainWindow);
     EXPECT_EQ(p[3].in.value, 0) << "flags cleared when the filters were set";
     EXPECT_EQ(Sent().size(), strokes.size() + 1) << "auxiliary strokes are swallowed again";
-    EXPECT_EQ(fake_driver::Filters(), (std::vector<unsigned short>{15, 0, 0, 0}));
+    // Setup holds every keyboard, present or not; leaving it releases them, and nothing else is called.
+    EXPECT_EQ(fake_driver::FilterCalls(),
+              (std::vector<FilterCall>{{kMouseBits, 0}, {kKeyboardBits, 15}, {kKeyboardBits, 0}}));
 
     controller.EnterSetupMode(DEVICE_CLASS_MICE, kSetupWindow);
     fake_driver::Inject(11, MouseStroke(0)); // every mouse moves the pointer, single events are posted
@@ -189,7 +199,8 @@ TEST_F(CaptureThread, SetupModeReinjectsEveryStrokeOfTheClass) {
     EXPECT_EQ(Sent().size(), strokes.size() + 4);
     ASSERT_EQ(sink.Posts().size(), 5u);
     EXPECT_EQ(sink.Posts()[4].in.code, kMouseRightUp);
-    EXPECT_EQ(fake_driver::Filters(), (std::vector<unsigned short>{15, 0, 0, 0, 0, kMouseFilterCaptured}));
+    EXPECT_EQ(fake_driver::FilterCalls().back(), (FilterCall{kMouseBits, kMouseFilterCaptured}));
+    EXPECT_EQ(fake_driver::FilterCalls().size(), 4u);
 }
 
 TEST_F(CaptureThread, ModifiersClearWhenTheFiltersAreSet) {
@@ -204,18 +215,86 @@ TEST_F(CaptureThread, ModifiersClearWhenTheFiltersAreSet) {
     ASSERT_EQ(p.size(), 2u);
     EXPECT_EQ(p[0].in.value, AUXMOD_SHIFT);
     EXPECT_EQ(p[1].in.value, 0);
-    EXPECT_EQ(fake_driver::Filters(), (std::vector<unsigned short>{15, 0}));
+    // Only the keypad is held; every other number gets an explicit 0.
+    EXPECT_EQ(fake_driver::FilterCalls(),
+              (std::vector<FilterCall>{{(kKeyboardBits | kMouseBits) & ~Bit(3), 0}, {Bit(3), 15}}));
 }
 
-TEST_F(CaptureThread, FailedReceiveEndsCaptureAndLeavesNoFilterOn) {
+TEST_F(CaptureThread, ReplugsAreFollowedAndModifiersGoWithTheirDevice) {
+    fake_driver::SetHardwareId(1, u"MAIN");
+    fake_driver::SetHardwareId(3, u"PAD");
+    fake_driver::SetHardwareId(5, u"SHIFTER");
+    Start({{3, 5}, {5, 6}});
+    controller.SetCaptureFilters(true, false);
+    const std::size_t calls = fake_driver::FilterCalls().size();
+    EXPECT_TRUE(controller.RereadDevices().changed.empty());
+    EXPECT_EQ(fake_driver::FilterCalls().size(), calls) << "a re-read that changes nothing calls nothing";
+
+    // Shift held on the keypad that goes, Ctrl on the one that stays.
+    fake_driver::Inject(3, KeyStroke(0x2A, 0));
+    fake_driver::Inject(5, KeyStroke(0x1D, 0));
+    Settle();
+    fake_driver::SetHardwareId(3, u"");
+    fake_driver::SetHardwareId(7, u"PAD");
+    fake_driver::SetHardwareId(8, u"STRANGER");
+    const DeviceChanges changes = controller.RereadDevices();
+    EXPECT_EQ(changes.placement.followed, std::vector<int>{7});
+    EXPECT_EQ(table[7].index, 5);
+    EXPECT_EQ(fake_driver::FilterOf(7), 15);
+    EXPECT_EQ(fake_driver::FilterOf(3), 0);
+    EXPECT_EQ(fake_driver::FilterOf(8), 0);
+    // Only the numbers that changed were covered.
+    const auto all = fake_driver::FilterCalls();
+    const std::vector<FilterCall> reread(all.begin() + static_cast<std::ptrdiff_t>(calls), all.end());
+    EXPECT_EQ(reread, (std::vector<FilterCall>{{Bit(3) | Bit(8), 0}, {Bit(7), 15}}));
+
+    fake_driver::Inject(7, KeyStroke(0x1E, 0));
+    Settle();
+    const auto p = sink.Posts();
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_EQ((std::vector<int>{p[0].in.device, p[0].in.index, p[0].in.value}),
+              (std::vector<int>{7, 5, AUXMOD_CTRL}))
+        << "the Shift of the keypad that went is forgotten, the Ctrl of the one that stays is kept";
+}
+
+TEST_F(CaptureThread, FakeShiftsAroundNavigationKeysAreConsumed) {
+    Start({{3, 5}});
+    for (const Stroke& s : {KeyStroke(0x2A, 2), KeyStroke(0x52, 2), KeyStroke(0x52, 3), KeyStroke(0x2A, 3),
+                            KeyStroke(0x36, 2), KeyStroke(0x37, 2), KeyStroke(0x36, 3)})
+        fake_driver::Inject(3, s);
+    Settle();
+    const auto p = sink.Posts();
+    ASSERT_EQ(p.size(), 2u) << "Insert and PrintScreen, no line for their shifts";
+    EXPECT_EQ(p[0].in.code, 45);
+    EXPECT_EQ(p[0].in.value, 0);
+    EXPECT_EQ(p[1].in.value, 0);
+}
+
+TEST_F(CaptureThread, StopGivesBackWhatTheDriverStillHolds) {
     Start({});
+    controller.EnterSetupMode(DEVICE_CLASS_KEYBOARDS, kSetupWindow);
+    constexpr int kStrokes = 200;
+    for (int i = 0; i < kStrokes; ++i)
+        fake_driver::Inject(1, KeyStroke(0x1E, static_cast<std::uint16_t>(i % 2)));
+    controller.StopCapture();
+    EXPECT_EQ(fake_driver::Sent().size(), static_cast<std::size_t>(kStrokes)) << "no key left down";
+    EXPECT_EQ(fake_driver::FilterOf(1), 0);
+}
+
+TEST_F(CaptureThread, ADriverThatWakesForNothingEndsCaptureAndLeavesNoFilterOn) {
+    Start({{3, 5}});
     controller.SetCaptureFilters(true, true);
-    fake_driver::FailNextReceive();
+    fake_driver::FailReceives(3);
     ASSERT_TRUE(WaitUntil([&] { return !controller.ThreadRunning(); }));
+    EXPECT_TRUE(controller.CaptureStopped());
     controller.SetCaptureFilters(true, true);
     controller.EnterSetupMode(DEVICE_CLASS_KEYBOARDS, kSetupWindow);
     controller.LeaveSetupMode();
-    EXPECT_EQ(fake_driver::Filters(), (std::vector<unsigned short>{15, kMouseFilterCaptured, 0, 0}));
+    EXPECT_EQ(fake_driver::FilterCalls(),
+              (std::vector<FilterCall>{{(kKeyboardBits | kMouseBits) & ~Bit(3), 0},
+                                       {Bit(3), 15},
+                                       {kKeyboardBits, 0},
+                                       {kMouseBits, 0}}));
     EXPECT_TRUE(controller.HasContext());
     controller.StopCapture();
     EXPECT_FALSE(controller.HasContext());
@@ -242,7 +321,7 @@ TEST_F(CaptureThread, WithoutDriverNothingStartsAndNoFilterIsSet) {
     controller.EnterSetupMode(DEVICE_CLASS_MICE, kSetupWindow);
     controller.LeaveSetupMode();
     controller.StopCapture();
-    EXPECT_TRUE(fake_driver::Filters().empty());
+    EXPECT_TRUE(fake_driver::FilterCalls().empty());
     EXPECT_EQ(fake_driver::Destroyed(), 0);
 }
 

@@ -49,7 +49,8 @@ protected:
         names.Fill();
         fake_driver::Reset();
     }
-    std::vector<int> Load() { return LoadDevices(table, fake_driver::Api(), &table, settings, NarrowLatin1); }
+    DevicePlacement Load() { return LoadDevices(table, fake_driver::Api(), &table, settings, NarrowLatin1); }
+    DeviceChanges Reread() { return RereadDevices(table, fake_driver::Api(), &table, NarrowLatin1); }
     std::map<std::string, std::string>& Keyboards() { return store.sections["Keyboards"]; }
     std::map<std::string, std::string>& Mice() { return store.sections["Mouses"]; }
 
@@ -79,7 +80,7 @@ TEST_F(DeviceRegistry, LoadsHardwareIdsAndStartsEveryDeviceAsMain) {
     EXPECT_EQ(HardwareIdFromBuffer(buffer, 4, 1000, NarrowLatin1), "HI");
 }
 
-TEST_F(DeviceRegistry, MatchingRuleRestoresOnlyDevicesFoundAgainAtTheirNumber) {
+TEST_F(DeviceRegistry, SavedEntriesAreRestoredAtTheirNumberOrFollowedWhenTheirIdIsFreeOnce) {
     for (int d : {2, 3}) {
         fake_driver::SetHardwareId(d, u"HID\\SAME");
     }
@@ -88,20 +89,83 @@ TEST_F(DeviceRegistry, MatchingRuleRestoresOnlyDevicesFoundAgainAtTheirNumber) {
     fake_driver::SetHardwareId(6, u"HID\\BIG");
     fake_driver::SetHardwareId(7, u"HID\\NOINDEX");
     Keyboards() = {{"Device1", "2"},   {"HarwareId1", "HID\\SAME"},   {"Index1", "10"},  // restored
-                   {"Device2", "3"},   {"HarwareId2", "HID\\SAME"},   {"Index2", "11"},  // duplicate id
+                   {"Device2", "3"},   {"HarwareId2", "HID\\SAME"},   {"Index2", "11"},  // identical model
                    {"Device3", "4"},   {"HarwareId3", "HID\\CASE"},   {"Index3", "12"},  // case differs
-                   {"Device4", "9"},   {"HarwareId4", "HID\\MOVED"},  {"Index4", "13"},  // moved
+                   {"Device4", "9"},   {"HarwareId4", "HID\\MOVED"},  {"Index4", "13"},  // moved: followed
                    {"Device5", " 6x"}, {"HarwareId5", "HID\\BIG"},    {"Index5", "300"}, // kept as is
                    {"Device6", "7"},   {"HarwareId6", "HID\\NOINDEX"}};                  // index 0
-    // Only the device found at another number moved; the second of two identical ones did not.
-    EXPECT_EQ(Load(), std::vector<int>{5});
+    const DevicePlacement placement = Load();
+    EXPECT_EQ(placement.followed, std::vector<int>{5});
+    EXPECT_TRUE(placement.ambiguous.empty());
     EXPECT_EQ(table[2].index, 10);
-    EXPECT_EQ(table[3].index, -1);
+    EXPECT_EQ(table[3].index, 11) << "the second of two identical keypads, at its own number";
     EXPECT_EQ(table[4].index, -1);
-    EXPECT_EQ(table[5].index, -1);
+    EXPECT_EQ(table[5].index, 13);
     EXPECT_EQ(table[9].index, -1);
     EXPECT_EQ(table[6].index, 300);
     EXPECT_EQ(table[7].index, 0);
+}
+
+TEST_F(DeviceRegistry, IdenticalIdsAtFreeNumbersAreAmbiguousAndAbsentEntriesAreKept) {
+    fake_driver::SetHardwareId(1, u"MAIN");
+    fake_driver::SetHardwareId(5, u"TWIN");
+    fake_driver::SetHardwareId(6, u"PAD");
+    fake_driver::SetHardwareId(7, u"PAD");
+    Keyboards() = {{"Device1", "2"}, {"HarwareId1", "TWIN"}, {"Index1", "1"},  // two identical keypads,
+                   {"Device2", "3"}, {"HarwareId2", "TWIN"}, {"Index2", "2"},  // one came back at 5
+                   {"Device3", "8"}, {"HarwareId3", "PAD"},  {"Index3", "3"},  // its id at 6 and 7
+                   {"Device4", "9"}, {"HarwareId4", "GONE"}, {"Index4", "4"}}; // absent
+    const DevicePlacement placement = Load();
+    EXPECT_TRUE(placement.followed.empty());
+    EXPECT_EQ(placement.ambiguous, (std::vector<int>{5, 6, 7}));
+    for (int d = 1; d <= 10; ++d)
+        EXPECT_EQ(table[d].index, -1) << d;
+
+    // Nothing present is set up, yet every entry is written back, unchanged.
+    const auto before = Keyboards();
+    EXPECT_TRUE(SaveDevices(table, DEVICE_CLASS_KEYBOARDS, settings));
+    EXPECT_EQ(Keyboards(), before);
+}
+
+TEST_F(DeviceRegistry, RereadFollowsAReplugAndKeepsWhatDidNotChange) {
+    fake_driver::SetHardwareId(1, u"MAIN");
+    fake_driver::SetHardwareId(2, u"PAD");
+    fake_driver::SetHardwareId(3, u"TWIN");
+    fake_driver::SetHardwareId(4, u"TWIN");
+    fake_driver::SetHardwareId(11, u"MOUSE");
+    Keyboards() = {{"Device1", "2"}, {"HarwareId1", "PAD"},  {"Index1", "5"},
+                   {"Device2", "3"}, {"HarwareId2", "TWIN"}, {"Index2", "6"},
+                   {"Device3", "4"}, {"HarwareId3", "TWIN"}, {"Index3", "7"}};
+    Load();
+    EXPECT_TRUE(Reread().changed.empty()) << "nothing changed";
+    EXPECT_EQ(table[2].index, 5);
+
+    // The keypad and one twin are unplugged; an unrelated keyboard comes.
+    fake_driver::SetHardwareId(2, u"");
+    fake_driver::SetHardwareId(4, u"");
+    fake_driver::SetHardwareId(8, u"OTHER");
+    DeviceChanges changes = Reread();
+    EXPECT_EQ(changes.changed, (std::vector<int>{2, 4, 8}));
+    EXPECT_EQ(table[2].index, -1);
+    EXPECT_EQ(table[3].index, 6) << "unchanged numbers keep their index";
+    EXPECT_EQ(table[8].index, -1) << "a newcomer is a main device";
+    EXPECT_TRUE(changes.placement.followed.empty());
+    // Saved while they are away, they are not forgotten: present first, then the absent ones.
+    EXPECT_TRUE(SaveDevices(table, DEVICE_CLASS_KEYBOARDS, settings));
+    EXPECT_EQ(Keyboards(), (std::map<std::string, std::string>{
+                               {"Device1", "3"}, {"HarwareId1", "TWIN"}, {"Index1", "6"},
+                               {"Device2", "2"}, {"HarwareId2", "PAD"},  {"Index2", "5"},
+                               {"Device3", "4"}, {"HarwareId3", "TWIN"}, {"Index3", "7"}}));
+
+    // Plugged in again at new numbers: the keypad is followed; the twin is told apart from the one
+    // at 3 only by number, and 3 took its own entry, so the left-over twin entry follows to 9.
+    fake_driver::SetHardwareId(9, u"TWIN");
+    fake_driver::SetHardwareId(10, u"PAD");
+    changes = Reread();
+    EXPECT_EQ(changes.placement.followed, (std::vector<int>{10, 9}));
+    EXPECT_EQ(table[10].index, 5);
+    EXPECT_EQ(table[9].index, 7);
+    EXPECT_TRUE(table.kept.empty());
 }
 
 TEST_F(DeviceRegistry, ListEndsAtTheFirstGapAndClassesStayApart) {
