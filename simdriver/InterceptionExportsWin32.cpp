@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <dbt.h>
+
 #include <atomic>
 #include <fstream>
 #include <memory>
@@ -22,13 +24,19 @@ std::string Environment(const char* name) {
     return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
 }
 
+// What Windows does when a device node comes or goes. Posted, never sent: the listener thread
+// must not wait on a window's thread, least of all the program's user-interface thread.
+void BroadcastDevicesChanged() {
+    PostMessageA(HWND_BROADCAST, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+}
+
 struct SimContext {
     SimRecord record;
     SimDriver driver;
     SimListener listener;
 
     SimContext(const std::string& logPath, const SimDevices& devices)
-        : record(logPath), driver(devices, record) {}
+        : record(logPath), driver(devices, record, BroadcastDevicesChanged) {}
 };
 
 std::mutex g_lock;

@@ -32,6 +32,23 @@ KvsimRequest KvsimRequestFrom(const std::vector<std::string>& a) {
     if (a.empty())
         return Error("no command");
     const std::string& verb = a[0];
+    if (verb == "quiet" && a.size() >= 2 && (a[1] == "plug" || a[1] == "unplug")) {
+        KvsimRequest r = KvsimRequestFrom(std::vector<std::string>(a.begin() + 1, a.end()));
+        if (r.error.empty())
+            r.line = "quiet " + r.line;
+        return r;
+    }
+    if (verb == "plug" && a.size() >= 3) {
+        // The id is the rest of the line, as in the description file: words are joined again.
+        std::string line = "plug " + a[1];
+        for (size_t i = 2; i < a.size(); ++i)
+            line += " " + a[i];
+        return Line(line);
+    }
+    if (verb == "unplug" && a.size() == 2)
+        return Line("unplug " + a[1]);
+    if (verb == "fail" && a.size() == 2)
+        return Line("fail " + a[1]);
     const size_t n = a.size();
     if (verb == "key" && (n == 4 || n == 5)) {
         unsigned state = 0;
@@ -72,7 +89,7 @@ KvsimRequest KvsimRequestFrom(const std::vector<std::string>& a) {
         return Line(verb);
     if (verb == "stall" && n == 2)
         return Line("stall " + a[1]);
-    if (n == 1 && (verb == "log" || verb == "ping"))
+    if (n == 1 && (verb == "log" || verb == "ping" || verb == "filters"))
         return Line(verb + "?", true);
     return Error("unknown command or wrong number of arguments: " + verb);
 }

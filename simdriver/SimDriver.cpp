@@ -39,7 +39,8 @@ std::string FilterTarget(const bool (&chosen)[21]) {
 
 } // namespace
 
-SimDriver::SimDriver(const SimDevices& devices, SimRecord& record) : record_(record) {
+SimDriver::SimDriver(const SimDevices& devices, SimRecord& record, std::function<void()> devicesChanged)
+    : record_(record), devicesChanged_(std::move(devicesChanged)) {
     for (int d = 0; d <= kLastMouse; ++d)
         ids_[d] = devices.ids[d];
 }
@@ -50,14 +51,20 @@ void SimDriver::SetFilter(DriverPredicate predicate, unsigned short filter) {
         for (int d = kFirstKeyboard; d <= kLastMouse; ++d)
             chosen[d] = predicate(d) != 0;
     }
+    bool changed = false;
     {
         std::lock_guard lock(mutex_);
         for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
-            if (chosen[d])
+            if (chosen[d]) {
+                changed = changed || filters_[d] != filter;
                 filters_[d] = filter;
+            }
         }
     }
-    record_.Add("filter " + FilterTarget(chosen) + " " + std::to_string(filter));
+    // "unchanged" tells a call that found every chosen device at that mask, so a test can tell a
+    // device that is not held from one whose filter was never set.
+    record_.Add("filter " + FilterTarget(chosen) + " " + std::to_string(filter) +
+                (changed ? "" : " unchanged"));
 }
 
 int SimDriver::Wait(unsigned long milliseconds) {
@@ -69,6 +76,8 @@ int SimDriver::Wait(unsigned long milliseconds) {
             record_.Add("stall " + std::to_string(stall));
             std::this_thread::sleep_for(std::chrono::milliseconds(stall));
             lock.lock();
+            if (failing_ != 0)
+                return failing_;
             return held_.empty() ? 0 : held_.front().device;
         }
     }
@@ -77,6 +86,8 @@ int SimDriver::Wait(unsigned long milliseconds) {
     for (;;) {
         {
             std::lock_guard lock(mutex_);
+            if (failing_ != 0)
+                return failing_; // a failed device keeps answering, as its event stays set
             if (!held_.empty())
                 return held_.front().device;
         }
@@ -95,11 +106,12 @@ int SimDriver::Wait(unsigned long milliseconds) {
 
 int SimDriver::Receive(int device, Stroke* strokes, unsigned int count) {
     int read = 0;
+    bool failed = false;
     {
         std::lock_guard lock(mutex_);
-        if (failNext_) {
-            failNext_ = false;
-            read = -1;
+        if (failing_ != 0) {
+            // The real library returns the count read, 0 on any failure, never a negative one.
+            failed = !std::exchange(failRecorded_, true);
         } else {
             for (auto it = held_.begin(); it != held_.end() && strokes && unsigned(read) < count;) {
                 if (it->device == device) {
@@ -112,7 +124,7 @@ int SimDriver::Receive(int device, Stroke* strokes, unsigned int count) {
             }
         }
     }
-    if (read < 0)
+    if (failed)
         record_.Add("receive failed");
     return read;
 }
@@ -139,10 +151,16 @@ int SimDriver::Send(int device, const Stroke* strokes, unsigned int count) {
     return static_cast<int>(count);
 }
 
-unsigned int SimDriver::HardwareId(int device, void* buffer, unsigned int size) const {
-    if (!IsDevice(device) || !buffer || ids_[device].empty())
+unsigned int SimDriver::HardwareId(int device, void* buffer, unsigned int size) {
+    if (!IsDevice(device) || !buffer)
         return 0;
-    const std::string& id = ids_[device];
+    std::string id;
+    {
+        std::lock_guard lock(mutex_);
+        id = ids_[device];
+    }
+    if (id.empty())
+        return 0;
     const size_t bytes = (id.size() + 1) * 2;
     if (bytes > size)
         return 0; // never hand back an id without its terminating zero
@@ -166,23 +184,89 @@ bool SimDriver::TakeCrash() {
 }
 
 void SimDriver::Inject(int device, const Stroke& stroke) {
-    if (ids_[device].empty()) {
-        record_.Add("error no device " + StrokeText(device, stroke));
-        return;
-    }
-    bool held = false;
+    bool present = false, held = false;
     {
         std::lock_guard lock(mutex_);
-        if (FilterHolds(filters_[device], FilterKindsOf(device, stroke))) {
+        present = !ids_[device].empty();
+        if (present && FilterHolds(filters_[device], FilterKindsOf(device, stroke))) {
             held_.push_back({device, stroke, SimClockTicks(), 0});
             held_.back().sequence = timing_.Held(held_.size());
             held = true;
         }
     }
-    if (held)
+    if (!present)
+        record_.Add("error no device " + StrokeText(device, stroke));
+    else if (held)
         arrived_.Set();
     else
         record_.Add("system " + StrokeText(device, stroke));
+}
+
+void SimDriver::Plug(const SimCommand& command) {
+    const int d = command.device;
+    const std::string text =
+        std::string(command.quiet ? "quiet " : "") + "plug " + std::to_string(d) + " " + command.id;
+    bool refused = false;
+    {
+        std::lock_guard lock(mutex_);
+        refused = !ids_[d].empty();
+        if (!refused) {
+            ids_[d] = command.id;
+            filters_[d] = 0; // a device arrives unfiltered, whatever its number had before
+        }
+    }
+    if (refused) {
+        record_.Add("error device present: " + text);
+        return;
+    }
+    record_.Add(text);
+    if (!command.quiet && devicesChanged_)
+        devicesChanged_();
+}
+
+void SimDriver::Unplug(const SimCommand& command) {
+    const int d = command.device;
+    const std::string text = std::string(command.quiet ? "quiet " : "") + "unplug " + std::to_string(d);
+    bool refused = false;
+    {
+        std::lock_guard lock(mutex_);
+        refused = ids_[d].empty();
+        if (!refused) {
+            ids_[d].clear();
+            filters_[d] = 0;
+            // What it still held is gone with it, and so is its stroke awaiting re-injection.
+            std::erase_if(held_, [d](const Held& h) { return h.device == d; });
+            received_[d] = {};
+        }
+    }
+    if (refused) {
+        record_.Add("error no device: " + text);
+        return;
+    }
+    record_.Add(text);
+    if (!command.quiet && devicesChanged_)
+        devicesChanged_();
+}
+
+std::string SimDriver::Fail(int device) {
+    {
+        std::lock_guard lock(mutex_);
+        for (int d = kFirstKeyboard; device == 0 && d <= kLastMouse; ++d)
+            device = ids_[d].empty() ? 0 : d; // the lowest device present
+        if (device == 0)
+            return "fail: no device to answer";
+        failing_ = device;
+    }
+    arrived_.Set(); // a wait already under way answers too
+    return {};
+}
+
+std::string SimDriver::FilterList() {
+    std::lock_guard lock(mutex_);
+    std::string line = "filters";
+    for (int d = kFirstKeyboard; d <= kLastMouse; ++d)
+        line.append(" ").append(std::to_string(filters_[d]));
+    return line + "\n";
 }
 
 std::optional<std::string> SimDriver::Execute(const SimCommand& command) {
@@ -190,11 +274,18 @@ std::optional<std::string> SimDriver::Execute(const SimCommand& command) {
     case SimCommand::STROKE:
         Inject(command.device, command.stroke);
         break;
-    case SimCommand::FAIL: {
-        std::lock_guard lock(mutex_);
-        failNext_ = true;
+    case SimCommand::FAIL:
+        if (const std::string refused = Fail(command.device); !refused.empty())
+            record_.Add("error " + refused);
         break;
-    }
+    case SimCommand::PLUG:
+        Plug(command);
+        break;
+    case SimCommand::UNPLUG:
+        Unplug(command);
+        break;
+    case SimCommand::FILTERS_QUERY:
+        return FilterList();
     case SimCommand::STALL: {
         std::lock_guard lock(mutex_);
         stallNext_ = command.milliseconds;

@@ -10,19 +10,22 @@
 #include "capture/DriverApi.h"
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 
 class SimDriver {
 public:
-    SimDriver(const SimDevices& devices, SimRecord& record);
+    // devicesChanged tells the system that a device came or went (not for a quiet plug or
+    // unplug); it is called on the listener thread, with no lock of the driver held.
+    SimDriver(const SimDevices& devices, SimRecord& record, std::function<void()> devicesChanged = {});
 
     void SetFilter(DriverPredicate predicate, unsigned short filter);
     int Wait(unsigned long milliseconds); // 0xFFFFFFFF waits without limit
     int Receive(int device, Stroke* strokes, unsigned int count);
     int Send(int device, const Stroke* strokes, unsigned int count);
-    unsigned int HardwareId(int device, void* buffer, unsigned int size) const;
+    unsigned int HardwareId(int device, void* buffer, unsigned int size);
 
     // True once after a "crash" command: the caller of receive then faults, holding no lock.
     bool TakeCrash();
@@ -38,17 +41,23 @@ private:
         std::uint64_t sequence;
     };
     void Inject(int device, const Stroke& stroke);
+    void Plug(const SimCommand& command);
+    void Unplug(const SimCommand& command);
+    std::string Fail(int device); // empty, or the reason it is refused
+    std::string FilterList();
 
     SimRecord& record_;
-    std::string ids_[21];
+    std::function<void()> devicesChanged_;
     std::mutex mutex_;
+    std::string ids_[21]; // by device number; empty: no device
     SimSignal arrived_;
     unsigned short filters_[21] = {};
     std::deque<Held> held_;
     // Per device, the stroke last received and not yet re-injected (sequence 0: none).
     Held received_[21] = {};
     SimTiming timing_;
-    bool failNext_ = false;
+    int failing_ = 0;           // the device every wait answers once "fail" came; 0: none
+    bool failRecorded_ = false; // "receive failed" is recorded once
     bool crashNext_ = false;
     unsigned long stallNext_ = 0; // ms the next wait blocks
 };

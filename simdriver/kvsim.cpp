@@ -19,7 +19,8 @@ int Usage(const std::string& why) {
                  "       kvsim [--port N] button DEV left-down|left-up|right-down|right-up|middle-down|"
                  "middle-up|x1-down|x1-up|x2-down|x2-up\n"
                  "       kvsim [--port N] wheel|hwheel DEV DELTA | move DEV | mouse DEV STATE [WHEEL]\n"
-                 "       kvsim [--port N] fail | stall MS | crash | log | reset-log | ping\n",
+                 "       kvsim [--port N] [quiet] plug DEV ID | [quiet] unplug DEV\n"
+                 "       kvsim [--port N] fail [DEV] | stall MS | crash | log | reset-log | ping | filters\n",
                  why.c_str());
     return 2;
 }

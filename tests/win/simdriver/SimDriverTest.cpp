@@ -1,11 +1,14 @@
 // The simulated interception.dll through the import library: filters, the held-stroke queue, the
-// record of what reached the system or was re-injected, hardware ids and failures on command.
+// record of what reached the system or was re-injected, hardware ids, devices plugged and unplugged
+// and failures on command.
 #include "SimDriverFixture.h"
 #include "capture/DeviceClass.h"
 
 #include <gmock/gmock.h>
 
 #include <windows.h>
+
+#include <dbt.h>
 
 #include <chrono>
 #include <cstring>
@@ -14,6 +17,7 @@
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::Pair;
 
 namespace {
 
@@ -172,16 +176,138 @@ TEST_F(SimDriverTest, WaitWakesWhenAStrokeArrives) {
     EXPECT_LT(waited, std::chrono::seconds(60)) << "the wait ran into its time-out";
 }
 
-TEST_F(SimDriverTest, ReceiveFailsOnceOnCommand) {
+// As the real library fails: the wait keeps answering a device at once, even one that holds
+// nothing, while every receive reads nothing and returns 0, never a negative count.
+TEST_F(SimDriverTest, FailMakesTheWaitAnswerAtOnceAndEveryReceiveReadNothing) {
     Open(kDevices);
     api.set_filter(context, api.is_keyboard, kKeyboardFilterAll);
-    Inject("fail");
+    std::thread injector([this] {
+        Sleep(200);
+        Inject("fail");
+    });
+    // a wait under way when the failure comes answers too: the lowest described device
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(api.wait_with_timeout(context, 120000), 1);
+    injector.join();
+    Inject("key 3 0x47 0"); // held, and never read
+    Record();
+    Stroke stroke;
+    std::memset(&stroke, 0xAB, sizeof stroke);
+    const Stroke untouched = stroke;
+    for (int pass = 0; pass < 3; ++pass) {
+        EXPECT_EQ(api.wait_with_timeout(context, 120000), 1);
+        EXPECT_EQ(api.receive(context, 1, &stroke, 1), 0);
+        EXPECT_EQ(api.receive(context, 3, &stroke, 1), 0);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60))
+        << "a wait ran into its time-out";
+    EXPECT_EQ(std::memcmp(&stroke, &untouched, sizeof stroke), 0);
+
+    Inject("fail 12\nfail 21\nfail 0");
+    Record();
+    EXPECT_EQ(api.wait_with_timeout(context, 0), 12);
+    EXPECT_EQ(api.receive(context, 12, &stroke, 1), 0);
+    EXPECT_THAT(Record(), ElementsAre("filter keyboards 15", "receive failed",
+                                      "error usage fail [DEV] (DEV 1-20): fail 21",
+                                      "error usage fail [DEV] (DEV 1-20): fail 0"));
+
+    // until the context is destroyed
+    Close();
+    Open(kDevices);
+    api.set_filter(context, api.is_keyboard, kKeyboardFilterAll);
     Inject("key 3 0x47 0");
     Record();
-    Stroke stroke{};
-    EXPECT_LT(api.receive(context, 3, &stroke, 1), 0);
+    EXPECT_EQ(api.wait_with_timeout(context, 0), 3);
     EXPECT_EQ(api.receive(context, 3, &stroke, 1), 1);
-    EXPECT_THAT(Record(), ElementsAre("filter keyboards 15", "receive failed"));
+    EXPECT_EQ(api.wait_with_timeout(context, 0), 0);
+
+    // with no device at all there is none to answer
+    Close();
+    Open("");
+    Inject("fail");
+    EXPECT_THAT(Record(), ElementsAre("error fail: no device to answer"));
+    EXPECT_EQ(api.wait_with_timeout(context, 0), 0);
+}
+
+// A device that arrives is unfiltered, whatever its number had; one that goes takes its id, its
+// held strokes and its stroke awaiting re-injection with it, and its number then refuses strokes.
+TEST_F(SimDriverTest, PluggedDevicesArriveUnfilteredAndUnpluggedOnesTakeTheirStrokes) {
+    Open(kDevices);
+    api.set_filter(context, api.is_keyboard, kKeyboardFilterAll);
+    Inject("plug 4   HID\\VID_0001&PID_0001 rev 2  "); // the id is the rest of the line
+    Inject("key 4 0x47 0");
+    Inject("key 3 0x47 0\nkey 1 0x1E 0\nkey 3 0x48 0");
+    EXPECT_EQ(Ask("filters?"), "filters 15 15 15 0 15 15 15 15 15 15 0 0 0 0 0 0 0 0 0 0\n");
+    char16_t buffer[100] = {};
+    EXPECT_GT(api.get_hardware_id(context, 4, buffer, sizeof buffer), 0u);
+    EXPECT_EQ(std::u16string(buffer), Utf16("HID\\VID_0001&PID_0001 rev 2"));
+
+    Stroke stroke{}, other{};
+    ASSERT_EQ(api.wait_with_timeout(context, 0), 3);
+    ASSERT_EQ(api.receive(context, 3, &stroke, 1), 1); // one of 3's strokes, not given back yet
+    Inject("unplug 3");
+    Inject("key 3 0x47 1");
+    Record();
+    EXPECT_EQ(api.get_hardware_id(context, 3, buffer, sizeof buffer), 0u);
+    EXPECT_EQ(api.wait_with_timeout(context, 0), 1); // 3's second stroke went with it
+    EXPECT_EQ(api.receive(context, 3, &other, 1), 0);
+    EXPECT_EQ(api.receive(context, 1, &other, 1), 1);
+    EXPECT_EQ(api.wait_with_timeout(context, 0), 0);
+
+    // Back at the same number: a stroke taken before the unplug is not one it received.
+    Inject("plug 3 HID\\VID_046D&PID_C31C");
+    Record();
+    EXPECT_EQ(api.send(context, 3, &stroke, 1), 1);
+    const std::string timing = Ask("timing?");
+    EXPECT_EQ(timing.rfind("held=3 sent=0 out_of_order=0 unmatched=1 ", 0), 0u) << timing;
+    EXPECT_EQ(Ask("filters?"), "filters 15 15 0 0 15 15 15 15 15 15 0 0 0 0 0 0 0 0 0 0\n");
+
+    Inject("plug 1 HID\\X\nunplug 9\nplug 21 HID\\X\nplug 4\nquiet fail");
+    EXPECT_THAT(Record(), ElementsAre("filter keyboards 15", "plug 4 HID\\VID_0001&PID_0001 rev 2",
+                                      "system key 4 0x47 0", "unplug 3", "error no device key 3 0x47 1",
+                                      "plug 3 HID\\VID_046D&PID_C31C", "send key 3 0x47 0",
+                                      "error device present: plug 1 HID\\X", "error no device: unplug 9",
+                                      "error not a device number 1-20: plug 21 HID\\X",
+                                      "error usage plug DEV ID: plug 4",
+                                      "error usage quiet plug DEV ID | quiet unplug DEV: quiet fail"));
+}
+
+// Plugging posts what Windows posts to every top-level window when a device node comes or goes;
+// quiet plugging leaves it out. Posted, not sent: this thread handles no sent message while it
+// waits for the driver's answer, so a sent one would hold up the driver's listener.
+TEST_F(SimDriverTest, PlugAndUnplugBroadcastTheDeviceChangeUnlessQuiet) {
+    Open(kDevices);
+    const HWND window = CreateWindowExA(0, "STATIC", "device changes", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                        nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    // The device-change messages queued for the window, waiting up to `ms` for the first.
+    const auto changes = [window](DWORD ms) {
+        std::vector<std::pair<WPARAM, LPARAM>> seen;
+        const DWORD start = GetTickCount();
+        for (;;) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.hwnd == window && msg.message == WM_DEVICECHANGE)
+                    seen.emplace_back(msg.wParam, msg.lParam);
+                DispatchMessageA(&msg);
+            }
+            if (!seen.empty() || GetTickCount() - start >= ms)
+                return seen;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        }
+    };
+    const auto devnodesChanged = Pair(WPARAM{DBT_DEVNODES_CHANGED}, LPARAM{0});
+
+    EXPECT_EQ(Ask("quiet plug 4 HID\\VID_0001&PID_0001\nquiet unplug 4\nplug 1 HID\\X\nping?"), "pong\n");
+    EXPECT_THAT(changes(0), IsEmpty()); // a post is queued before the next line is handled
+    EXPECT_EQ(Ask("plug 4 HID\\VID_0001&PID_0001\nping?"), "pong\n");
+    EXPECT_THAT(changes(10000), ElementsAre(devnodesChanged)); // one, and none left from the quiet ones
+    EXPECT_EQ(Ask("unplug 4\nping?"), "pong\n");
+    EXPECT_THAT(changes(10000), ElementsAre(devnodesChanged));
+    DestroyWindow(window);
+    EXPECT_THAT(Record(), ElementsAre("quiet plug 4 HID\\VID_0001&PID_0001", "quiet unplug 4",
+                                      "error device present: plug 1 HID\\X", "plug 4 HID\\VID_0001&PID_0001",
+                                      "unplug 4"));
 }
 
 // The timing summary counts what a flood must show: every held stroke given back once, in order.
@@ -208,6 +334,7 @@ TEST_F(SimDriverTest, RecordsFilterChangesReinjectionsAndStrokesToTheSystemInOrd
     Open(kDevices);
     api.set_filter(context, api.is_keyboard, kKeyboardFilterAll);
     api.set_filter(context, api.is_mouse, 0);
+    api.set_filter(context, api.is_keyboard, kKeyboardFilterAll);
     Inject("mouse 12 1 0");
     Inject("key 3 0x47 0");
     Record();
@@ -217,14 +344,24 @@ TEST_F(SimDriverTest, RecordsFilterChangesReinjectionsAndStrokesToTheSystemInOrd
     EXPECT_EQ(api.send(context, 3, &stroke, 1), 1);
     api.set_filter(
         context, [](int device) { return device == 2 || device == 11 ? 1 : 0; }, 3);
+    // one chosen device already at the mask still makes a change; all of them, none
+    const DriverPredicate twoAndThree = [](int device) { return device == 2 || device == 3 ? 1 : 0; };
+    api.set_filter(context, twoAndThree, 3);
+    api.set_filter(context, twoAndThree, 3);
+    api.set_filter(
+        context, [](int) { return 0; }, 3);
     Inject("key 9 0x1E 0");  // no such device
     Inject("key 12 0x1E 0"); // a mouse number
     const std::vector<std::string> expected = {
         "filter keyboards 15",
-        "filter mice 0",
+        "filter mice 0 unchanged", // every mouse number starts at 0
+        "filter keyboards 15 unchanged",
         "system mouse 12 1 0",
         "send key 3 0x47 0",
         "filter devices 2 11 3",
+        "filter devices 2 3 3",
+        "filter devices 2 3 3 unchanged",
+        "filter no devices 3 unchanged",
         "error no device key 9 0x1E 0",
         "error not a keyboard: key 12 0x1E 0",
     };
@@ -246,7 +383,8 @@ TEST_F(SimDriverTest, RecordsFilterChangesReinjectionsAndStrokesToTheSystemInOrd
 namespace {
 
 // Runs kvsim.exe (copied beside this suite) with args; its exit code, or -1 when it did not run.
-int RunKvsim(const std::string& args) {
+// What it prints goes to *output when given.
+int RunKvsim(const std::string& args, std::string* output = nullptr) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string exe(self);
@@ -254,9 +392,28 @@ int RunKvsim(const std::string& args) {
     std::string commandLine = "\"" + exe + "\" " + args;
     STARTUPINFOA si{};
     si.cb = sizeof si;
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    if (output && CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = writeEnd;
+        si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    }
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
+    const BOOL started = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr,
+                                        writeEnd != nullptr, 0, nullptr, nullptr, &si, &pi);
+    if (writeEnd)
+        CloseHandle(writeEnd); // the child's copy is the only one: its exit ends the reading
+    if (readEnd) {
+        char chunk[4096];
+        DWORD n = 0;
+        while (started && ReadFile(readEnd, chunk, sizeof chunk, &n, nullptr) && n > 0)
+            output->append(chunk, n);
+        CloseHandle(readEnd);
+    }
+    if (!started)
         return -1;
     CloseHandle(pi.hThread);
     DWORD code = 0;
@@ -301,12 +458,29 @@ TEST_F(SimDriverTest, KvsimInjectsStrokesByName) {
     EXPECT_EQ(RunKvsim("key 3 0x47 release e2"), 2);
     EXPECT_THAT(Record(), IsEmpty());
 
-    // "fail" makes the next receive fail.
+    // Plugging, quiet or not, with an id of several words; the filters as the driver answers them.
     api.set_filter(context, api.is_keyboard, kKeyboardFilterAll);
-    EXPECT_EQ(RunKvsim("fail"), 0);
+    Inject("reset-log");
+    EXPECT_EQ(RunKvsim("plug 4 HID\\VID_0001&PID_0001"), 0);
+    EXPECT_EQ(RunKvsim("quiet plug 5 \"My keypad\" two"), 0);
+    EXPECT_EQ(RunKvsim("unplug 4"), 0);
+    EXPECT_EQ(RunKvsim("quiet unplug 5"), 0);
+    EXPECT_EQ(RunKvsim("unplug"), 2);
+    EXPECT_EQ(RunKvsim("quiet fail"), 2);
+    std::string filters;
+    EXPECT_EQ(RunKvsim("filters", &filters), 0);
+    EXPECT_EQ(filters, "filters 15 15 15 0 0 15 15 15 15 15 0 0 0 0 0 0 0 0 0 0\r\n"); // a text-mode stdout
+    EXPECT_THAT(Record(), ElementsAre("plug 4 HID\\VID_0001&PID_0001", "quiet plug 5 My keypad two",
+                                      "unplug 4", "quiet unplug 5"));
+
+    // "fail" in the real library's shape, at the lowest device or the one named.
     EXPECT_EQ(RunKvsim("key 3 0x47 press"), 0);
+    EXPECT_EQ(RunKvsim("fail"), 0);
     Record();
     Stroke stroke{};
-    EXPECT_LT(api.receive(context, 3, &stroke, 1), 0);
-    EXPECT_EQ(api.receive(context, 3, &stroke, 1), 1);
+    EXPECT_EQ(api.wait_with_timeout(context, 0), 1);
+    EXPECT_EQ(api.receive(context, 3, &stroke, 1), 0);
+    EXPECT_EQ(RunKvsim("fail 12"), 0);
+    Record();
+    EXPECT_EQ(api.wait_with_timeout(context, 0), 12);
 }
