@@ -140,6 +140,9 @@ SimCommand ParseSimCommand(std::string_view line) {
     } else if (verb == "filters?") {
         c.kind = SimCommand::FILTERS_QUERY;
         return c;
+    } else if (verb == "held?") {
+        c.kind = SimCommand::HELD_QUERY;
+        return c;
     } else if (verb == "reset-timing") {
         c.kind = SimCommand::RESET_TIMING;
         return c;

@@ -14,6 +14,7 @@
 //   ping?                  answer "pong" (all earlier lines have been handled)
 //   timing?                answer the summary of re-injection times and counts
 //   filters?               answer the current filter of devices 1-20
+//   held?                  answer how many strokes are held and not yet received
 //   reset-timing           start that summary afresh
 #include "capture/Stroke.h"
 
@@ -34,6 +35,7 @@ struct SimCommand {
         PLUG,
         UNPLUG,
         FILTERS_QUERY,
+        HELD_QUERY,
         EMPTY,
         INVALID
     } kind = EMPTY;

@@ -286,6 +286,10 @@ std::optional<std::string> SimDriver::Execute(const SimCommand& command) {
         break;
     case SimCommand::FILTERS_QUERY:
         return FilterList();
+    case SimCommand::HELD_QUERY: {
+        std::lock_guard lock(mutex_);
+        return "held " + std::to_string(held_.size()) + "\n";
+    }
     case SimCommand::STALL: {
         std::lock_guard lock(mutex_);
         stallNext_ = command.milliseconds;

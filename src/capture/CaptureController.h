@@ -75,6 +75,9 @@ public:
     // What placing the saved devices found at start.
     const DevicePlacement& StartPlacement() const { return startPlacement_; }
 
+    // Passes the capture thread has completed.
+    std::uint32_t Passes() const { return shared_.passes.load(std::memory_order_relaxed); }
+
     bool HasContext() const { return shared_.context.load(std::memory_order_acquire) != nullptr; }
     // A thread was started and has not ended by itself.
     bool ThreadRunning() const;

@@ -132,12 +132,27 @@ void CaptureWin32Test::Settle() {
             seen += EndsWith(line, std::string(" ") + kMarker) ? 1 : 0;
         }
         if (seen >= markers_) {
-            return;
+            break;
         }
         if (std::chrono::steady_clock::now() > deadline) {
             FAIL() << "marker " << markers_ << " never came back";
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    // Main strokes that are not held pass the thread by: wait until the driver holds nothing and the
+    // pass that took the last stroke has ended.
+    while (Ask("held?") != "held 0\n") {
+        if (std::chrono::steady_clock::now() > deadline) {
+            FAIL() << "the driver still holds strokes";
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const std::uint32_t passes = controller.Passes();
+    while (controller.ThreadRunning() && controller.Passes() - passes < 2) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            FAIL() << "the capture thread makes no pass";
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 
