@@ -86,20 +86,15 @@ CkvRemoteDlg::ApplyResult CkvRemoteDlg::ApplySettings() {
         return FailApply(IDC_BROADCAST_ADDRESS);
     if (const int controlId = ::ValidateSettings(m_members, *this); controlId != 0)
         return FailApply(controlId);
-    // A flag the forcing rule holds off (its check box disabled) stays as wanted, in memory and in
-    // the file: the class comes back on when its devices are there again.
-    SettingsValues saved = m_members;
-    SettingsValues forced = m_members;
-    forced.keyboards.useAux = forced.mouses.useAux = true;
-    ForceUseAux(forced, DriverPresent(), DevicesFound(DEVICE_CLASS_KEYBOARDS), DevicesFound(DEVICE_CLASS_MICE));
-    if (forced.keyboards.useAux)
+    // A flag the forcing rule holds off (its check box disabled) stays wanted in memory: the class
+    // comes back on when its devices are there again. The file gets the flag as it is now.
+    SettingsValues open = m_members;
+    open.keyboards.useAux = open.mouses.useAux = true;
+    ForceUseAux(open, DriverPresent(), DevicesFound(DEVICE_CLASS_KEYBOARDS), DevicesFound(DEVICE_CLASS_MICE));
+    if (open.keyboards.useAux)
         m_wantedUseAux[0] = m_members.keyboards.useAux;
-    else
-        saved.keyboards.useAux = m_wantedUseAux[0];
-    if (forced.mouses.useAux)
+    if (open.mouses.useAux)
         m_wantedUseAux[1] = m_members.mouses.useAux;
-    else
-        saved.mouses.useAux = m_wantedUseAux[1];
 
     // Without the driver the device table was never read from the file; writing it back would
     // only erase the saved device lists, so they are left as they are.
@@ -108,7 +103,7 @@ CkvRemoteDlg::ApplyResult CkvRemoteDlg::ApplySettings() {
         saveDevices = [this](Settings& settings, DeviceClass deviceClass) {
             return SaveDevices(m_services.devices, deviceClass, settings);
         };
-    const SaveReport report = SaveSettings(m_services.settings, saved, saveDevices);
+    const SaveReport report = SaveSettings(m_services.settings, m_members, saveDevices);
     const bool linked = RestartLink();
     if (!report.Ok())
         m_services.boxes.Show(m_hWnd, FormatText(LoadResourceString(IDS_SAVE_FAILED), {m_services.iniPath}),

@@ -30,9 +30,14 @@
 namespace {
 
 // ---- a fake driver: keyboards 1 and 2, mouse 11 ----
+using FilterCalls = std::vector<std::pair<std::uint32_t, unsigned short>>;
+constexpr std::uint32_t kKeyboards = 0x7FE, kMice = 0x1FF800;
+constexpr std::uint32_t Bit(int device) {
+    return std::uint32_t{1} << device;
+}
 struct FakeDriverState {
     bool present = true;
-    std::vector<std::pair<int, unsigned short>> filters; // (1 keyboards / 2 mice, filter)
+    std::vector<std::pair<std::uint32_t, unsigned short>> filters; // (bit d: device d chosen, filter)
     int destroyed = 0;
     std::size_t filtersAtDestroy = 0; // filters.size() when the context was destroyed
     std::map<int, std::string> ids{{1, "ACPI\\PNP0303"}, {2, "HID\\KB2"}, {11, "HID\\MOUSE"}};
@@ -53,7 +58,10 @@ int IsMouse(int d) {
     return d >= 11 && d <= 20;
 }
 void SetFilter(DriverContext, DriverPredicate predicate, unsigned short filter) {
-    g_driver.filters.push_back({predicate(1) ? 1 : 2, filter});
+    std::uint32_t chosen = 0;
+    for (int d = 1; d <= 20; ++d)
+        chosen |= predicate(d) ? std::uint32_t{1} << d : 0;
+    g_driver.filters.push_back({chosen, filter});
 }
 int Wait(DriverContext, unsigned long) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -203,7 +211,8 @@ TEST_F(MainDialog, SavedAddressStartsLinkAndFiltersWithForcedFlags) {
     Start(kConfigured);
     // Keyboards: two present, flag kept; mice: one present, flag forced off.
     EXPECT_EQ(link.calls, (std::vector<std::string>{"close", Init("127.255.255.255 39999")}));
-    EXPECT_EQ(g_driver.filters, (std::vector<std::pair<int, unsigned short>>{{1, 15}, {2, 0}}));
+    // Only the set-up keyboard is held; every other number is set to 0.
+    EXPECT_EQ(g_driver.filters, (FilterCalls{{(kKeyboards | kMice) & ~Bit(2), 0}, {Bit(2), 15}}));
     EXPECT_FALSE(Enabled(IDC_BROADCAST_ADDRESS));
     EXPECT_TRUE(dlg->Members().keyboards.useAux);
     EXPECT_FALSE(dlg->Members().mouses.useAux);
@@ -379,7 +388,7 @@ TEST_F(MainDialog, RepeatedCommandsSendEveryLineAndSetTextsOnlyWhenTheyChange) {
 TEST_F(MainDialog, SetupModeRoutesEventsToTheSetupWindowAndEndsWithFiltersOff) {
     Start(kConfigured);
     g_driver.filters.clear();
-    std::vector<std::pair<int, unsigned short>> filtersDuringSetup;
+    FilterCalls filtersDuringSetup;
     DialogHooksRecord().duringSetup = [&](HWND setupWindow) {
         filtersDuringSetup = g_driver.filters;
         // Events of the setup window reach the main dialog's pre-translation through the owner
@@ -392,9 +401,10 @@ TEST_F(MainDialog, SetupModeRoutesEventsToTheSetupWindowAndEndsWithFiltersOff) {
     dlg->ShowForEditing();
     Click(IDC_MOUSE_SETUP);
     EXPECT_EQ(DialogHooksRecord().setupClass, DEVICE_CLASS_MICE);
-    EXPECT_EQ(filtersDuringSetup, (std::vector<std::pair<int, unsigned short>>{{1, 0}, {2, 5183}}));
-    EXPECT_EQ(g_driver.filters.back(), (std::pair<int, unsigned short>{2, 0}));
-    EXPECT_EQ(g_driver.filters[g_driver.filters.size() - 2], (std::pair<int, unsigned short>{1, 0}));
+    // Every mouse, present or not, is held for the setup; the keypad no more.
+    EXPECT_EQ(filtersDuringSetup, (FilterCalls{{Bit(2), 0}, {kMice, 5183}}));
+    EXPECT_EQ(g_driver.filters.back(), (std::pair<std::uint32_t, unsigned short>{kMice, 0}));
+    EXPECT_EQ(g_driver.filters.size(), 3u);
     EXPECT_TRUE(link.lines.empty());
 
     // Cancel reloads the file but leaves the filters off until the next Apply or OK.
@@ -431,17 +441,34 @@ TEST_F(MainDialog, ExitUnderTheSetupDialogSetsNoFilterOnTheClosedContext) {
     EXPECT_EQ(TempDir::Contents(iniPath), kConfigured);
 }
 
-// Keyboard HID\KB2, saved at number 2, comes up at number 4: it works as a main device, a balloon
-// and the tip say so, and a click on the balloon opens the keyboards setup over the settings window.
-TEST_F(MainDialog, AMovedDeviceIsNamedAndItsBalloonOpensTheSetup) {
+// Keyboard HID\KB2, saved at number 2, comes up at number 4 alone: it is followed there, held and
+// told in a balloon of its own; the file waits for the settings window's OK.
+TEST_F(MainDialog, AKeypadAloneAtANewNumberIsFollowed) {
     g_driver.ids = {{1, "ACPI\\PNP0303"}, {4, "HID\\KB2"}, {11, "HID\\MOUSE"}};
     Start(kConfigured);
-    EXPECT_EQ(devices[4].index.load(), -1);
+    EXPECT_EQ(devices[4].index.load(), 200);
+    EXPECT_EQ(g_driver.filters.back(), (std::pair<std::uint32_t, unsigned short>{Bit(4), 15}));
     const NOTIFYICONDATAA& nid = dlg->TrayIconData();
     EXPECT_TRUE(nid.uFlags & NIF_INFO);
-    EXPECT_STREQ(nid.szInfo, "USB Port #1 (HID\\KB2) was found on another port and now works as a main "
-                             "device. Click here to set it up again.");
-    EXPECT_STREQ(nid.szTip, "kvRemote\nUSB Port #1 (HID\\KB2)");
+    EXPECT_STREQ(nid.szInfo, "USB Port #1 (HID\\KB2) now works at its new port. Press OK in the settings "
+                             "window to keep this.");
+    EXPECT_STREQ(nid.szTip, "kvRemote");
+    EXPECT_EQ(TempDir::Contents(iniPath), kConfigured);
+}
+
+// Keyboard HID\KB2, saved at number 2, comes up at numbers 4 and 5 (two of the model): which one is
+// meant cannot be told, so both work as main devices, a balloon and the tip say so, and a click on
+// the balloon opens the keyboards setup over the settings window.
+TEST_F(MainDialog, AMovedDeviceIsNamedAndItsBalloonOpensTheSetup) {
+    g_driver.ids = {{1, "ACPI\\PNP0303"}, {4, "HID\\KB2"}, {5, "HID\\KB2"}, {11, "HID\\MOUSE"}};
+    Start(kConfigured);
+    EXPECT_EQ(devices[4].index.load(), -1);
+    EXPECT_EQ(devices[5].index.load(), -1);
+    const NOTIFYICONDATAA& nid = dlg->TrayIconData();
+    EXPECT_TRUE(nid.uFlags & NIF_INFO);
+    EXPECT_STREQ(nid.szInfo, "USB Port #1 (HID\\KB2)\nUSB Port #2 (HID\\KB2) was found on another port and "
+                             "now works as a main device. Click here to set it up again.");
+    EXPECT_STREQ(nid.szTip, "kvRemote\nUSB Port #1 (HID\\KB2), USB Port #2 (HID\\KB2)");
 
     bool settingsShownUnderSetup = false;
     DialogHooksRecord().duringSetup = [&](HWND) { settingsShownUnderSetup = ::IsWindowVisible(dlg->m_hWnd); };
@@ -451,7 +478,7 @@ TEST_F(MainDialog, AMovedDeviceIsNamedAndItsBalloonOpensTheSetup) {
     EXPECT_EQ(DialogHooksRecord().setupClass, DEVICE_CLASS_KEYBOARDS);
     EXPECT_TRUE(settingsShownUnderSetup);
     EXPECT_FALSE(DialogHooksRecord().setupSavesOnOk) << "the file waits for the settings window's OK";
-    EXPECT_EQ(g_driver.filters.back(), (std::pair<int, unsigned short>{2, 0}));
+    EXPECT_EQ(g_driver.filters.back(), (std::pair<std::uint32_t, unsigned short>{kKeyboards, 0}));
     // Once its setup was opened, the tip no longer names the device, and no balloon comes back.
     EXPECT_STREQ(dlg->TrayIconData().szTip, "kvRemote");
     EXPECT_FALSE(dlg->TrayIconData().uFlags & NIF_INFO);
