@@ -6,6 +6,7 @@
 #include "UdpReceiver.h"
 #include "WindowFind.h"
 
+#include <cstdlib>
 #include <sstream>
 
 namespace kve2e {
@@ -173,26 +174,72 @@ testing::AssertionResult ProgramTest::WaitForRecord(std::string_view line, Milli
         timeout, "the driver record line \"" + std::string(line) + "\"");
 }
 
-testing::AssertionResult ProgramTest::WaitForFilters(bool on, Millis timeout) {
-    std::string keyboards = "none", mice = "none";
-    const auto latest = [&] {
-        for (const auto& line : Record()) {
-            if (line.starts_with("filter keyboards ")) {
-                keyboards = line.substr(17);
-            } else if (line.starts_with("filter mice ")) {
-                mice = line.substr(12);
-            }
+std::array<int, 21> ProgramTest::Filters() {
+    std::array<int, 21> filters{};
+    for (const auto& line : Record()) {
+        std::istringstream in(line);
+        std::string verb, what;
+        in >> verb >> what;
+        if (verb == "quiet")
+            verb = what, in >> what;
+        if (verb == "plug" || verb == "unplug") {
+            const int device = std::atoi(what.c_str());
+            if (device >= 1 && device <= 20)
+                filters[device] = 0;
+            continue;
         }
-        const auto matches = [&](const std::string& value) {
-            return value != "none" && (value == "0") != on;
-        };
-        return matches(keyboards) && matches(mice);
+        if (verb != "filter")
+            continue;
+        std::vector<std::string> words;
+        for (std::string word; in >> word;)
+            if (word != "unchanged")
+                words.push_back(word);
+        if (words.empty())
+            continue;
+        const int mask = std::atoi(words.back().c_str());
+        words.pop_back();
+        if (what == "keyboards" || what == "mice") {
+            const int first = what == "keyboards" ? 1 : 11;
+            for (int d = first; d < first + 10; ++d)
+                filters[d] = mask;
+        } else if (what == "devices") {
+            for (const std::string& word : words)
+                if (const int d = std::atoi(word.c_str()); d >= 1 && d <= 20)
+                    filters[d] = mask;
+        }
+    }
+    return filters;
+}
+
+testing::AssertionResult ProgramTest::WaitForFilters(bool on, Millis timeout) {
+    std::array<int, 21> filters{};
+    const auto latest = [&] {
+        filters = Filters();
+        bool keyboards = false, mice = false;
+        for (int d = 1; d <= 20; ++d)
+            (d <= 10 ? keyboards : mice) |= filters[d] != 0;
+        return on ? keyboards && mice : !keyboards && !mice;
     };
-    auto result = WaitUntil(latest, timeout, std::string("both driver filters ") + (on ? "on" : "off"));
+    auto result = WaitUntil(latest, timeout, std::string("driver filters ") + (on ? "on" : "off"));
     if (!result) {
-        result << " (keyboards " << keyboards << ", mice " << mice << ")";
+        result << " (filters";
+        for (int d = 1; d <= 20; ++d)
+            result << ' ' << filters[d];
+        result << ")";
     }
     return result;
+}
+
+testing::AssertionResult ProgramTest::WaitForHeld(int first, int last, int mask, Millis timeout) {
+    return WaitUntil(
+        [&] {
+            const std::array<int, 21> filters = Filters();
+            for (int d = first; d <= last; ++d)
+                if (filters[d] != mask)
+                    return false;
+            return true;
+        },
+        timeout, "devices " + std::to_string(first) + "-" + std::to_string(last) + " held with " + std::to_string(mask));
 }
 
 } // namespace kve2e

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -65,9 +66,13 @@ protected:
     testing::AssertionResult Inject(std::string_view commands);
     std::vector<std::string> Record();
     testing::AssertionResult WaitForRecord(std::string_view line, Millis timeout = kWait);
-    // Waits until the latest keyboard and mouse filters the driver was given are both set (on)
-    // or both 0 (off).
+    // The mask each device number 1-20 has now, replayed from the record's filter, plug and unplug
+    // lines (index 0 unused).
+    std::array<int, 21> Filters();
+    // Waits until some keyboard and some mouse are held (on), or no device is (off).
     testing::AssertionResult WaitForFilters(bool on, Millis timeout = kWait);
+    // Waits until every number from first to last has the mask.
+    testing::AssertionResult WaitForHeld(int first, int last, int mask, Millis timeout = kWait);
     // The record's lines that start with prefix, in order.
     std::vector<std::string> RecordLines(std::string_view prefix);
 

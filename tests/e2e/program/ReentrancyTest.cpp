@@ -32,7 +32,7 @@ protected:
     void OpenKeyboardsSetup() {
         ASSERT_TRUE(Press(kKeyboardsSetup));
         ASSERT_TRUE(WaitForWindow(Pid(), "Keyboards setup", setup_));
-        ASSERT_TRUE(WaitForRecord("filter keyboards 15"));
+        ASSERT_TRUE(WaitForHeld(1, 10, 15));
     }
 
     // The About box: the program's visible untitled dialog.
