@@ -1,4 +1,4 @@
-// The simulated interception.dll through the import library: filters, the held-stroke queue, the
+// The simulated interception.dll through the program's driver table: filters, the held-stroke queue, the
 // record of what reached the system or was re-injected, hardware ids and failures on command.
 #include "SimDriverFixture.h"
 #include "capture/DeviceClass.h"
