@@ -5,7 +5,8 @@
 
 namespace {
 
-// The functions kvRemote.exe imports from interception.dll (src/capture/interception.def).
+// The functions kvRemote.exe imports from interception.dll (kDriverFunctionNames in
+// src/capture/DriverBinding.h).
 constexpr const char* kImported[] = {
     "interception_create_context",    "interception_destroy_context", "interception_set_filter",
     "interception_wait_with_timeout", "interception_receive",         "interception_send",

@@ -57,7 +57,7 @@ bool CkvRemoteApp::InitInstance() {
         return false;
     }
 
-    if (!CreateMainDialog()) {
+    if (!CreateMainDialog(options)) {
         // Exit chosen while the start-up splash was up: the quit message is queued, let the loop
         // end normally.
         return m_exitDuringStart;
@@ -66,8 +66,8 @@ bool CkvRemoteApp::InitInstance() {
     return true;
 }
 
-bool CkvRemoteApp::CreateMainDialog() {
-    m_services = std::make_unique<ProgramServices>(m_iniPath, m_names);
+bool CkvRemoteApp::CreateMainDialog(const CommandLineOptions& options) {
+    m_services = std::make_unique<ProgramServices>(m_iniPath, m_names, options);
     m_mainDlg = std::make_unique<CkvRemoteDlg>(m_services->View());
     m_pMainWnd = m_mainDlg.get();
     if (m_mainDlg->Create(IDD_KVREMOTE_DIALOG, nullptr) && m_mainDlg->m_hWnd)

@@ -1,6 +1,7 @@
 #pragma once
 // CkvRemoteApp: the application object. Start-up (command line, configuration location, setting
 // names, the socket layer, the main dialog) and the clean-up after the message loop.
+#include "app/CommandLine.h"
 #include "app/SettingNames.h"
 #include "winfx/WinApp.h"
 
@@ -22,7 +23,7 @@ public:
     const std::string& IniPath() const { return m_iniPath; }
 
 private:
-    bool CreateMainDialog();
+    bool CreateMainDialog(const CommandLineOptions& options);
 
     std::string m_iniPath;
     std::string m_fallbackBaseFolder; // never assigned: the base folder when none can be asked for

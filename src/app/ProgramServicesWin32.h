@@ -1,8 +1,10 @@
 #pragma once
 // The program's real services: the Windows profile store on the INI path, the device table and
-// capture over interception.dll, KvCom as the network link and MessageBoxA.
+// capture over interception.dll, KvCom as the network link, MessageBoxA and the Run value.
+#include "app/CommandLine.h"
 #include "app/ProfileStoreWin32.h"
 #include "app/SettingNames.h"
+#include "app/SignInEntryWin32.h"
 #include "capture/CaptureWin32.h"
 #include "remote/KvComLinkWin32.h"
 #include "ui/AppServices.h"
@@ -17,7 +19,8 @@ public:
 // Owns everything the main dialog is handed; lives as long as the application object needs it.
 class ProgramServices {
 public:
-    ProgramServices(const std::string& iniPath, const SettingNames& names);
+    // options: what the program was started with, for the sign-in entry's command.
+    ProgramServices(const std::string& iniPath, const SettingNames& names, const CommandLineOptions& options);
     ProgramServices(const ProgramServices&) = delete;
     ProgramServices& operator=(const ProgramServices&) = delete;
 
@@ -32,5 +35,7 @@ private:
     CaptureController m_capture;
     KvComLink m_link;
     MessageBoxesWin32 m_boxes;
+    RunValueStoreWin32 m_runValue;
+    SignInEntry m_signIn;
     AppServices m_view;
 };

@@ -1,25 +1,75 @@
-// The driver table filled with the functions imported from interception.dll. The declarations are
-// our own, written from the library's C interface; all are cdecl with undecorated C names.
+// The driver table bound by name to interception.dll, loaded from the program's own folder only
+// (never through PATH or the other folders of the search order), so a program without the library,
+// or with an unusable one, still starts and runs without capture.
 #include "capture/InterceptionDriver.h"
 
-extern "C" {
-DriverContext __cdecl interception_create_context();
-void __cdecl interception_destroy_context(DriverContext context);
-void __cdecl interception_set_filter(DriverContext context, DriverPredicate predicate, unsigned short filter);
-int __cdecl interception_wait_with_timeout(DriverContext context, unsigned long milliseconds);
-int __cdecl interception_receive(DriverContext context, int device, Stroke* strokes, unsigned int count);
-int __cdecl interception_send(DriverContext context, int device, const Stroke* strokes, unsigned int count);
-int __cdecl interception_is_keyboard(int device);
-int __cdecl interception_is_mouse(int device);
-unsigned int __cdecl interception_get_hardware_id(DriverContext context, int device, void* buffer,
-                                                  unsigned int size);
+#include <windows.h>
+
+namespace {
+
+struct Binding {
+    DriverApi api{};
+    DriverLibraryStatus status;
+};
+
+std::string LibraryPath() {
+    char path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length < MAX_PATH ? length : 0);
+    folder.erase(folder.find_last_of('\\') + 1);
+    return folder + "interception.dll";
 }
 
+Binding Bind() {
+    Binding binding;
+    DriverLibraryStatus& status = binding.status;
+    status.path = LibraryPath();
+    // A broken file must not raise the system's own error box.
+    DWORD oldMode = 0;
+    ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
+    HMODULE library = ::LoadLibraryExA("interception.dll", nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR);
+    status.error = library ? 0 : ::GetLastError();
+    ::SetThreadErrorMode(oldMode, nullptr);
+    if (!library) {
+        if (::GetFileAttributesA(status.path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            status.state = DriverLibraryState::Missing;
+        else if (status.error == ERROR_BAD_EXE_FORMAT)
+            status.state = DriverLibraryState::WrongArchitecture;
+        else
+            status.state = DriverLibraryState::NotLoadable;
+        return binding;
+    }
+    status.missing = BindDriverApi(binding.api, [library](const char* name) {
+        return reinterpret_cast<DriverSymbol>(::GetProcAddress(library, name));
+    });
+    if (!status.missing.empty()) {
+        status.state = DriverLibraryState::MissingFunctions;
+        binding.api = {};
+        ::FreeLibrary(library);
+    }
+    return binding;
+}
+
+const Binding& TheBinding() {
+    static const Binding binding = Bind();
+    return binding;
+}
+
+} // namespace
+
 const DriverApi& InterceptionDriver() {
-    static constexpr DriverApi api{
-        interception_create_context,    interception_destroy_context, interception_set_filter,
-        interception_wait_with_timeout, interception_receive,         interception_send,
-        interception_is_keyboard,       interception_is_mouse,        interception_get_hardware_id,
-    };
-    return api;
+    const Binding& binding = TheBinding();
+    return binding.status.state == DriverLibraryState::Bound ? binding.api : AbsentDriverApi();
+}
+
+const DriverLibraryStatus& InterceptionDriverStatus() {
+    return TheBinding().status;
+}
+
+const char* InterceptionDriverArchitecture() {
+#ifdef _WIN64
+    return "x64";
+#else
+    return "x86";
+#endif
 }

@@ -1,8 +1,10 @@
 #pragma once
 // What the main dialog works with, handed to it by the application object: the configuration, the
-// device table and capture, the network link, message boxes and broadcast detection. The program
+// device table and capture, the network link, message boxes, broadcast detection, the sign-in entry
+// and what start-up found wrong with the driver's library. The program
 // wires the real ones (app/ProgramServicesWin32); tests wire fakes that record what the dialog did.
 #include "app/Settings.h"
+#include "app/SignInEntry.h"
 #include "capture/CaptureController.h"
 #include "capture/DeviceTable.h"
 #include "capture/DriverApi.h"
@@ -30,4 +32,7 @@ struct AppServices {
     MessageBoxes& boxes;
     // The broadcast address proposed by the Default button (never fails; a fallback is given).
     std::function<std::string()> detectBroadcastAddress;
+    SignInEntry& signIn; // the tray menu's "Start when I sign in"
+    // Shown once, at the settings window's first opening; empty when the library is in order.
+    std::string driverLibraryMessage;
 };

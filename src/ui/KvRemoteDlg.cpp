@@ -87,6 +87,9 @@ bool CkvRemoteDlg::OnCommand(int id, int code, HWND control) {
     case ID_TRAY_EXIT:
         OnExit();
         return true;
+    case ID_TRAY_SIGNIN:
+        ToggleSignIn();
+        return true;
     default:
         break;
     }

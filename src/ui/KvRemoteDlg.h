@@ -66,6 +66,9 @@ public:
     bool ExitRequested() const { return m_exitRequested; }
     // The notification icon record as last handed to the shell.
     const NOTIFYICONDATAA& TrayIconData() const { return m_handedNid; }
+    // The tray menu as it is shown: Settings... the default item, the sign-in item's check mark as
+    // the Run value is now. The caller destroys it; nullptr when it cannot be loaded.
+    HMENU LoadTrayMenu() const;
 
 protected:
     bool OnInitDialog() override;
@@ -135,6 +138,7 @@ private:
     void OnBalloonClick();
     LRESULT OnTrayNotify(UINT mouseMessage);
     void ShowTrayMenu();
+    void ToggleSignIn();
     void OnAnimationTick();
     void ShowUsage();
 
@@ -170,4 +174,5 @@ private:
     bool m_inStartSplash = false;
     bool m_editingAsked = false;
     bool m_linkFailedAtStart = false;
+    bool m_driverLibraryToldOnce = false;
 };

@@ -129,14 +129,23 @@ LRESULT CkvRemoteDlg::OnTrayNotify(UINT mouseMessage) {
     return 0;
 }
 
+HMENU CkvRemoteDlg::LoadTrayMenu() const {
+    HMENU menu = ::LoadMenuA(WinFxResourceInstance(), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    if (HMENU popup = menu ? ::GetSubMenu(menu, 0) : nullptr) {
+        ::SetMenuDefaultItem(popup, ID_TRAY_SETTINGS, FALSE);
+        ::CheckMenuItem(popup, ID_TRAY_SIGNIN,
+                        MF_BYCOMMAND | (m_services.signIn.IsOn() ? MF_CHECKED : MF_UNCHECKED));
+    }
+    return menu;
+}
+
 void CkvRemoteDlg::ShowTrayMenu() {
     POINT cursor{};
     ::GetCursorPos(&cursor);
-    HMENU menu = ::LoadMenuA(WinFxResourceInstance(), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    HMENU menu = LoadTrayMenu();
     if (!menu)
         return;
     if (HMENU popup = ::GetSubMenu(menu, 0)) {
-        ::SetMenuDefaultItem(popup, ID_TRAY_SETTINGS, FALSE);
         // A modal window of ours (the setup dialog, a box, the About box) that disables this one
         // goes back in front once the menu is gone. Asked first: taking the foreground for the
         // menu makes this window its own last active popup.
@@ -149,6 +158,12 @@ void CkvRemoteDlg::ShowTrayMenu() {
             ::SetForegroundWindow(modal);
     }
     ::DestroyMenu(menu);
+}
+
+void CkvRemoteDlg::ToggleSignIn() {
+    // Read again: the value may have changed since the menu was shown.
+    if (!m_services.signIn.Set(!m_services.signIn.IsOn()))
+        m_services.boxes.Show(m_hWnd, LoadResourceString(IDS_SIGNIN_FAILED), MB_OK | MB_ICONERROR);
 }
 
 void CkvRemoteDlg::ShowForEditing() {
@@ -164,6 +179,11 @@ void CkvRemoteDlg::ShowForEditing() {
     // While a modal window of ours disables this one (the setup dialog, a box), that window stays
     // in front with the keyboard, as a click on this disabled window would leave it.
     ::SetForegroundWindow(::IsWindowEnabled(m_hWnd) ? m_hWnd : ::GetLastActivePopup(m_hWnd));
+    // Without a usable driver library the first opening says why nothing is captured.
+    if (!m_driverLibraryToldOnce && !m_services.driverLibraryMessage.empty()) {
+        m_driverLibraryToldOnce = true;
+        m_services.boxes.Show(m_hWnd, m_services.driverLibraryMessage, MB_OK | MB_ICONWARNING);
+    }
 }
 
 void CkvRemoteDlg::ShowUsage() {

@@ -6,6 +6,7 @@
 
 #include "winfx/StringTable.h"
 #include "app/IniProfileStore.h"
+#include "app/SignInEntryWin32.h"
 #include "capture/AuxInputMessage.h"
 #include "capture/KeypadZeroGate.h"
 #include "capture/ScanCodeMap.h"
@@ -17,7 +18,10 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
 #include <atomic>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -113,6 +117,13 @@ struct FakeBoxes : MessageBoxes {
     }
 };
 
+// A Run value that cannot be written or deleted.
+struct RefusingRunValue : RunValueStore {
+    std::optional<std::string> Read() const override { return std::nullopt; }
+    bool Write(const std::string&) override { return false; }
+    bool Remove() override { return false; }
+};
+
 class MainDialog : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -141,9 +152,10 @@ protected:
         capture = std::make_unique<CaptureController>(
             kFakeDriver, devices, sink, threads,
             CaptureServices{UsScanCodeToVirtualKey, SteadyTickCount, NarrowLatin1});
-        services = std::make_unique<AppServices>(AppServices{*settings, iniPath, devices, *capture,
-                                                             kFakeDriver, link, boxes,
-                                                             [] { return std::string("127.1.255.255"); }});
+        signIn = std::make_unique<SignInEntry>(*runValue, ProgramPathWin32(), signInCommand);
+        services = std::make_unique<AppServices>(
+            AppServices{*settings, iniPath, devices, *capture, kFakeDriver, link, boxes,
+                        [] { return std::string("127.1.255.255"); }, *signIn, driverLibraryMessage});
         dlg = std::make_unique<CkvRemoteDlg>(*services);
         return dlg->Create(IDD_KVREMOTE_DIALOG, nullptr) && dlg->m_hWnd;
     }
@@ -186,6 +198,12 @@ protected:
     std::unique_ptr<CaptureController> capture;
     FakeLink link;
     FakeBoxes boxes;
+    RunValueStoreWin32 registryRunValue; // the Run value of the test prefix's user
+    RefusingRunValue refusingRunValue;
+    RunValueStore* runValue = &registryRunValue;
+    std::string signInCommand = "\"" + ProgramPathWin32() + "\"";
+    std::unique_ptr<SignInEntry> signIn;
+    std::string driverLibraryMessage;
     std::unique_ptr<AppServices> services;
     std::unique_ptr<CkvRemoteDlg> dlg;
 };
@@ -676,6 +694,105 @@ TEST_F(MainDialog, ExitDuringTheStartUpAboutBoxEndsCleanly) {
     EXPECT_EQ(dlg->m_hWnd, nullptr);
     EXPECT_EQ(g_driver.destroyed, 1);
     EXPECT_TRUE(Pump()); // the quit message is queued
+}
+
+// The tray menu's "Start when I sign in", on the Run value in the registry of the test prefix's user.
+class SignInItem : public MainDialog {
+protected:
+    void SetUp() override {
+        MainDialog::SetUp();
+        registryRunValue.Remove();
+    }
+    void TearDown() override {
+        MainDialog::TearDown();
+        registryRunValue.Remove();
+    }
+    // Read apart from the adapter: RegGetValueA on the key a start at sign-in reads.
+    static std::optional<std::string> RunValue() {
+        char text[1024] = {};
+        DWORD size = sizeof text;
+        if (::RegGetValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "kvRemote",
+                           RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+            return std::nullopt;
+        return std::string(text);
+    }
+    bool Checked() {
+        HMENU menu = dlg->LoadTrayMenu();
+        const UINT state = ::GetMenuState(::GetSubMenu(menu, 0), ID_TRAY_SIGNIN, MF_BYCOMMAND);
+        ::DestroyMenu(menu);
+        return state != static_cast<UINT>(-1) && (state & MF_CHECKED) != 0;
+    }
+    void Toggle() { ::SendMessageA(dlg->m_hWnd, WM_COMMAND, ID_TRAY_SIGNIN, 0); }
+    // The arguments Windows gives the program the value starts.
+    static std::vector<std::wstring> Arguments(const std::string& command) {
+        const std::wstring wide(command.begin(), command.end());
+        int count = 0;
+        LPWSTR* args = ::CommandLineToArgvW(wide.c_str(), &count);
+        std::vector<std::wstring> result(args, args + count);
+        ::LocalFree(args);
+        return result;
+    }
+};
+
+TEST_F(SignInItem, ChecksWritesAndUncheckingDeletesTheValueWithTheProgramsOptions) {
+    // A relative -a folder with a blank and a trailing backslash, as a start at sign-in needs it.
+    signInCommand = SignInCommandWin32("sign in dir\\", "my.ini");
+    char full[MAX_PATH] = {};
+    ::GetFullPathNameA("sign in dir\\", MAX_PATH, full, nullptr);
+    Start(kConfigured);
+    EXPECT_FALSE(Checked());
+
+    Toggle();
+    const std::optional<std::string> written = RunValue();
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->find('"' + ProgramPathWin32() + "\" -a \""), 0u) << *written;
+    const std::string exe = ProgramPathWin32(), dir = full;
+    EXPECT_EQ(Arguments(*written),
+              (std::vector<std::wstring>{std::wstring(exe.begin(), exe.end()), L"-a",
+                                         std::wstring(dir.begin(), dir.end()), L"-i", L"my.ini"}));
+    EXPECT_TRUE(Checked());
+    EXPECT_TRUE(boxes.texts.empty());
+
+    Toggle();
+    EXPECT_FALSE(RunValue());
+    EXPECT_FALSE(Checked());
+}
+
+TEST_F(SignInItem, AValueNamingAnotherProgramShowsUncheckedAndCheckingRewritesIt) {
+    Start(kConfigured);
+    ASSERT_TRUE(registryRunValue.Write("\"C:\\Old Place\\kvRemote.exe\" -i old.ini"));
+    EXPECT_FALSE(Checked());
+    Toggle();
+    EXPECT_EQ(RunValue(), signInCommand);
+    // The same program in other letter case, with other options, counts as this one.
+    std::string upper = ProgramPathWin32();
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    ASSERT_TRUE(registryRunValue.Write('"' + upper + "\" -a C:\\x"));
+    EXPECT_TRUE(Checked());
+}
+
+TEST_F(SignInItem, AChangeThatCannotBeWrittenShowsTheErrorBox) {
+    runValue = &refusingRunValue;
+    Start(kConfigured);
+    Toggle();
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "The sign-in entry could not be changed.");
+    EXPECT_EQ(boxes.types[0], static_cast<UINT>(MB_OK | MB_ICONERROR));
+}
+
+// Without a usable driver library the settings window's first opening says why; later ones do not.
+TEST_F(MainDialog, TheDriverLibraryMessageComesAtTheFirstOpeningOnly) {
+    driverLibraryMessage = "interception.dll was not found.";
+    Start(kConfigured);
+    EXPECT_TRUE(boxes.texts.empty()) << "nothing while the program stays in the tray";
+    for (int round = 0; round < 2; ++round) {
+        ::SendMessageA(dlg->m_hWnd, WM_TRAY_NOTIFY, 1, WM_LBUTTONDBLCLK);
+        EXPECT_TRUE(dlg->IsWindowVisible());
+    }
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], driverLibraryMessage);
+    EXPECT_EQ(boxes.types[0], static_cast<UINT>(MB_OK | MB_ICONWARNING));
 }
 
 } // namespace

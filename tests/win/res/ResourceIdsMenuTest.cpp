@@ -96,18 +96,24 @@ TEST(ResourceMenu, TrayPopupHoldsItsItemsInOrder) {
 
     HMENU tray = GetSubMenu(menu, 0);
     ASSERT_NE(tray, nullptr);
-    const MenuRow expected[] = {
-        {ID_TRAY_ABOUT, "About kvRemote..."},           {0, ""}, {ID_TRAY_SETTINGS, "Settings..."},
-        {ID_TRAY_CMDLINE, "Command-line arguments..."}, {0, ""}, {ID_TRAY_EXIT, "Exit"}};
-    ASSERT_EQ(GetMenuItemCount(tray), 6);
-    for (int pos = 0; pos < 6; ++pos) {
+    const MenuRow expected[] = {{ID_TRAY_ABOUT, "About kvRemote..."},
+                                {0, ""},
+                                {ID_TRAY_SETTINGS, "Settings..."},
+                                {ID_TRAY_CMDLINE, "Command-line arguments..."},
+                                {0, ""},
+                                {ID_TRAY_SIGNIN, "Start when I sign in"},
+                                {ID_TRAY_EXIT, "Exit"}};
+    ASSERT_EQ(GetMenuItemCount(tray), 7);
+    for (int pos = 0; pos < 7; ++pos) {
         const MenuRow& row = expected[pos];
         UINT state = GetMenuState(tray, static_cast<UINT>(pos), MF_BYPOSITION);
         if (row.id == 0) {
             EXPECT_TRUE(state & MF_SEPARATOR) << "position " << pos;
             continue;
         }
-        EXPECT_FALSE(state & (MF_SEPARATOR | MF_POPUP | MF_GRAYED | MF_DISABLED)) << "position " << pos;
+        // Checked or not at run time only, as the Run value is then.
+        EXPECT_FALSE(state & (MF_SEPARATOR | MF_POPUP | MF_GRAYED | MF_DISABLED | MF_CHECKED))
+            << "position " << pos;
         EXPECT_EQ(GetMenuItemID(tray, pos), row.id) << "position " << pos;
         char text[128] = {};
         GetMenuStringA(tray, static_cast<UINT>(pos), text, sizeof text, MF_BYPOSITION);
@@ -119,7 +125,18 @@ TEST(ResourceMenu, TrayPopupHoldsItsItemsInOrder) {
     DestroyMenu(menu);
 }
 
-TEST(ResourceVersion, FixedVersionIsTwoPointZero) {
+// The project's version (project(VERSION) of the top-level CMakeLists.txt) as "1.2.3.4" and its parts.
+std::vector<unsigned> VersionParts(const std::string& text) {
+    std::vector<unsigned> parts;
+    std::istringstream in(text);
+    std::string part;
+    while (std::getline(in, part, '.'))
+        parts.push_back(static_cast<unsigned>(std::stoul(part)));
+    parts.resize(4, 0);
+    return parts;
+}
+
+TEST(ResourceVersion, FixedVersionIsTheProjectVersion) {
     HRSRC res = FindResourceA(Module(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16) /* RT_VERSION */);
     ASSERT_NE(res, nullptr);
     const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(Module(), res)));
@@ -131,8 +148,13 @@ TEST(ResourceVersion, FixedVersionIsTwoPointZero) {
     UINT len = 0;
     ASSERT_TRUE(VerQueryValueA(copy.data(), "\\", reinterpret_cast<void**>(&info), &len));
     EXPECT_EQ(info->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(info->dwFileVersionMS, MAKELONG(0, 2));
-    EXPECT_EQ(info->dwFileVersionLS, 0u);
+    const std::vector<unsigned> parts = VersionParts(KV_TEST_PROJECT_VERSION);
+    EXPECT_EQ(info->dwFileVersionMS, static_cast<DWORD>(MAKELONG(parts[1], parts[0])));
+    EXPECT_EQ(info->dwFileVersionLS, static_cast<DWORD>(MAKELONG(parts[3], parts[2])));
+    EXPECT_EQ(info->dwProductVersionMS, info->dwFileVersionMS);
+    EXPECT_EQ(info->dwProductVersionLS, info->dwFileVersionLS);
+    // The About box shows the same version.
+    EXPECT_EQ(LoadText(IDS_VERSION), KV_TEST_PROJECT_VERSION);
     char* product = nullptr;
     ASSERT_TRUE(VerQueryValueA(copy.data(), "\\StringFileInfo\\040904b0\\ProductName",
                                reinterpret_cast<void**>(&product), &len));

@@ -25,6 +25,8 @@ void SimDriverTest::TearDownTestSuite() {
 }
 
 void SimDriverTest::SetUp() {
+    // The simulated library beside the suite, bound by name as the program binds it.
+    ASSERT_EQ(InterceptionDriverStatus().state, DriverLibraryState::Bound) << InterceptionDriverStatus().path;
     devicesPath_ = TempPath("kvsim-devices-");
     logPath_ = TempPath("kvsim-log-");
     DeleteFileA(logPath_.c_str());

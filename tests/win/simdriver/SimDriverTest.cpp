@@ -1,6 +1,6 @@
-// The simulated interception.dll through the import library: filters, the held-stroke queue, the
-// record of what reached the system or was re-injected, hardware ids, devices plugged and unplugged
-// and failures on command.
+// The simulated interception.dll through the program's driver table: filters, the held-stroke
+// queue, the record of what reached the system or was re-injected, hardware ids, devices plugged
+// and unplugged and failures on command.
 #include "SimDriverFixture.h"
 #include "capture/DeviceClass.h"
 

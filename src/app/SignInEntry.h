@@ -1,0 +1,45 @@
+#pragma once
+// Start at sign-in for the user who runs the program: the per-user Run value that starts this
+// program with the options it was started with. The tray menu's "Start when I sign in" shows and
+// sets it. The value itself is read and written through RunValueStore (the registry on Windows).
+#include <optional>
+#include <string>
+
+// The one Run value of the program.
+class RunValueStore {
+public:
+    virtual ~RunValueStore() = default;
+    virtual std::optional<std::string> Read() const = 0; // nullopt when there is none
+    virtual bool Write(const std::string& command) = 0;
+    virtual bool Remove() = 0; // true also when there was none
+};
+
+// The argument as the run-time library's command-line splitting gives it back: quoted when empty
+// or holding a blank, a tab or a quote, with backslashes before a quote and at the end doubled.
+std::string QuoteArgument(const std::string& argument);
+
+// The quoted program path, then "-a DIR" and "-i NAME" for the options that were given.
+std::string ComposeRunCommand(const std::string& programPath, const std::string& alternateDir,
+                              const std::string& iniName);
+
+// The program a Run command starts (its first argument, quoted or not) is programPath, as Windows
+// compares paths: ASCII letters without regard to case, '/' and '\' alike.
+bool RunCommandNamesProgram(const std::string& command, const std::string& programPath);
+
+class SignInEntry {
+public:
+    // command: what the value holds when on (ComposeRunCommand).
+    SignInEntry(RunValueStore& store, std::string programPath, std::string command)
+        : store_(store), programPath_(std::move(programPath)), command_(std::move(command)) {}
+
+    // The value names this program (whatever options it has).
+    bool IsOn() const;
+    // On writes the command, replacing a value that names another program; off deletes the value.
+    // False when the change could not be made.
+    bool Set(bool on);
+
+private:
+    RunValueStore& store_;
+    std::string programPath_;
+    std::string command_;
+};
