@@ -22,7 +22,7 @@ file(MAKE_DIRECTORY ${stage} ${OUT_DIR}/signed)
 file(COPY_FILE ${PROGRAM} ${stage}/kvRemote.exe)
 file(COPY_FILE ${KVCOM} ${stage}/KvCom.dll)
 file(COPY_FILE ${KVLISTEN} ${stage}/kvlisten.exe)
-file(COPY_FILE ${NOTES} ${stage}/README.txt)
+configure_file(${NOTES} ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF) # its version from project()
 file(COPY_FILE ${DLLCHECK} ${OUT_DIR}/signed/kvdllcheck.exe)
 set(shipped ${stage}/kvRemote.exe ${stage}/KvCom.dll ${stage}/kvlisten.exe ${OUT_DIR}/signed/kvdllcheck.exe)
 

@@ -81,6 +81,7 @@ grep -q "warning: kvRemote runs without capture until the Interception driver's 
   fail "the missing-library warning is not in the log"
 [ ! -e "$progdir/interception.dll" ] || fail "a refused library was copied"
 [ -f "$progdir/kvRemote.exe" ] || fail "kvRemote.exe not installed without the library"
+head -1 "$progdir/README.txt" | grep -q "^kvRemote $version"$'\r'"$" || fail "README.txt is not of version $version"
 ok "a wrong library is refused with its reason and the warning; the rest is installed"
 
 head -4 "$log" | tr -d '\r' >"$work/header"
