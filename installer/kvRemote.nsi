@@ -365,6 +365,7 @@ Function Icacls
     StrCpy $0 1
   ${Else}
     !insertmacro Log "warning: the settings folder is not shared: icacls failed ($0); other users cannot save their settings"
+    MessageBox MB_ICONEXCLAMATION "Setup could not set the rights of the settings folder (icacls ended with $0), so other users cannot save their kvRemote settings. The commands are in $INSTDIR\install.log." /SD IDOK
     SetErrorLevel 3
     StrCpy $0 0
   ${EndIf}
@@ -424,6 +425,7 @@ Function ShareSettingsFolder
       Rename "$R0" "$R3"
       ${If} ${Errors}
         !insertmacro Log "warning: the settings folder is not shared: $R0 is owned by $R2 and could not be renamed"
+        MessageBox MB_ICONEXCLAMATION "$R0 belongs to another account and could not be renamed, so other users cannot save their kvRemote settings." /SD IDOK
         SetErrorLevel 3
         Return
       ${EndIf}
