@@ -2,7 +2,7 @@
 # and by the signing test:
 #   OUT_DIR, SETUP, PORTABLE    where the staged files, the installer and the portable zip go
 #   PROGRAM KVCOM KVLISTEN DLLCHECK NOTES ICON NSI   the inputs
-#   ARCH VERSION VERSION4 VERSION_MAJOR VERSION_MINOR COPYRIGHT   for the installer's texts
+#   ARCH VERSION VERSION4 VERSION_MAJOR VERSION_MINOR PUBLISHER COPYRIGHT   for the installer's texts
 #   MAKENSIS                    makensis, or empty for the zip alone
 #   SIGN_SCRIPT, SIGN_EXPECTED  the signing wrapper; ON when the build was configured for signing
 # With KV_SIGN_PFX in the environment, every shipped .exe and .dll is signed before it is packed,
@@ -50,7 +50,7 @@ if(MAKENSIS)
   file(REMOVE ${SETUP})
   execute_process(
     COMMAND ${MAKENSIS} -V2 -DARCH=${ARCH} -DVERSION=${VERSION} -DVERSION4=${VERSION4}
-            -DVERSION_MAJOR=${VERSION_MAJOR} -DVERSION_MINOR=${VERSION_MINOR} "-DCOPYRIGHT=${COPYRIGHT}"
+            -DVERSION_MAJOR=${VERSION_MAJOR} -DVERSION_MINOR=${VERSION_MINOR} "-DPUBLISHER=${PUBLISHER}" "-DCOPYRIGHT=${COPYRIGHT}"
             -DPROGRAM=${stage}/kvRemote.exe -DKVCOM=${stage}/KvCom.dll -DKVLISTEN=${stage}/kvlisten.exe
             -DDLLCHECK=${OUT_DIR}/signed/kvdllcheck.exe -DNOTES=${stage}/README.txt -DICON=${ICON}
             -DOUTFILE=${SETUP} ${sign_define} ${NSI}

@@ -1,6 +1,6 @@
 ; The kvRemote installer, one per architecture (built by installer/Package.cmake with makensis):
 ;   makensis -DARCH=win64|win32 -DVERSION=2.0 -DVERSION4=2.0.0.0 -DVERSION_MAJOR=2 -DVERSION_MINOR=0
-;            -DCOPYRIGHT=... -DPROGRAM=... -DKVCOM=... -DKVLISTEN=... -DDLLCHECK=... -DNOTES=...
+;            -DPUBLISHER=Korvane -DCOPYRIGHT=... -DPROGRAM=... -DKVCOM=... -DKVLISTEN=... -DDLLCHECK=... -DNOTES=...
 ;            -DICON=... -DOUTFILE=... [-DSIGN=sign.sh] kvRemote.nsi
 ; Per machine into Program Files; all-users Start-menu shortcut; the shared settings folder, owned
 ; by the Administrators group, with modify rights for the Users group; the user's own
@@ -33,7 +33,6 @@ AllowSkipFiles off
 
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\kvRemote"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
-!define PUBLISHER "Korvane"
 !if "${ARCH}" == "win64"
   !define DLL_MACHINE x64
   !define BITS 64
