@@ -120,7 +120,8 @@ bool CaptureController::ThreadRunning() const {
 }
 
 bool CaptureController::CaptureStopped() const {
-    return stalled_ || (thread_.load(std::memory_order_acquire) != 0 && shared_.ended.load(std::memory_order_seq_cst) != 0);
+    return stalled_ || (thread_.load(std::memory_order_acquire) != 0 &&
+                        shared_.ended.load(std::memory_order_seq_cst) != 0);
 }
 
 unsigned short CaptureController::WantedFilter(int device) const {
@@ -130,10 +131,7 @@ unsigned short CaptureController::WantedFilter(int device) const {
     case FilterState::Setup:
         return setupClass_ == (mouse ? DEVICE_CLASS_MICE : DEVICE_CLASS_KEYBOARDS) ? mask : 0;
     case FilterState::Capture:
-        return useAux_[mouse ? 1 : 0] &&
-                       table_[device].index.load(std::memory_order_relaxed) >= 0
-                   ? mask
-                   : 0;
+        return useAux_[mouse ? 1 : 0] && table_[device].index.load(std::memory_order_relaxed) >= 0 ? mask : 0;
     case FilterState::None:
         break;
     }
@@ -225,7 +223,8 @@ DeviceChanges CaptureController::RereadDevices() {
     if (changes.changed.empty() && changes.placement.followed.empty())
         return changes;
     for (int d : changes.changed) {
-        shared_.presence[d].store(shared_.presence[d].load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        shared_.presence[d].store(shared_.presence[d].load(std::memory_order_relaxed) + 1,
+                                  std::memory_order_relaxed);
         applied_[d] = kUnknownFilter;
     }
     shared_.presenceGeneration.store(shared_.presenceGeneration.load(std::memory_order_relaxed) + 1,

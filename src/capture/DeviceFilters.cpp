@@ -7,7 +7,8 @@ namespace {
 std::atomic<DeviceMask> gChosen{0};
 
 int Chosen(int device) {
-    return device >= kFirstKeyboard && device <= kLastMouse && (gChosen.load(std::memory_order_relaxed) & DeviceBit(device)) != 0
+    return device >= kFirstKeyboard && device <= kLastMouse &&
+                   (gChosen.load(std::memory_order_relaxed) & DeviceBit(device)) != 0
                ? 1
                : 0;
 }

@@ -45,7 +45,8 @@ void ReadSavedEntries(DeviceTable& table, DeviceClass deviceClass, Settings& set
         }
         const std::string index = settings.ReadKey(section, EntryKey("Index", n), "");
         // The section says the class: an entry numbered outside it can only be placed by following.
-        table.kept.push_back({deviceClass, ParseLeadingDecimal(number), hardwareId, ParseLeadingDecimal(index)});
+        table.kept.push_back(
+            {deviceClass, ParseLeadingDecimal(number), hardwareId, ParseLeadingDecimal(index)});
     }
 }
 
@@ -135,13 +136,14 @@ int FindDeviceByHardwareId(const DeviceTable& table, DeviceClass deviceClass, st
     return 0;
 }
 
-DevicePlacement LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context, Settings& settings,
-                            WideToAnsi narrow) {
+DevicePlacement LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
+                            Settings& settings, WideToAnsi narrow) {
     ClearDeviceTable(table);
     unsigned char buffer[kHardwareIdBufferSize];
     for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
         const unsigned size = driver.get_hardware_id(context, d, buffer, kHardwareIdBufferSize);
-        table[d].hardwareId = size == 0 ? std::string() : HardwareIdFromBuffer(buffer, sizeof buffer, size, narrow);
+        table[d].hardwareId =
+            size == 0 ? std::string() : HardwareIdFromBuffer(buffer, sizeof buffer, size, narrow);
     }
     ReadSavedEntries(table, DEVICE_CLASS_KEYBOARDS, settings);
     ReadSavedEntries(table, DEVICE_CLASS_MICE, settings);
@@ -150,12 +152,14 @@ DevicePlacement LoadDevices(DeviceTable& table, const DriverApi& driver, DriverC
     return placement;
 }
 
-DeviceChanges RereadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context, WideToAnsi narrow) {
+DeviceChanges RereadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
+                            WideToAnsi narrow) {
     DeviceChanges changes;
     unsigned char buffer[kHardwareIdBufferSize];
     for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
         const unsigned size = driver.get_hardware_id(context, d, buffer, kHardwareIdBufferSize);
-        std::string id = size == 0 ? std::string() : HardwareIdFromBuffer(buffer, sizeof buffer, size, narrow);
+        std::string id =
+            size == 0 ? std::string() : HardwareIdFromBuffer(buffer, sizeof buffer, size, narrow);
         AuxDevice& record = table[d];
         if (id == record.hardwareId)
             continue;
@@ -164,8 +168,8 @@ DeviceChanges RereadDevices(DeviceTable& table, const DriverApi& driver, DriverC
             // The capture thread reads the index alone: it is cleared before the id changes.
             record.index.store(-1, std::memory_order_relaxed);
             if (!record.hardwareId.empty())
-                table.kept.push_back(
-                    {IsMouseNumber(d) ? DEVICE_CLASS_MICE : DEVICE_CLASS_KEYBOARDS, d, record.hardwareId, index});
+                table.kept.push_back({IsMouseNumber(d) ? DEVICE_CLASS_MICE : DEVICE_CLASS_KEYBOARDS, d,
+                                      record.hardwareId, index});
         }
         record.hardwareId = std::move(id);
     }

@@ -30,8 +30,8 @@ DevicePlacement PlaceKeptEntries(DeviceTable& table, DeviceClass deviceClass);
 // Hardware ids of devices 1-20 from the driver (record 0 stays empty), every index -1, the saved
 // entries of "Keyboards" and "Mouses" kept and then placed. Reading a section stops at the first
 // entry with an empty device number or hardware id; a missing index reads as 0.
-DevicePlacement LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context, Settings& settings,
-                            WideToAnsi narrow);
+DevicePlacement LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
+                            Settings& settings, WideToAnsi narrow);
 
 // What a re-read of the hardware ids changed.
 struct DeviceChanges {
@@ -42,7 +42,8 @@ struct DeviceChanges {
 // Reads the 20 hardware ids again and updates the table in place: a number whose id is unchanged
 // keeps its index; a number whose device went or changed loses it, and an auxiliary device that went
 // becomes a kept entry; then the kept entries of both classes are placed.
-DeviceChanges RereadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context, WideToAnsi narrow);
+DeviceChanges RereadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
+                            WideToAnsi narrow);
 
 // The lowest device number of the class whose hardware id equals hardwareId byte for byte; 0 if none.
 int FindDeviceByHardwareId(const DeviceTable& table, DeviceClass deviceClass, std::string_view hardwareId);

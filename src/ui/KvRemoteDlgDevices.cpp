@@ -17,8 +17,10 @@
 namespace {
 
 // The keyboard and mouse device interface classes.
-constexpr GUID kKeyboardInterface = {0x884b96c3, 0x56ef, 0x11d1, {0xbc, 0x8c, 0x00, 0xa0, 0xc9, 0x14, 0x05, 0xdd}};
-constexpr GUID kMouseInterface = {0x378de44c, 0x56ef, 0x11d1, {0xa6, 0x0d, 0x00, 0xa0, 0xc9, 0x14, 0x05, 0xdd}};
+constexpr GUID kKeyboardInterface = {
+    0x884b96c3, 0x56ef, 0x11d1, {0xbc, 0x8c, 0x00, 0xa0, 0xc9, 0x14, 0x05, 0xdd}};
+constexpr GUID kMouseInterface = {
+    0x378de44c, 0x56ef, 0x11d1, {0xa6, 0x0d, 0x00, 0xa0, 0xc9, 0x14, 0x05, 0xdd}};
 
 bool IsDeviceInterfaceChange(WPARAM event, LPARAM data) {
     if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE)
@@ -44,7 +46,8 @@ void CkvRemoteDlg::RegisterDeviceNotifications() {
         filter.dbcc_size = sizeof filter;
         filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
         filter.dbcc_classguid = *classes[i];
-        m_deviceNotifications[i] = ::RegisterDeviceNotificationA(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+        m_deviceNotifications[i] =
+            ::RegisterDeviceNotificationA(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
         // DBT_DEVNODES_CHANGED still comes without it.
         if (!m_deviceNotifications[i])
             TraceLastError("RegisterDeviceNotificationA");
@@ -119,7 +122,8 @@ void CkvRemoteDlg::FollowForcingRule() {
     SettingsValues forced = m_members;
     forced.keyboards.useAux = m_wantedUseAux[0];
     forced.mouses.useAux = m_wantedUseAux[1];
-    ForceUseAux(forced, DriverPresent(), DevicesFound(DEVICE_CLASS_KEYBOARDS), DevicesFound(DEVICE_CLASS_MICE));
+    ForceUseAux(forced, DriverPresent(), DevicesFound(DEVICE_CLASS_KEYBOARDS),
+                DevicesFound(DEVICE_CLASS_MICE));
     const bool changed = forced.keyboards.useAux != m_members.keyboards.useAux ||
                          forced.mouses.useAux != m_members.mouses.useAux;
     m_members.keyboards.useAux = forced.keyboards.useAux;
@@ -167,7 +171,8 @@ void CkvRemoteDlg::AnnounceDevices(const DevicePlacement& placement) {
         newlyMoved.push_back(device);
     }
     if (!placement.followed.empty())
-        ShowBalloon(MovedDevicesBalloon(LoadResourceString(IDS_DEVICE_FOLLOWED), DeviceNames(placement.followed),
+        ShowBalloon(MovedDevicesBalloon(LoadResourceString(IDS_DEVICE_FOLLOWED),
+                                        DeviceNames(placement.followed),
                                         LoadResourceString(IDS_DEVICES_MOVED_MORE)),
                     DEVICE_CLASS_NONE);
     if (!newlyMoved.empty()) {

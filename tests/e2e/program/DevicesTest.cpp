@@ -21,11 +21,12 @@ class DevicesTest : public ProgramTest {
 protected:
     void LaunchWithTwins() {
         WriteDevices(kTwins);
-        WriteConfig("[Network]\r\nBroadcastAddress=127.255.255.255\r\nPort=" + std::to_string(receiver_.Port()) +
-                    "\r\n[Keyboards]\r\nUseAux=1\r\n"
-                    "Device1=3\r\nHarwareId1=HID\\VID_0003&PID_0003\r\nIndex1=5\r\n"
-                    "Device2=4\r\nHarwareId2=HID\\VID_0003&PID_0003\r\nIndex2=6\r\n"
-                    "[Mouses]\r\nUseAux=1\r\nDevice1=12\r\nHarwareId1=HID\\VID_1234&PID_5678\r\nIndex1=7\r\n");
+        WriteConfig(
+            "[Network]\r\nBroadcastAddress=127.255.255.255\r\nPort=" + std::to_string(receiver_.Port()) +
+            "\r\n[Keyboards]\r\nUseAux=1\r\n"
+            "Device1=3\r\nHarwareId1=HID\\VID_0003&PID_0003\r\nIndex1=5\r\n"
+            "Device2=4\r\nHarwareId2=HID\\VID_0003&PID_0003\r\nIndex2=6\r\n"
+            "[Mouses]\r\nUseAux=1\r\nDevice1=12\r\nHarwareId1=HID\\VID_1234&PID_5678\r\nIndex1=7\r\n");
         Launch();
         ASSERT_TRUE(WaitForFilters(true));
     }

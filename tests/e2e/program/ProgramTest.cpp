@@ -239,7 +239,9 @@ testing::AssertionResult ProgramTest::WaitForHeld(int first, int last, int mask,
                     return false;
             return true;
         },
-        timeout, "devices " + std::to_string(first) + "-" + std::to_string(last) + " held with " + std::to_string(mask));
+        timeout,
+        "devices " + std::to_string(first) + "-" + std::to_string(last) + " held with " +
+            std::to_string(mask));
 }
 
 } // namespace kve2e

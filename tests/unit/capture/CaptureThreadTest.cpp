@@ -290,11 +290,10 @@ TEST_F(CaptureThread, ADriverThatWakesForNothingEndsCaptureAndLeavesNoFilterOn) 
     controller.SetCaptureFilters(true, true);
     controller.EnterSetupMode(DEVICE_CLASS_KEYBOARDS, kSetupWindow);
     controller.LeaveSetupMode();
-    EXPECT_EQ(fake_driver::FilterCalls(),
-              (std::vector<FilterCall>{{(kKeyboardBits | kMouseBits) & ~Bit(3), 0},
-                                       {Bit(3), 15},
-                                       {kKeyboardBits, 0},
-                                       {kMouseBits, 0}}));
+    EXPECT_EQ(
+        fake_driver::FilterCalls(),
+        (std::vector<FilterCall>{
+            {(kKeyboardBits | kMouseBits) & ~Bit(3), 0}, {Bit(3), 15}, {kKeyboardBits, 0}, {kMouseBits, 0}}));
     EXPECT_TRUE(controller.HasContext());
     controller.StopCapture();
     EXPECT_FALSE(controller.HasContext());

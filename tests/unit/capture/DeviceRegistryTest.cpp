@@ -152,10 +152,15 @@ TEST_F(DeviceRegistry, RereadFollowsAReplugAndKeepsWhatDidNotChange) {
     EXPECT_TRUE(changes.placement.followed.empty());
     // Saved while they are away, they are not forgotten: present first, then the absent ones.
     EXPECT_TRUE(SaveDevices(table, DEVICE_CLASS_KEYBOARDS, settings));
-    EXPECT_EQ(Keyboards(), (std::map<std::string, std::string>{
-                               {"Device1", "3"}, {"HarwareId1", "TWIN"}, {"Index1", "6"},
-                               {"Device2", "2"}, {"HarwareId2", "PAD"},  {"Index2", "5"},
-                               {"Device3", "4"}, {"HarwareId3", "TWIN"}, {"Index3", "7"}}));
+    EXPECT_EQ(Keyboards(), (std::map<std::string, std::string>{{"Device1", "3"},
+                                                               {"HarwareId1", "TWIN"},
+                                                               {"Index1", "6"},
+                                                               {"Device2", "2"},
+                                                               {"HarwareId2", "PAD"},
+                                                               {"Index2", "5"},
+                                                               {"Device3", "4"},
+                                                               {"HarwareId3", "TWIN"},
+                                                               {"Index3", "7"}}));
 
     // Plugged in again at new numbers: the keypad is followed; the twin is told apart from the one
     // at 3 only by number, and 3 took its own entry, so the left-over twin entry follows to 9.
