@@ -13,6 +13,7 @@ void SettingNames::Fill() {
         {KEY_KEYBOARDS_USE_AUX, "UseAux"},
         {KEY_KEYBOARDS_MAIN_INDEX, "MainIndex"},
         {KEY_KEYBOARDS_TEXT_CMD, "TextCmd"},
+        {KEY_KEYBOARDS_RELEASE_TEXT_CMD, "ReleaseTextCmd"},
         {SECTION_MOUSES, "Mouses"},
         {KEY_MOUSES_USE_AUX, "UseAux"},
         {KEY_MOUSES_MAIN_INDEX, "MainIndex"},

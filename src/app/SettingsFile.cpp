@@ -30,6 +30,19 @@ void SaveClass(Settings& settings, DeviceClass deviceClass, const DeviceClassSet
     Check(report, settings.WriteSettingBool(ids.section, ids.useAux, values.useAux), ids.useAux);
     Check(report, settings.WriteSettingInt(ids.section, ids.mainIndex, values.mainIndex), ids.mainIndex);
     Check(report, settings.WriteSettingString(ids.section, ids.textCmd, values.textCmd), ids.textCmd);
+    if (deviceClass != DEVICE_CLASS_KEYBOARDS)
+        return;
+    // Optional: a file gets the key only once the user gives it a value, or when it has it already.
+    bool write = !values.releaseTextCmd.empty();
+    if (!write) {
+        constexpr std::string_view kMissing = "\x01missing";
+        std::string stored;
+        settings.ReadSettingString(ids.section, KEY_KEYBOARDS_RELEASE_TEXT_CMD, kMissing, stored);
+        write = stored != kMissing;
+    }
+    if (write)
+        Check(report, settings.WriteSettingString(ids.section, KEY_KEYBOARDS_RELEASE_TEXT_CMD, values.releaseTextCmd),
+              KEY_KEYBOARDS_RELEASE_TEXT_CMD);
 }
 
 } // namespace
@@ -48,6 +61,8 @@ void LoadDeviceClassSettings(Settings& settings, DeviceClass deviceClass, Device
     settings.ReadSettingBool(ids.section, ids.useAux, values.useAux);
     settings.ReadSettingInt(ids.section, ids.mainIndex, kDefaultMainIndex, values.mainIndex);
     settings.ReadSettingString(ids.section, ids.textCmd, ids.defaultTextCmd, values.textCmd);
+    if (deviceClass == DEVICE_CLASS_KEYBOARDS)
+        settings.ReadSettingString(ids.section, KEY_KEYBOARDS_RELEASE_TEXT_CMD, "", values.releaseTextCmd);
 }
 
 void LoadSettings(Settings& settings, SettingsValues& values, const std::function<void()>& afterNetwork) {

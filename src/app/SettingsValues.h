@@ -10,6 +10,8 @@ struct DeviceClassSettings {
     bool useAux = kDefaultUseAux;
     int mainIndex = kDefaultMainIndex;
     std::string textCmd;
+    // Keyboards only: the text command of release lines; empty sends no release.
+    std::string releaseTextCmd = {};
 };
 
 struct SettingsValues {
@@ -17,6 +19,6 @@ struct SettingsValues {
     int port = kDefaultPort;
     std::string applicationId{kDefaultApplicationId};
     std::string destination{kDefaultDestination};
-    DeviceClassSettings keyboards{kDefaultUseAux, kDefaultMainIndex, std::string(kDefaultKeyboardTextCmd)};
-    DeviceClassSettings mouses{kDefaultUseAux, kDefaultMainIndex, std::string(kDefaultMouseTextCmd)};
+    DeviceClassSettings keyboards{kDefaultUseAux, kDefaultMainIndex, std::string(kDefaultKeyboardTextCmd), {}};
+    DeviceClassSettings mouses{kDefaultUseAux, kDefaultMainIndex, std::string(kDefaultMouseTextCmd), {}};
 };

@@ -55,6 +55,8 @@ public:
     // The forcing rule turned a class's flag on or off after a re-read: while capturing, the filters
     // follow (modifiers held are kept); in the other states the next SetCaptureFilters decides.
     void FollowCaptureClasses(bool useAuxKeyboards, bool useAuxMice);
+    // Whether auxiliary key releases are reported (a release command is set).
+    void SetReleaseReports(bool on) { shared_.releases.store(on ? 1 : 0, std::memory_order_release); }
     // Reads the hardware ids again (user-interface thread): the table follows the devices present,
     // modifiers held on a device that went are forgotten, and the filters that must change are set
     // for the current state (none while no filter is set). Nothing without a context.

@@ -28,6 +28,9 @@ struct CaptureShared {
     // on such a device (user-interface thread writes, capture thread reads).
     std::array<std::atomic<std::uint32_t>, kDeviceCount> presence{};
     std::atomic<std::uint32_t> presenceGeneration{0};
+    // 1: key presses of auxiliary keyboards name their key and their releases are posted too, for
+    // release lines (user-interface thread writes, capture thread reads).
+    std::atomic<std::int32_t> releases{0};
     // Passes completed, for the stall check on the user-interface thread (capture thread writes).
     std::atomic<std::uint32_t> passes{0};
 };

@@ -5,6 +5,7 @@
 #include "capture/DeviceClass.h"
 #include "remote/CommandComposer.h"
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 class RemoteSenderHost {
@@ -28,3 +29,5 @@ public:
 // sends nothing.
 void SendRemoteCommand(const SettingsValues& settings, RemoteSenderHost& host, int32_t code, int16_t value,
                        DeviceClass deviceClass, EventIndex index);
+// The same sequence for a command composed already, such as a key's release.
+void SendComposedCommand(RemoteSenderHost& host, const std::string& command, const std::string& line);

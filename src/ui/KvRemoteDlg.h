@@ -5,6 +5,7 @@
 #include "app/SettingsValues.h"
 #include "app/WindowMessages.h"
 #include "capture/DeviceRegistry.h"
+#include "remote/KeyReleases.h"
 #include "remote/RemoteSender.h"
 #include "ui/AppServices.h"
 #include "ui/SettingsValidation.h"
@@ -113,6 +114,8 @@ private:
 
     // Sending.
     void OnAuxInput(WPARAM wParam, LPARAM lParam);
+    // The release lines of the keys still down (of one device, or all for 0), sent now.
+    void ForceReleases(int device = 0);
     void SetLastCommandText(std::string_view command) override;
     bool IsMainWindowForeground() override;
     void FlashTitle(std::string_view command) override;
@@ -168,6 +171,8 @@ private:
 
     // The live settings.
     SettingsValues m_members;
+    // Auxiliary keys whose press went out, waiting for their release line.
+    KeyReleases m_releases;
 
     bool m_exitRequested = false;
     // While the start-up About box is up, a request for the settings waits for it to close.

@@ -104,6 +104,9 @@ void CkvRemoteDlg::RereadDevices() {
         NotifyShell(NIM_MODIFY);
     }
 
+    // The keys of a keypad that went are up now.
+    for (int device : changes.changed)
+        ForceReleases(device);
     FollowForcingRule();
     SetStatusLine(DEVICE_CLASS_KEYBOARDS);
     SetStatusLine(DEVICE_CLASS_MICE);

@@ -9,6 +9,9 @@
 #include "winfx/Trace.h"
 
 bool CkvRemoteDlg::RestartLink() {
+    // Keys still down get their release on the link their press went out on.
+    ForceReleases();
+    m_services.capture.SetReleaseReports(!m_members.keyboards.releaseTextCmd.empty());
     m_services.capture.SetCaptureFilters(m_members.keyboards.useAux, m_members.mouses.useAux);
     UpdateStallCheckTimer();
     m_services.link.Close();
@@ -32,8 +35,9 @@ void CkvRemoteDlg::DetectBroadcastAddress() {
 
 void CkvRemoteDlg::OpenDevicesSetup(DeviceClass deviceClass, bool saveOnOk) {
     CaptureController& capture = m_services.capture;
-    // The slots show the devices present now.
+    // The slots show the devices present now; nothing is sent while the dialog is open.
     RereadDevices();
+    ForceReleases();
     // The devices of this class that moved are looked after once their setup was opened.
     const auto moved = std::erase_if(m_movedDevices, [deviceClass](int device) {
         return device >= FirstDeviceOf(deviceClass) && device <= LastDeviceOf(deviceClass);
@@ -77,6 +81,7 @@ void CkvRemoteDlg::OnStallCheck() {
             KillTimer(MainTimer::StallCheck);
         // The thread gave up on a driver that kept waking it for nothing.
         if (capture.CaptureStopped()) {
+            ForceReleases();
             SetStatusLine(DEVICE_CLASS_KEYBOARDS);
             SetStatusLine(DEVICE_CLASS_MICE);
         }
@@ -84,6 +89,7 @@ void CkvRemoteDlg::OnStallCheck() {
     }
     // The filters are being cleared aside; capture stays ended until the program restarts.
     KillTimer(MainTimer::StallCheck);
+    ForceReleases();
     SetStatusLine(DEVICE_CLASS_KEYBOARDS);
     SetStatusLine(DEVICE_CLASS_MICE);
     ShowBalloon(LoadResourceString(IDS_CAPTURE_STALLED), DEVICE_CLASS_NONE);

@@ -24,8 +24,21 @@ void CkvRemoteDlg::OnAuxInput(WPARAM wParam, LPARAM lParam) {
     else if (m_services.driver.is_mouse && m_services.driver.is_mouse(in.device))
         deviceClass = DEVICE_CLASS_MICE;
     const EventIndex index = in.mainMark ? EventIndex(kMainDeviceMark) : EventIndex(in.index);
+    if (in.release) {
+        // Only a key whose press went out, once.
+        if (const std::optional<ReleaseLine> release = m_releases.Released(in.device, in.key, in.value))
+            SendComposedCommand(*this, release->command, release->line);
+        return;
+    }
 
     SendRemoteCommand(m_members, *this, in.code, in.value, deviceClass, index);
+    if (deviceClass == DEVICE_CLASS_KEYBOARDS && in.key >= 0 && !in.mainMark)
+        m_releases.Pressed(in.device, in.key, in.code, in.value, in.index, m_members);
+}
+
+void CkvRemoteDlg::ForceReleases(int device) {
+    for (const ReleaseLine& release : m_releases.Force(device))
+        SendComposedCommand(*this, release.command, release.line);
 }
 
 void CkvRemoteDlg::SetLastCommandText(std::string_view command) {

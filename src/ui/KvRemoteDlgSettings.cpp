@@ -20,6 +20,7 @@ DeviceClassSettings& ClassValues(SettingsValues& values, DeviceClass deviceClass
 void CkvRemoteDlg::DoDataExchange(CDataExchange* dx) {
     DDX_Check(dx, IDC_KEYB_USE_AUX, m_members.keyboards.useAux);
     DDX_Text(dx, IDC_KEYB_TEXTCMD, m_members.keyboards.textCmd, 12);
+    DDX_Text(dx, IDC_KEYB_RELEASE_CMD, m_members.keyboards.releaseTextCmd, 12);
     DDX_Text(dx, IDC_KEYB_MAIN_INDEX, m_members.keyboards.mainIndex, 0, 255);
     DDX_Check(dx, IDC_MOUSE_USE_AUX, m_members.mouses.useAux);
     DDX_Text(dx, IDC_MOUSE_TEXTCMD, m_members.mouses.textCmd, 12);
@@ -82,6 +83,8 @@ CkvRemoteDlg::ApplyResult CkvRemoteDlg::FailApply(int controlId) {
 }
 
 CkvRemoteDlg::ApplyResult CkvRemoteDlg::ApplySettings() {
+    // Every Apply and OK lets go of the keys still down, whatever follows.
+    ForceReleases();
     if (!UpdateData(true))
         return FailApply(IDC_BROADCAST_ADDRESS);
     if (const int controlId = ::ValidateSettings(m_members, *this); controlId != 0)

@@ -211,8 +211,10 @@ void CkvRemoteDlg::OnExit() {
     KillTimer(MainTimer::Title);
     KillTimer(MainTimer::DeviceReread);
     UnregisterDeviceNotifications();
-    m_services.link.Close();
+    // Capture first, so no press comes after the forced releases, which go out before the link closes.
     m_services.capture.StopCapture();
+    ForceReleases();
+    m_services.link.Close();
     NotifyShell(NIM_DELETE);
     DestroyWindow();
     ::PostQuitMessage(0);

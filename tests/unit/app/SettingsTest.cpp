@@ -130,7 +130,7 @@ TEST(ForceUseAux, NeedsCaptureAndTwoDevicesOfTheClass) {
 TEST_F(SettingsFileTest, SaveWritesInOrderWithDeviceListsBetween) {
     SettingsValues values;
     values.broadcastAddress = "192.168.1.255";
-    values.keyboards = {true, 3, ""};
+    values.keyboards = {true, 3, "", ""};
     values.mouses.mainIndex = 255;
     std::vector<DeviceClass> hooked;
     SaveReport report = SaveSettings(settings, values, [&](Settings& s, DeviceClass c) {
@@ -152,6 +152,15 @@ TEST_F(SettingsFileTest, SaveWritesInOrderWithDeviceListsBetween) {
     EXPECT_EQ(back.keyboards.textCmd, "");
     EXPECT_TRUE(back.keyboards.useAux);
     EXPECT_EQ(back.mouses.mainIndex, 255);
+
+    // The optional release command: written once it has a value, and kept as a key once there.
+    values.keyboards.releaseTextCmd = "AUXUP";
+    EXPECT_TRUE(SaveSettings(settings, values, {}).Ok());
+    LoadSettings(settings, back);
+    EXPECT_EQ(back.keyboards.releaseTextCmd, "AUXUP");
+    values.keyboards.releaseTextCmd.clear();
+    EXPECT_TRUE(SaveSettings(settings, values, {}).Ok());
+    EXPECT_NE(TempDir::Contents(store.Path()).find("TextCmd=\r\nReleaseTextCmd=\r\n"), std::string::npos);
 }
 
 TEST_F(SettingsFileTest, SaveReportsEveryFailedWrite) {

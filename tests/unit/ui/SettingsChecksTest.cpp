@@ -68,6 +68,7 @@ TEST(ValidateSettings, ReportsTheFirstFailureInOrder) {
     SettingsValues all = Valid();
     all.broadcastAddress = "1.2.3";
     all.keyboards.textCmd = "A-B";
+    all.keyboards.releaseTextCmd = "UP-1";
     all.mouses.textCmd = "A B";
     all.applicationId = "A\"";
     all.destination = "\"";
@@ -79,6 +80,10 @@ TEST(ValidateSettings, ReportsTheFirstFailureInOrder) {
     const auto error = [](int id) { return "error " + std::to_string(id); };
     const std::vector<Step> expected = {{IDC_BROADCAST_ADDRESS, error(IDS_INVALID_IP)},
                                         {IDC_KEYB_TEXTCMD, error(IDS_TEXTCMD_INVALID)},
+                                        {IDC_KEYB_RELEASE_CMD, error(IDS_TEXTCMD_INVALID)},
+                                        // a release under the press's own command reads as a press
+                                        {IDC_KEYB_RELEASE_CMD, error(IDS_RELEASE_SAME_AS_TEXT)},
+                                        {IDC_KEYB_RELEASE_CMD, error(IDS_RELEASE_SAME_AS_TEXT)},
                                         {IDC_MOUSE_TEXTCMD, error(IDS_TEXTCMD_INVALID)},
                                         {IDC_APPLICATION_ID, error(IDS_NO_DOUBLE_QUOTES)},
                                         {IDC_DESTINATION, error(IDS_NO_DOUBLE_QUOTES)}};
@@ -96,9 +101,19 @@ TEST(ValidateSettings, ReportsTheFirstFailureInOrder) {
             m.keyboards.textCmd = "AB1";
             break;
         case 2:
-            m.mouses.textCmd = "xyz9";
+            m.keyboards.releaseTextCmd = "ab1";
             break;
         case 3:
+            m.keyboards.textCmd = "";
+            m.keyboards.releaseTextCmd = "auxkeyb"; // the text command in effect when empty
+            break;
+        case 4:
+            m.keyboards.releaseTextCmd = "AUXUP";
+            break;
+        case 5:
+            m.mouses.textCmd = "xyz9";
+            break;
+        case 6:
             m.applicationId = "STN";
             break;
         default:
