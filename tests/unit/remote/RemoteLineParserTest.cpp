@@ -25,6 +25,7 @@ TEST(RemoteLineParser, ReadsBackWhatTheProgramSends) {
         {"ST\xC9", "r\xE9g", "F1", DEVICE_CLASS_KEYBOARDS, 65, -32768, 255},
         {"A", "", "a/b", DEVICE_CLASS_MICE, 2147483647, 32767, kMainDeviceMark}, // slash in text cmd
         {"x y", " ", "K", DEVICE_CLASS_KEYBOARDS, -2147483647 - 1, 0, kMainDeviceMark},
+        {"", "", "AUXUP", DEVICE_CLASS_KEYBOARDS, 103, 1, 5}, // a key's release, under its own command
     };
     for (const Sent& s : cases) {
         const std::string command =
