@@ -84,6 +84,16 @@ grep -q "warning: kvRemote runs without capture until the Interception driver's 
 head -1 "$progdir/README.txt" | grep -q "^kvRemote $version"$'\r'"$" || fail "README.txt is not of version $version"
 ok "a wrong library is refused with its reason and the warning; the rest is installed"
 
+# Without the library the installed program still starts, and runs without capture.
+wine "$progdir/kvRemote.exe" >/dev/null 2>&1 &
+program_pid=$!
+sleep 8
+kill -0 "$program_pid" 2>/dev/null || fail "the installed kvRemote did not keep running without the library"
+kill "$program_pid" 2>/dev/null
+wait "$program_pid" 2>/dev/null
+program_pid=""
+ok "the installed kvRemote starts and keeps running without the library"
+
 head -4 "$log" | tr -d '\r' >"$work/header"
 grep -qE "^kvRemote $version setup \($machine\), [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}$" "$work/header" &&
   grep -qE '^account: [^\]+\\[^\]+$' "$work/header" &&
