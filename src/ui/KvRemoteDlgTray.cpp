@@ -176,6 +176,8 @@ void CkvRemoteDlg::ShowForEditing() {
     }
     // The status lines and the check boxes' enabling follow the devices present now.
     RereadDevices();
+    SetStatusLine(DEVICE_CLASS_KEYBOARDS);
+    SetStatusLine(DEVICE_CLASS_MICE);
     EnableSettingsControls();
     ShowWindow(SW_SHOW);
     // While a modal window of ours disables this one (the setup dialog, a box), that window stays

@@ -107,7 +107,7 @@ TEST_F(DevicesTest, SetupModeGivesBackEveryHeldStrokeUpToExit) {
     std::string burst;
     constexpr int kStrokes = 300;
     for (int i = 0; i < kStrokes; ++i)
-        burst += "key 1 0x1E " + std::to_string(i % 2) + "\n";
+        burst.append("key 1 0x1E ").append(i % 2 ? "1" : "0").append("\n");
     ASSERT_TRUE(Inject(burst));
     ASSERT_TRUE(PostCommand(Main(), ID_TRAY_EXIT));
     ASSERT_TRUE(Program().WaitForExit(kExitBound));
