@@ -41,7 +41,8 @@ void SaveClass(Settings& settings, DeviceClass deviceClass, const DeviceClassSet
         write = stored != kMissing;
     }
     if (write)
-        Check(report, settings.WriteSettingString(ids.section, KEY_KEYBOARDS_RELEASE_TEXT_CMD, values.releaseTextCmd),
+        Check(report,
+              settings.WriteSettingString(ids.section, KEY_KEYBOARDS_RELEASE_TEXT_CMD, values.releaseTextCmd),
               KEY_KEYBOARDS_RELEASE_TEXT_CMD);
 }
 

@@ -19,6 +19,7 @@ struct SettingsValues {
     int port = kDefaultPort;
     std::string applicationId{kDefaultApplicationId};
     std::string destination{kDefaultDestination};
-    DeviceClassSettings keyboards{kDefaultUseAux, kDefaultMainIndex, std::string(kDefaultKeyboardTextCmd), {}};
+    DeviceClassSettings keyboards{
+        kDefaultUseAux, kDefaultMainIndex, std::string(kDefaultKeyboardTextCmd), {}};
     DeviceClassSettings mouses{kDefaultUseAux, kDefaultMainIndex, std::string(kDefaultMouseTextCmd), {}};
 };

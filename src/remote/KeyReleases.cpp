@@ -13,8 +13,9 @@ void KeyReleases::Pressed(int device, int key, std::int32_t code, std::int16_t m
 }
 
 std::optional<ReleaseLine> KeyReleases::Released(int device, int key, std::int16_t modifiers) {
-    const auto found =
-        std::find_if(held_.begin(), held_.end(), [&](const Held& held) { return held.device == device && held.key == key; });
+    const auto found = std::find_if(held_.begin(), held_.end(), [&](const Held& held) {
+        return held.device == device && held.key == key;
+    });
     if (found == held_.end())
         return std::nullopt;
     ReleaseLine line = LineOf(*found, modifiers);
@@ -35,8 +36,8 @@ std::vector<ReleaseLine> KeyReleases::Force(int device) {
 
 ReleaseLine KeyReleases::LineOf(const Held& held, std::int16_t modifiers) {
     ReleaseLine out;
-    out.command = ComposeCommand(held.command, DEVICE_CLASS_KEYBOARDS, held.code, modifiers, EventIndex(held.index),
-                                 0, 0);
+    out.command = ComposeCommand(held.command, DEVICE_CLASS_KEYBOARDS, held.code, modifiers,
+                                 EventIndex(held.index), 0, 0);
     out.line = FormatRemoteLine(held.applicationId, held.destination, out.command);
     return out;
 }

@@ -10,7 +10,8 @@ void SendRemoteCommand(const SettingsValues& settings, RemoteSenderHost& host, i
         deviceClass == DEVICE_CLASS_KEYBOARDS ? settings.keyboards.textCmd : settings.mouses.textCmd;
     const std::string command = ComposeCommand(textCmd, deviceClass, code, value, index,
                                                settings.keyboards.mainIndex, settings.mouses.mainIndex);
-    SendComposedCommand(host, command, FormatRemoteLine(settings.applicationId, settings.destination, command));
+    SendComposedCommand(host, command,
+                        FormatRemoteLine(settings.applicationId, settings.destination, command));
 }
 
 void SendComposedCommand(RemoteSenderHost& host, const std::string& command, const std::string& line) {

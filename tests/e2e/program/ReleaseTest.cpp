@@ -12,10 +12,11 @@ class ReleaseTest : public ProgramTest {
 protected:
     void LaunchWithRelease(std::string_view releaseLine = "ReleaseTextCmd=AUXUP\r\n") {
         WriteDevices(kFourDevices);
-        WriteConfig("[Network]\r\nBroadcastAddress=127.255.255.255\r\nPort=" + std::to_string(receiver_.Port()) +
-                    "\r\n[Keyboards]\r\nDevice1=3\r\nHarwareId1=HID\\VID_046D&PID_C31C\r\nIndex1=5\r\nUseAux=1\r\n" +
-                    std::string(releaseLine) +
-                    "[Mouses]\r\nDevice1=12\r\nHarwareId1=HID\\VID_1234&PID_5678\r\nIndex1=7\r\nUseAux=1\r\n");
+        WriteConfig(
+            "[Network]\r\nBroadcastAddress=127.255.255.255\r\nPort=" + std::to_string(receiver_.Port()) +
+            "\r\n[Keyboards]\r\nDevice1=3\r\nHarwareId1=HID\\VID_046D&PID_C31C\r\nIndex1=5\r\nUseAux=1\r\n" +
+            std::string(releaseLine) +
+            "[Mouses]\r\nDevice1=12\r\nHarwareId1=HID\\VID_1234&PID_5678\r\nIndex1=7\r\nUseAux=1\r\n");
         Launch();
         ASSERT_TRUE(WaitForFilters(true));
     }
@@ -76,8 +77,8 @@ TEST_F(ReleaseTest, TheFieldIsCheckedAgainstTheTextCommandAndSavedOnlyWithAValue
 
     ASSERT_TRUE(OpenSettings());
     ASSERT_TRUE(Press(IDC_APPLY));
-    ASSERT_TRUE(WaitUntil([&] { return ConfigText().value_or("").find("MainIndex") != std::string::npos; }, kWait,
-                          "Apply to write the file"));
+    ASSERT_TRUE(WaitUntil([&] { return ConfigText().value_or("").find("MainIndex") != std::string::npos; },
+                          kWait, "Apply to write the file"));
     EXPECT_EQ(ConfigText().value_or("").find("ReleaseTextCmd"), std::string::npos) << "not given the key";
 
     ASSERT_TRUE(SetControlText(Main(), IDC_KEYB_RELEASE_CMD, "auxkeyb"));
@@ -86,9 +87,9 @@ TEST_F(ReleaseTest, TheFieldIsCheckedAgainstTheTextCommandAndSavedOnlyWithAValue
     EXPECT_TRUE(FocusIs(IDC_KEYB_RELEASE_CMD));
     ASSERT_TRUE(SetControlText(Main(), IDC_KEYB_RELEASE_CMD, "AUXUP"));
     ASSERT_TRUE(Press(IDC_APPLY));
-    EXPECT_TRUE(WaitUntil(
-        [&] { return ConfigText().value_or("").find("ReleaseTextCmd=AUXUP") != std::string::npos; }, kWait,
-        "the release command saved"));
+    EXPECT_TRUE(
+        WaitUntil([&] { return ConfigText().value_or("").find("ReleaseTextCmd=AUXUP") != std::string::npos; },
+                  kWait, "the release command saved"));
     ASSERT_TRUE(Inject("key 3 0x47 0\nkey 3 0x47 1\n"));
     EXPECT_TRUE(Receives("AUXKEYB/103/0/5"));
     EXPECT_TRUE(Receives("AUXUP/103/0/5"));

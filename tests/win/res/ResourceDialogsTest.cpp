@@ -121,10 +121,18 @@ TEST(SettingsDialog, EveryTextFitsItsControl) {
 TEST(SettingsDialog, TabRunsThroughTheStopsInTheirOrderAndNoButtonIsTheDefault) {
     TemplateWindow dlg(IDD_KVREMOTE_DIALOG);
     ASSERT_NE(dlg.get(), nullptr);
-    const std::vector<int> want = {IDC_KEYB_USE_AUX,     IDC_KEYB_SETUP,  IDC_KEYB_RELEASE_CMD,
-                                   IDC_KEYB_MAIN_INDEX,  IDC_MOUSE_SETUP, IDC_MOUSE_MAIN_INDEX,
-                                   IDC_BROADCAST_ADDRESS, IDC_PORT,       IDC_APPLICATION_ID,
-                                   IDOK,                 IDCANCEL,        IDC_MOUSE_USE_AUX,
+    const std::vector<int> want = {IDC_KEYB_USE_AUX,
+                                   IDC_KEYB_SETUP,
+                                   IDC_KEYB_RELEASE_CMD,
+                                   IDC_KEYB_MAIN_INDEX,
+                                   IDC_MOUSE_SETUP,
+                                   IDC_MOUSE_MAIN_INDEX,
+                                   IDC_BROADCAST_ADDRESS,
+                                   IDC_PORT,
+                                   IDC_APPLICATION_ID,
+                                   IDOK,
+                                   IDCANCEL,
+                                   IDC_MOUSE_USE_AUX,
                                    IDC_APPLY};
     EXPECT_EQ(TabCycle(dlg.get(), IDC_KEYB_USE_AUX), want);
     // Enter in an edit must not press OK: the window hides on OK.
