@@ -55,13 +55,6 @@ void Append(std::vector<int>& numbers, int device) {
         numbers.push_back(device);
 }
 
-void AppendPlacement(DevicePlacement& into, const DevicePlacement& from) {
-    for (int device : from.followed)
-        Append(into.followed, device);
-    for (int device : from.ambiguous)
-        Append(into.ambiguous, device);
-}
-
 // "Device<n>", "HarwareId<n>" or "Index<n>" in any letter case, as the profile functions match keys.
 bool IsDeviceEntryKey(std::string_view key) {
     for (std::string_view prefix : {"Device", "HarwareId", "Index"}) {
@@ -125,6 +118,13 @@ DevicePlacement PlaceKeptEntries(DeviceTable& table, DeviceClass deviceClass) {
     }
     kept = std::move(left);
     return placement;
+}
+
+void AppendPlacement(DevicePlacement& into, const DevicePlacement& from) {
+    for (int device : from.followed)
+        Append(into.followed, device);
+    for (int device : from.ambiguous)
+        Append(into.ambiguous, device);
 }
 
 int FindDeviceByHardwareId(const DeviceTable& table, DeviceClass deviceClass, std::string_view hardwareId) {

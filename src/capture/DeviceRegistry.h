@@ -19,6 +19,9 @@ struct DevicePlacement {
     std::vector<int> ambiguous;
 };
 
+// Adds what `from` found to `into`, each number once.
+void AppendPlacement(DevicePlacement& into, const DevicePlacement& from);
+
 // The kept entries of the class onto the present numbers that have no index, in this order:
 // 1. an entry whose saved number holds a device with its id is restored there;
 // 2. an entry left over is followed when exactly one free number holds its id, no other entry left

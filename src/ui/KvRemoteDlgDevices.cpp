@@ -154,14 +154,7 @@ void CkvRemoteDlg::FollowForcingRule() {
 
 void CkvRemoteDlg::AnnounceDevices(const DevicePlacement& placement) {
     if (m_inStartSplash) {
-        for (int device : placement.followed)
-            if (std::find(m_pendingPlacement.followed.begin(), m_pendingPlacement.followed.end(), device) ==
-                m_pendingPlacement.followed.end())
-                m_pendingPlacement.followed.push_back(device);
-        for (int device : placement.ambiguous)
-            if (std::find(m_pendingPlacement.ambiguous.begin(), m_pendingPlacement.ambiguous.end(), device) ==
-                m_pendingPlacement.ambiguous.end())
-                m_pendingPlacement.ambiguous.push_back(device);
+        AppendPlacement(m_pendingPlacement, placement);
         return;
     }
     // The tip names the moved devices too: with notifications off the balloon never shows.

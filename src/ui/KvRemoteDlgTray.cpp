@@ -101,14 +101,7 @@ void CkvRemoteDlg::UpdateTrayTip() {
 void CkvRemoteDlg::AnnounceMovedDevices() {
     // What start-up found, with what re-reads found while the About box was up.
     DevicePlacement placement = m_services.capture.StartPlacement();
-    for (int device : m_pendingPlacement.followed)
-        if (std::find(placement.followed.begin(), placement.followed.end(), device) ==
-            placement.followed.end())
-            placement.followed.push_back(device);
-    for (int device : m_pendingPlacement.ambiguous)
-        if (std::find(placement.ambiguous.begin(), placement.ambiguous.end(), device) ==
-            placement.ambiguous.end())
-            placement.ambiguous.push_back(device);
+    AppendPlacement(placement, m_pendingPlacement);
     m_pendingPlacement = {};
     // Only what is still so: a device followed or moved may have gone meanwhile.
     std::erase_if(placement.followed, [this](int device) {

@@ -174,6 +174,16 @@ testing::AssertionResult ProgramTest::WaitForRecord(std::string_view line, Milli
         timeout, "the driver record line \"" + std::string(line) + "\"");
 }
 
+testing::AssertionResult ProgramTest::ReceivesCommand(UdpReceiver& receiver, const std::string& command) {
+    const std::string line = "REMOTE: \"REMOTE\" \"\" \"" + command + "\" 1";
+    const auto got = receiver.Receive(kWait);
+    if (!got)
+        return testing::AssertionFailure() << "no datagram, expected " << line;
+    if (*got != line)
+        return testing::AssertionFailure() << "received \"" << *got << "\", expected \"" << line << "\"";
+    return testing::AssertionSuccess();
+}
+
 std::array<int, 21> ProgramTest::Filters() {
     std::array<int, 21> filters{};
     for (const auto& line : Record()) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "KvRemoteFixture.h"
+#include "UdpReceiver.h"
 #include "Wait.h"
 #include "app/WindowMessages.h"
 #include "res/resource.h"
@@ -73,6 +74,9 @@ protected:
     testing::AssertionResult WaitForFilters(bool on, Millis timeout = kWait);
     // Waits until every number from first to last has the mask.
     testing::AssertionResult WaitForHeld(int first, int last, int mask, Millis timeout = kWait);
+    // The next datagram on receiver is the REMOTE line of command, with the default application ID
+    // and no destination.
+    static testing::AssertionResult ReceivesCommand(UdpReceiver& receiver, const std::string& command);
     // The record's lines that start with prefix, in order.
     std::vector<std::string> RecordLines(std::string_view prefix);
 

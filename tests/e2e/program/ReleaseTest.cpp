@@ -22,13 +22,7 @@ protected:
     }
 
     testing::AssertionResult Receives(const std::string& command) {
-        const std::string line = "REMOTE: \"REMOTE\" \"\" \"" + command + "\" 1";
-        const auto got = receiver_.Receive(kWait);
-        if (!got)
-            return testing::AssertionFailure() << "no datagram, expected " << line;
-        if (*got != line)
-            return testing::AssertionFailure() << "received \"" << *got << "\", expected \"" << line << "\"";
-        return testing::AssertionSuccess();
+        return ReceivesCommand(receiver_, command);
     }
 
     UdpReceiver receiver_;
