@@ -9,6 +9,7 @@ void CaptureLoop::Run() {
     for (std::uint16_t& held : heldBy_)
         held = 0;
     emptyRun_ = 0;
+    lastWasTimeout_ = false;
     seenFilterGeneration_ = shared_.filterGeneration.load(std::memory_order_acquire);
     seenPresenceGeneration_ = shared_.presenceGeneration.load(std::memory_order_acquire);
     for (int d = 0; d < kDeviceCount; ++d)
@@ -21,14 +22,23 @@ void CaptureLoop::Run() {
 
 bool CaptureLoop::Pass() {
     const DriverContext context = shared_.context.load(std::memory_order_acquire);
-    const std::uint32_t before = ticks_();
     const int device = driver_.wait_with_timeout(context, kWaitMs);
     if (device != 0)
         KV_TRACE(kTraceWoken);
     const int count = driver_.receive(context, device, &stroke_, 1);
     // A read of nothing is normal now and then; woken for nothing (or not waiting at all) again
-    // and again, the driver has failed.
-    if (count > 0 || (device == 0 && ticks_() - before >= kWaitMs / 2)) {
+    // and again, the driver has failed. Waits that end with nothing are timed against the one
+    // before, so a stroke's pass reads no clock.
+    bool empty = count <= 0;
+    if (device == 0) {
+        const std::uint32_t now = ticks_();
+        empty = lastWasTimeout_ && now - lastTimeout_ < kWaitMs / 2;
+        lastWasTimeout_ = true;
+        lastTimeout_ = now;
+    } else {
+        lastWasTimeout_ = false;
+    }
+    if (!empty) {
         emptyRun_ = 0;
     } else if (++emptyRun_ >= kEmptyWakeLimit) {
         EndByItself(context);

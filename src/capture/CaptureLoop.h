@@ -59,6 +59,8 @@ private:
     std::uint32_t seenPresenceGeneration_ = 0;
     std::uint32_t seenPresence_[kDeviceCount] = {};
     int emptyRun_ = 0;
+    bool lastWasTimeout_ = false; // the previous pass's wait ended with no device
+    std::uint32_t lastTimeout_ = 0;
     std::uint32_t passes_ = 0; // published in CaptureShared::passes
     KeypadZeroGate keypadZero_;
 };

@@ -16,7 +16,7 @@ struct Queued {
 std::mutex gMutex;
 std::condition_variable gQueued;
 bool gPresent = true;
-int gFailing = 0; // the device the wait answers while receives fail
+int gFailing = 0; // the device the wait answers while receives fail; -1: the wait fails at once
 std::array<std::u16string, 21> gIds;
 std::deque<Queued> gQueue;
 std::vector<SentStroke> gSent;
@@ -56,7 +56,7 @@ int Wait(DriverContext, unsigned long ms) {
     std::unique_lock lock(gMutex);
     gQueued.wait_for(lock, std::chrono::milliseconds(ms), [] { return !gQueue.empty() || gFailing != 0; });
     if (gFailing != 0)
-        return gFailing;
+        return gFailing < 0 ? 0 : gFailing;
     return gQueue.empty() ? 0 : gQueue.front().device;
 }
 
@@ -141,6 +141,10 @@ void Inject(int device, const Stroke& stroke, int count) {
         gQueue.push_back({device, stroke, count});
     }
     gQueued.notify_all();
+}
+
+void FailWaits() {
+    FailReceives(-1);
 }
 
 void FailReceives(int device) {

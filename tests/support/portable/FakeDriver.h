@@ -28,6 +28,8 @@ void SetHardwareId(int device, const std::u16string& id);
 void Inject(int device, const Stroke& stroke, int count = 1); // count: what receive reports
 // As the real library fails: from now on the wait answers `device` at once and every receive reads 0.
 void FailReceives(int device);
+// A failed wait of the real library: from now on it returns 0 at once.
+void FailWaits();
 std::vector<SentStroke> Sent();
 std::vector<FilterCall> FilterCalls();
 unsigned short FilterOf(int device); // the mask the device has now

@@ -300,6 +300,17 @@ TEST_F(CaptureThread, ADriverThatWakesForNothingEndsCaptureAndLeavesNoFilterOn) 
     EXPECT_EQ(fake_driver::Destroyed(), 1);
 }
 
+TEST_F(CaptureThread, AWaitThatFailsAtOnceEndsCaptureInsteadOfSpinning) {
+    Start({{3, 5}});
+    controller.SetCaptureFilters(true, false);
+    fake_driver::Inject(3, KeyStroke(0x47, 0), 0); // a lone empty read changes nothing
+    Settle();
+    EXPECT_TRUE(controller.ThreadRunning());
+    fake_driver::FailWaits();
+    ASSERT_TRUE(WaitUntil([&] { return !controller.ThreadRunning(); }));
+    EXPECT_EQ(fake_driver::FilterOf(3), 0);
+}
+
 TEST_F(CaptureThread, StopEndsTheThreadPromptlyEvenRightAfterStart) {
     for (int round = 0; round < 5; ++round) {
         const auto start = std::chrono::steady_clock::now();
