@@ -110,10 +110,10 @@ floor_run before || exit 1
 wine kvRemote.exe -a "$(kv_winpath "$run")" >/dev/null 2>&1 &
 program_pid=$!
 for ((i = 0; i < 600; i++)); do
-  grep -Eq '^filter (keyboards|devices[0-9 ]*) 15( unchanged)?$' kvsim.log 2>/dev/null && break
+  grep -Eq '^filter (keyboards|devices[0-9 ]*) 15( unchanged)?[[:space:]]*$' kvsim.log 2>/dev/null && break
   sleep 0.1
 done
-grep -Eq '^filter (keyboards|devices[0-9 ]*) 15( unchanged)?$' kvsim.log 2>/dev/null || { say "kvRemote did not start capturing"; exit 1; }
+grep -Eq '^filter (keyboards|devices[0-9 ]*) 15( unchanged)?[[:space:]]*$' kvsim.log 2>/dev/null || { say "kvRemote did not start capturing"; exit 1; }
 sleep 6 # let the start-up About box close by itself, as it would for a user
 
 # Idle: the program waits on the driver 50 ms at a time and does nothing else.

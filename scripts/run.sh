@@ -98,8 +98,8 @@ wait_for() { # wait_for SECONDS COMMAND...: polls COMMAND until it succeeds
 }
 # The auxiliary keypad and mouse held (only they are: the main devices never wait on kvRemote).
 filters_on() {
-  grep -Eq '^filter (keyboards|devices[0-9 ]*) 15( unchanged)?$' "$run/kvsim.log" 2>/dev/null &&
-    grep -Eq '^filter (mice|devices[0-9 ]*) 5183( unchanged)?$' "$run/kvsim.log"
+  grep -Eq '^filter (keyboards|devices[0-9 ]*) 15( unchanged)?[[:space:]]*$' "$run/kvsim.log" 2>/dev/null &&
+    grep -Eq '^filter (mice|devices[0-9 ]*) 5183( unchanged)?[[:space:]]*$' "$run/kvsim.log"
 }
 wait_for 60 filters_on || { say "kvRemote did not start capturing"; exit 1; }
 say "kvRemote is capturing; injecting strokes on the auxiliary keypad (2) and mouse (12)"
