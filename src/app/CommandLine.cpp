@@ -1,21 +1,12 @@
 #include "app/CommandLine.h"
+#include "app/AsciiCase.h"
 #include "app/ConfigLocation.h"
 #include "res/resource.h"
 
 namespace {
 
 bool SameOption(const std::string& arg, const char* option) {
-    std::size_t i = 0;
-    for (; option[i] != '\0'; ++i) {
-        if (i >= arg.size())
-            return false;
-        char c = arg[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != option[i])
-            return false;
-    }
-    return i == arg.size();
+    return SameIgnoringAsciiCase(arg, option);
 }
 
 // The configuration file's name as the -a directory leads to it.

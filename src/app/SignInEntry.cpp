@@ -1,4 +1,5 @@
 #include "app/SignInEntry.h"
+#include "app/AsciiCase.h"
 
 namespace {
 
@@ -7,9 +8,7 @@ bool NeedsQuotes(const std::string& argument) {
 }
 
 char Folded(char c) {
-    if (c == '/')
-        return '\\';
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return c == '/' ? '\\' : AsciiLower(c);
 }
 
 // The first argument of a command line, as the run-time library reads a program's name: up to the

@@ -111,18 +111,14 @@ void CaptureLoop::Keyboard(int device, DriverContext context) {
     // Releases are told only outside setup, for the user-interface thread to match with its presses.
     const bool named = !setup && shared_.releases.load(std::memory_order_acquire) != 0;
     const std::uint16_t keyState = stroke_.KeyState();
-    const int key = AuxKeyOf(stroke_.ScanCode(), (keyState & kKeyE0) != 0);
-    if (post) {
-        AuxInputParams p = PackAuxInput(device, modifiers_, index, action.code);
+    const bool release = named && !post && (keyState & kKeyUp) != 0;
+    if (post || release) {
+        AuxInputParams p = PackAuxInput(device, modifiers_, index, post ? action.code : 0);
         if (named)
-            p.lParam |= AuxKeyBits(key, false);
+            p.lParam |= AuxKeyBits(AuxKeyOf(stroke_.ScanCode(), (keyState & kKeyE0) != 0), release);
         KV_TRACE(kTracePosting);
         sink_.Post(shared_.target.load(std::memory_order_acquire), p.wParam, p.lParam);
         KV_TRACE(kTracePosted);
-    } else if (named && (keyState & kKeyUp) != 0) {
-        AuxInputParams p = PackAuxInput(device, modifiers_, index, 0);
-        p.lParam |= AuxKeyBits(key, true);
-        sink_.Post(shared_.target.load(std::memory_order_acquire), p.wParam, p.lParam);
     }
     // In setup mode every stroke goes back, consumed ones included, so the system sees the keyboard
     // unchanged while the dialog is open.

@@ -1,9 +1,9 @@
 #include "capture/DeviceRegistry.h"
+#include "app/AsciiCase.h"
 #include "app/LeadingDecimal.h"
 #include "app/SettingIds.h"
 #include "app/Settings.h"
 #include <algorithm>
-#include <cctype>
 #include <string>
 
 namespace {
@@ -32,6 +32,13 @@ bool FreeWithId(const DeviceTable& table, int device, std::string_view hardwareI
            table[device].index.load(std::memory_order_relaxed) < 0;
 }
 
+// The id the driver reports for a device number; empty when there is no device.
+std::string ReadHardwareId(const DriverApi& driver, DriverContext context, int device, WideToAnsi narrow) {
+    unsigned char buffer[kHardwareIdBufferSize];
+    const unsigned size = driver.get_hardware_id(context, device, buffer, kHardwareIdBufferSize);
+    return size == 0 ? std::string() : HardwareIdFromBuffer(buffer, sizeof buffer, size, narrow);
+}
+
 void ReadSavedEntries(DeviceTable& table, DeviceClass deviceClass, Settings& settings) {
     const int section = SectionOf(deviceClass);
     for (int n = 1; n <= kMaxSavedEntries; ++n) {
@@ -58,13 +65,8 @@ void Append(std::vector<int>& numbers, int device) {
 // "Device<n>", "HarwareId<n>" or "Index<n>" in any letter case, as the profile functions match keys.
 bool IsDeviceEntryKey(std::string_view key) {
     for (std::string_view prefix : {"Device", "HarwareId", "Index"}) {
-        if (key.size() <= prefix.size())
-            continue;
-        bool same = true;
-        for (std::size_t i = 0; i < prefix.size() && same; ++i)
-            same = std::tolower(static_cast<unsigned char>(key[i])) ==
-                   std::tolower(static_cast<unsigned char>(prefix[i]));
-        if (same && key.find_first_not_of("0123456789", prefix.size()) == std::string_view::npos)
+        if (key.size() > prefix.size() && SameIgnoringAsciiCase(key.substr(0, prefix.size()), prefix) &&
+            key.find_first_not_of("0123456789", prefix.size()) == std::string_view::npos)
             return true;
     }
     return false;
@@ -139,12 +141,8 @@ int FindDeviceByHardwareId(const DeviceTable& table, DeviceClass deviceClass, st
 DevicePlacement LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
                             Settings& settings, WideToAnsi narrow) {
     ClearDeviceTable(table);
-    unsigned char buffer[kHardwareIdBufferSize];
-    for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
-        const unsigned size = driver.get_hardware_id(context, d, buffer, kHardwareIdBufferSize);
-        table[d].hardwareId =
-            size == 0 ? std::string() : HardwareIdFromBuffer(buffer, sizeof buffer, size, narrow);
-    }
+    for (int d = kFirstKeyboard; d <= kLastMouse; ++d)
+        table[d].hardwareId = ReadHardwareId(driver, context, d, narrow);
     ReadSavedEntries(table, DEVICE_CLASS_KEYBOARDS, settings);
     ReadSavedEntries(table, DEVICE_CLASS_MICE, settings);
     DevicePlacement placement = PlaceKeptEntries(table, DEVICE_CLASS_KEYBOARDS);
@@ -155,11 +153,8 @@ DevicePlacement LoadDevices(DeviceTable& table, const DriverApi& driver, DriverC
 DeviceChanges RereadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
                             WideToAnsi narrow) {
     DeviceChanges changes;
-    unsigned char buffer[kHardwareIdBufferSize];
     for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
-        const unsigned size = driver.get_hardware_id(context, d, buffer, kHardwareIdBufferSize);
-        std::string id =
-            size == 0 ? std::string() : HardwareIdFromBuffer(buffer, sizeof buffer, size, narrow);
+        std::string id = ReadHardwareId(driver, context, d, narrow);
         AuxDevice& record = table[d];
         if (id == record.hardwareId)
             continue;

@@ -8,6 +8,7 @@
 #include "remote/KeyReleases.h"
 #include "remote/RemoteSender.h"
 #include "ui/AppServices.h"
+#include "ui/SettingsControlsEnabling.h"
 #include "ui/SettingsValidation.h"
 #include "ui/TrayAnimation.h"
 #include "winfx/Dialog.h"
@@ -84,6 +85,8 @@ private:
     // Settings side.
     void ReadDeviceClassSettings(DeviceClass deviceClass);
     bool DriverPresent() const;
+    // What the enabling of the settings controls depends on, with these use-auxiliary flags.
+    SettingsEnableInputs EnableInputs(bool useAuxKeyboards, bool useAuxMice) const;
     int DevicesFound(DeviceClass deviceClass) const;
     ApplyResult FailApply(int controlId);
     void SetStatusLine(DeviceClass deviceClass);

@@ -140,12 +140,8 @@ void CkvRemoteDlg::FollowForcingRule() {
         CheckItem(IDC_MOUSE_USE_AUX, m_members.mouses.useAux);
     }
     // Only the controls that depend on the devices present.
-    SettingsEnableInputs inputs;
-    inputs.driverPresent = DriverPresent();
-    inputs.keyboardsFound = DevicesFound(DEVICE_CLASS_KEYBOARDS);
-    inputs.miceFound = DevicesFound(DEVICE_CLASS_MICE);
-    inputs.useAuxKeyboards = IsItemChecked(IDC_KEYB_USE_AUX);
-    inputs.useAuxMice = IsItemChecked(IDC_MOUSE_USE_AUX);
+    const SettingsEnableInputs inputs =
+        EnableInputs(IsItemChecked(IDC_KEYB_USE_AUX), IsItemChecked(IDC_MOUSE_USE_AUX));
     for (const ControlEnable& item : ::EnableSettingsControls(inputs))
         if (item.controlId == IDC_KEYB_USE_AUX || item.controlId == IDC_KEYB_SETUP ||
             item.controlId == IDC_MOUSE_USE_AUX || item.controlId == IDC_MOUSE_SETUP)

@@ -133,13 +133,18 @@ void CkvRemoteDlg::OnCancel() {
     ShowWindow(SW_HIDE);
 }
 
-void CkvRemoteDlg::EnableSettingsControls() {
+SettingsEnableInputs CkvRemoteDlg::EnableInputs(bool useAuxKeyboards, bool useAuxMice) const {
     SettingsEnableInputs inputs;
     inputs.driverPresent = DriverPresent();
     inputs.keyboardsFound = DevicesFound(DEVICE_CLASS_KEYBOARDS);
     inputs.miceFound = DevicesFound(DEVICE_CLASS_MICE);
-    inputs.useAuxKeyboards = m_members.keyboards.useAux;
-    inputs.useAuxMice = m_members.mouses.useAux;
+    inputs.useAuxKeyboards = useAuxKeyboards;
+    inputs.useAuxMice = useAuxMice;
+    return inputs;
+}
+
+void CkvRemoteDlg::EnableSettingsControls() {
+    const SettingsEnableInputs inputs = EnableInputs(m_members.keyboards.useAux, m_members.mouses.useAux);
     for (const ControlEnable& item : ::EnableSettingsControls(inputs)) {
         // "Last command sent" is emptied right after the network controls.
         if (item.controlId == IDC_KEYB_USE_AUX)

@@ -1,22 +1,8 @@
 #include "ui/SettingsValidation.h"
+#include "app/AsciiCase.h"
 #include "res/resource.h"
 #include "remote/CommandComposer.h"
 #include "ui/BroadcastAddressCheck.h"
-
-namespace {
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 bool IsValidTextCommand(std::string_view textCmd) {
     for (char c : textCmd) {
@@ -47,8 +33,8 @@ int ValidateSettings(const SettingsValues& values, SettingsPrompts& prompts) {
     }
     // An old receiver would read a release under the press's own command as a second press.
     if (!values.keyboards.releaseTextCmd.empty() &&
-        SameIgnoringCase(values.keyboards.releaseTextCmd,
-                         EffectiveTextCmd(values.keyboards.textCmd, DEVICE_CLASS_KEYBOARDS))) {
+        SameIgnoringAsciiCase(values.keyboards.releaseTextCmd,
+                              EffectiveTextCmd(values.keyboards.textCmd, DEVICE_CLASS_KEYBOARDS))) {
         prompts.ShowError(IDS_RELEASE_SAME_AS_TEXT);
         return IDC_KEYB_RELEASE_CMD;
     }
