@@ -202,45 +202,28 @@ void SimDriver::Inject(int device, const Stroke& stroke) {
         record_.Add("system " + StrokeText(device, stroke));
 }
 
-void SimDriver::Plug(const SimCommand& command) {
+void SimDriver::PlugOrUnplug(const SimCommand& command) {
+    const bool plug = command.kind == SimCommand::PLUG;
     const int d = command.device;
-    const std::string text =
-        std::string(command.quiet ? "quiet " : "") + "plug " + std::to_string(d) + " " + command.id;
+    const std::string text = std::string(command.quiet ? "quiet " : "") + (plug ? "plug " : "unplug ") +
+                             std::to_string(d) + (plug ? " " + command.id : "");
     bool refused = false;
     {
         std::lock_guard lock(mutex_);
-        refused = !ids_[d].empty();
+        // A device arrives only at a free number and goes only from a taken one.
+        refused = ids_[d].empty() != plug;
         if (!refused) {
-            ids_[d] = command.id;
+            ids_[d] = plug ? command.id : std::string();
             filters_[d] = 0; // a device arrives unfiltered, whatever its number had before
+            if (!plug) {
+                // What it still held is gone with it, and so is its stroke awaiting re-injection.
+                std::erase_if(held_, [d](const Held& h) { return h.device == d; });
+                received_[d] = {};
+            }
         }
     }
     if (refused) {
-        record_.Add("error device present: " + text);
-        return;
-    }
-    record_.Add(text);
-    if (!command.quiet && devicesChanged_)
-        devicesChanged_();
-}
-
-void SimDriver::Unplug(const SimCommand& command) {
-    const int d = command.device;
-    const std::string text = std::string(command.quiet ? "quiet " : "") + "unplug " + std::to_string(d);
-    bool refused = false;
-    {
-        std::lock_guard lock(mutex_);
-        refused = ids_[d].empty();
-        if (!refused) {
-            ids_[d].clear();
-            filters_[d] = 0;
-            // What it still held is gone with it, and so is its stroke awaiting re-injection.
-            std::erase_if(held_, [d](const Held& h) { return h.device == d; });
-            received_[d] = {};
-        }
-    }
-    if (refused) {
-        record_.Add("error no device: " + text);
+        record_.Add((plug ? "error device present: " : "error no device: ") + text);
         return;
     }
     record_.Add(text);
@@ -279,10 +262,8 @@ std::optional<std::string> SimDriver::Execute(const SimCommand& command) {
             record_.Add("error " + refused);
         break;
     case SimCommand::PLUG:
-        Plug(command);
-        break;
     case SimCommand::UNPLUG:
-        Unplug(command);
+        PlugOrUnplug(command);
         break;
     case SimCommand::FILTERS_QUERY:
         return FilterList();

@@ -41,8 +41,8 @@ private:
         std::uint64_t sequence;
     };
     void Inject(int device, const Stroke& stroke);
-    void Plug(const SimCommand& command);
-    void Unplug(const SimCommand& command);
+    // A device arrives (PLUG) or goes (UNPLUG); refused at a number taken or free.
+    void PlugOrUnplug(const SimCommand& command);
     std::string Fail(int device); // empty, or the reason it is refused
     std::string FilterList();
 

@@ -24,7 +24,7 @@ void CaptureController::ClearFiltersBody(void* self) {
 
 void CaptureController::ClearFiltersAside() {
     filtersSet_ = false;
-    ForgetFilters(0);
+    applied_.fill(0);
     if (clearer_ != 0) {
         return;
     }
@@ -33,10 +33,6 @@ void CaptureController::ClearFiltersAside() {
         // Better a blocked window than a user without keyboard and mouse.
         ClearFiltersBody(this);
     }
-}
-
-void CaptureController::ForgetFilters(unsigned short value) {
-    applied_.fill(value);
 }
 
 void CaptureController::StartCapture(std::uintptr_t mainWindow, Settings& settings) {
@@ -53,7 +49,7 @@ void CaptureController::StartCapture(std::uintptr_t mainWindow, Settings& settin
     ArmCrashFilterReset(driver_, shared_.context);
     startPlacement_ = LoadDevices(table_, driver_, context, settings, services_.narrow);
     filterState_ = FilterState::None;
-    ForgetFilters(kUnknownFilter);
+    applied_.fill(kUnknownFilter);
     // Cleared here, not by the thread: a stop asked before the thread first runs must not be lost.
     shared_.stop.store(0, std::memory_order_release);
     shared_.ended.store(0, std::memory_order_release);
@@ -168,7 +164,7 @@ void CaptureController::ApplyFilters() {
     // The thread may have ended between the check and the calls; then nobody re-injects.
     if (shared_.ended.load(std::memory_order_seq_cst) != 0) {
         ClearBothFilters(driver_, context);
-        ForgetFilters(0);
+        applied_.fill(0);
         filtersSet_ = false;
     }
 }

@@ -98,7 +98,6 @@ private:
     void ChangeFilterState(FilterState state);
     void ApplyFilters();
     unsigned short WantedFilter(int device) const;
-    void ForgetFilters(unsigned short value);
 
     const DriverApi& driver_;
     DeviceTable& table_;

@@ -95,10 +95,11 @@ void CaptureLoop::Keyboard(int device, DriverContext context) {
         driver_.send(context, device, &stroke_, 1);
         return;
     }
+    const std::uint16_t keyState = stroke_.KeyState();
     const std::uint16_t before = modifiers_;
-    const KeyAction action = IsFakeShift(stroke_.ScanCode(), stroke_.KeyState())
+    const KeyAction action = IsFakeShift(stroke_.ScanCode(), keyState)
                                  ? KeyAction{KeyActionKind::Consume, 0}
-                                 : TranslateKey(stroke_.KeyState(), mapKey_(stroke_.ScanCode()), modifiers_);
+                                 : TranslateKey(keyState, mapKey_(stroke_.ScanCode()), modifiers_);
     if (modifiers_ != before) {
         heldBy_[device] |= static_cast<std::uint16_t>(modifiers_ & ~before);
         // A flag let go is off for every keyboard, as there is one set for all.
@@ -110,7 +111,6 @@ void CaptureLoop::Keyboard(int device, DriverContext context) {
                       (action.kind == KeyActionKind::KeypadZero && keypadZero_.Pass(ticks_()));
     // Releases are told only outside setup, for the user-interface thread to match with its presses.
     const bool named = !setup && shared_.releases.load(std::memory_order_acquire) != 0;
-    const std::uint16_t keyState = stroke_.KeyState();
     const bool release = named && !post && (keyState & kKeyUp) != 0;
     if (post || release) {
         AuxInputParams p = PackAuxInput(device, modifiers_, index, post ? action.code : 0);

@@ -129,15 +129,6 @@ void AppendPlacement(DevicePlacement& into, const DevicePlacement& from) {
         Append(into.ambiguous, device);
 }
 
-int FindDeviceByHardwareId(const DeviceTable& table, DeviceClass deviceClass, std::string_view hardwareId) {
-    for (int d = FirstDeviceOf(deviceClass); d <= LastDeviceOf(deviceClass); ++d) {
-        if (!table[d].hardwareId.empty() && table[d].hardwareId == hardwareId) {
-            return d;
-        }
-    }
-    return 0;
-}
-
 DevicePlacement LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
                             Settings& settings, WideToAnsi narrow) {
     ClearDeviceTable(table);

@@ -5,7 +5,6 @@
 #include "capture/DeviceTable.h"
 #include "capture/DriverApi.h"
 #include "capture/HardwareIdText.h"
-#include <string_view>
 #include <vector>
 
 class Settings;
@@ -47,9 +46,6 @@ struct DeviceChanges {
 // becomes a kept entry; then the kept entries of both classes are placed.
 DeviceChanges RereadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
                             WideToAnsi narrow);
-
-// The lowest device number of the class whose hardware id equals hardwareId byte for byte; 0 if none.
-int FindDeviceByHardwareId(const DeviceTable& table, DeviceClass deviceClass, std::string_view hardwareId);
 
 // Removes every key of the class's section that reads as "Device<n>", "HarwareId<n>" or "Index<n>"
 // in any letter case, however numbered (the section's other keys stay), and writes the devices with

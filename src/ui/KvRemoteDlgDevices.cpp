@@ -29,10 +29,6 @@ bool IsDeviceInterfaceChange(WPARAM event, LPARAM data) {
     return header && header->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE;
 }
 
-bool ClassOf(int device, DeviceClass deviceClass) {
-    return device >= FirstDeviceOf(deviceClass) && device <= LastDeviceOf(deviceClass);
-}
-
 } // namespace
 
 bool CkvRemoteDlg::Editing() const {
@@ -173,6 +169,6 @@ void CkvRemoteDlg::AnnounceDevices(const DevicePlacement& placement) {
         // The one to act on comes last, so it is the one left showing.
         ShowBalloon(MovedDevicesBalloon(LoadResourceString(IDS_DEVICES_MOVED), DeviceNames(newlyMoved),
                                         LoadResourceString(IDS_DEVICES_MOVED_MORE)),
-                    ClassOf(first, DEVICE_CLASS_MICE) ? DEVICE_CLASS_MICE : DEVICE_CLASS_KEYBOARDS);
+                    IsMouseNumber(first) ? DEVICE_CLASS_MICE : DEVICE_CLASS_KEYBOARDS);
     }
 }
