@@ -1,0 +1,55 @@
+#pragma once
+// One network destination's protocol as a state machine, fed by the network thread with what its
+// socket did and by the user-interface thread (through the thread's queue) with events and the devices
+// it exposes. Portable: no socket, no clock; every call gets the time in milliseconds from an
+// arbitrary start, and every interval it uses is a parameter so tests can make it short.
+#include "connections/DestinationEvent.h"
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using MonoMs = std::int64_t;
+
+// Where a connection goes and how patiently it comes back.
+struct ConnectionTarget {
+    std::string host; // empty: the connection is off
+    std::uint16_t port = 0;
+    MonoMs reconnectCapMs = 5000; // after 1 s, 2 s, 4 s, retries come at most this far apart
+};
+
+class ConnectionClient {
+public:
+    virtual ~ConnectionClient() = default;
+
+    // Its name in the balloon and the tooltip ("Companion", "the MQTT broker").
+    virtual std::string_view PeerName() const = 0;
+
+    // The socket is connected (a fresh session: everything the peer must know is sent again).
+    virtual void OnConnected(MonoMs now) = 0;
+    // Bytes the peer sent, in order, as they came (any split).
+    virtual void OnReceived(std::string_view bytes, MonoMs now) = 0;
+    // The socket closed or failed; events from now on are dropped until the next OnConnected.
+    virtual void OnClosed(MonoMs now) = 0;
+    // Called at least every 100 ms while connected: pings, answers overdue, resends.
+    virtual void OnTick(MonoMs now) = 0;
+
+    // An event from the tracker. Dropped, never queued, while not connected.
+    virtual void OnEvent(const DestinationEvent& event, MonoMs now) = 0;
+    // The whole set of (class, index) shown now, sorted; sent after every change of the set.
+    virtual void OnExposure(const std::vector<ExposedDevice>& devices, MonoMs now) = 0;
+    // A clean stop (Exit, sign-out): say goodbye; the thread sends what follows and then closes.
+    virtual void OnGoodbye(MonoMs now) = 0;
+
+    // Bytes to write now, taken (the client forgets them).
+    virtual std::string TakeOutput() = 0;
+    // True once the protocol counts the connection as lost (no answer in time): the thread closes
+    // the socket and calls OnClosed.
+    virtual bool WantsClose() const = 0;
+    // The earliest time of the next attempt the protocol asks for after a refusal (0: none), on top
+    // of the thread's own schedule.
+    virtual MonoMs RetryNotBefore() const { return 0; }
+    // A protocol-level remark for the status line ("" when nothing to say), such as a refusal's
+    // reason or a layout fallback; the thread composes the rest of the line.
+    virtual std::string StatusDetail() const { return {}; }
+};
