@@ -10,16 +10,23 @@ endif()
 
 set(KV_WINE_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 set(KV_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+# Every Wine suite of a 32-bit build needs 32-bit Wine (Debian's wine32) and carries the label
+# wine32; scripts/test.sh reports them skipped where apt could not install it.
+set(KV_WINE32_LABEL "")
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(KV_WINE32_LABEL wine32)
+endif()
 
 if(WIN32 AND NOT TEST wine_prefix)
   add_test(NAME wine_prefix COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh ${KV_WINE_PREFIX})
-  set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine RESOURCE_LOCK wine TIMEOUT 600)
+  set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine RESOURCE_LOCK wine TIMEOUT 600
+                                               LABELS "${KV_WINE32_LABEL}")
   # A prefix of its own whose screen has 144 DPI (150 %): the display DPI is a setting of the
   # prefix, and the suites of the other prefix run beside it.
   set(KV_WINE_PREFIX_144 ${CMAKE_BINARY_DIR}/wineprefix-dpi144)
   add_test(NAME wine_prefix_dpi144 COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh ${KV_WINE_PREFIX_144} 144)
   set_tests_properties(wine_prefix_dpi144 PROPERTIES FIXTURES_SETUP wine_dpi144 RESOURCE_LOCK wine_dpi144
-                       TIMEOUT 600)
+                       TIMEOUT 600 LABELS "${KV_WINE32_LABEL}")
 endif()
 
 # kv_add_gtest(NAME name SOURCES ... LIBS ... [LABELS ...] [TIMEOUT s])
@@ -33,9 +40,10 @@ function(kv_add_gtest)
     set(T_TIMEOUT 300)
   endif()
   if(WIN32)
+    set(labels win ${KV_WINE32_LABEL} ${T_LABELS})
     add_test(NAME ${T_NAME} COMMAND ${KV_WINE_RUN} ${KV_WINE_PREFIX} $<TARGET_FILE:${T_NAME}>)
     set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine TIMEOUT ${T_TIMEOUT}
-                         LABELS "win;${T_LABELS}")
+                         LABELS "${labels}")
   else()
     add_test(NAME ${T_NAME} COMMAND ${T_NAME})
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "unit;${T_LABELS}")
@@ -50,8 +58,9 @@ function(kv_add_gtest_at_144_dpi)
   if(NOT WIN32)
     return()
   endif()
+  set(labels win dpi ${KV_WINE32_LABEL})
   add_test(NAME ${T_NAME}_dpi144
            COMMAND ${KV_WINE_RUN} ${KV_WINE_PREFIX_144} $<TARGET_FILE:${T_NAME}> --gtest_filter=${T_FILTER})
   set_tests_properties(${T_NAME}_dpi144 PROPERTIES FIXTURES_REQUIRED wine_dpi144 RESOURCE_LOCK wine_dpi144
-                       TIMEOUT 300 ENVIRONMENT KV_EXPECT_DPI=144 LABELS "win;dpi")
+                       TIMEOUT 300 ENVIRONMENT KV_EXPECT_DPI=144 LABELS "${labels}")
 endfunction()
