@@ -24,13 +24,13 @@ fail() {
 }
 
 standin() { # standin NAME BODY: a program NAME on the test's PATH that logs its call, then runs BODY
-  printf '#!/usr/bin/env bash\nstate=%q\necho "%s $*" >>"$state/calls"\n%s\n' "$state" "$1" "$2" >"$work/bin/$1"
+  printf '#!/bin/sh\nstate=%q\necho "%s $*" >>"$state/calls"\n%s\n' "$state" "$1" "$2" >"$work/bin/$1"
   chmod +x "$work/bin/$1"
 }
 standin sudo 'exec "$@"'
 standin sleep ':'
 standin dpkg-query '
-pkg=${!#}
+for pkg; do :; done # the last argument
 if [ "$pkg" = "*:i386" ]; then grep ":i386$" "$state/installed" | sed "s/.*/install ok installed/"; exit 0; fi
 grep -qxF "$pkg" "$state/installed" && { printf "install ok installed"; exit 0; }
 echo "dpkg-query: no packages found matching $pkg" >&2; exit 1'
