@@ -158,7 +158,7 @@ else
 fi
 
 if [ "${state[wine32]}" != ok ]; then
-  say "without 32-bit Wine the win32 suites and installer_lifecycle are skipped (the 32-bit build is still built)"
+  say "without 32-bit Wine, test.sh skips the win32 suites and installer_lifecycle (the 32-bit build is still built)"
 fi
 for g in build windows; do
   if [ "${state[$g]}" != ok ]; then
