@@ -7,6 +7,7 @@ kv_build() {
   local build=$1
   shift
   # A fresh machine gets its packages (mingw, Wine, Xvfb) first; nothing happens when they are there.
+  # It fails only without the build or the Windows group: the demo needs no 32-bit Wine.
   scripts/setup.sh || return 1
   if [ "$build" = build/win64 ]; then
     { [ -f build/win64/build.ninja ] || cmake --preset win64; } && cmake --build --preset win64 --target "$@"
