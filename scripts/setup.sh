@@ -107,6 +107,7 @@ if [ ${#to_try[@]} -gt 0 ]; then
       added_i386=1
     else
       state[wine32]=refused refused_at[wine32]=$now reason[wine32]="dpkg could not add the i386 architecture"
+      say "could not install ${title[wine32]}: ${reason[wine32]}"
     fi
   fi
   for g in "${to_try[@]}"; do
