@@ -178,11 +178,12 @@ void CaptureController::ApplyFilters() {
     SetFilterOn(driver_, context, toZero, 0);
     SetFilterOn(driver_, context, toKeyboards, kKeyboardFilterAll);
     SetFilterOn(driver_, context, toMice, kMouseFilterCaptured);
-    // The thread may have ended between the check and the calls; then nobody re-injects.
+    // The thread may have ended between the check and the calls; then nobody re-injects. Something
+    // held until now still counts as held, so the stall check sees the end and reports it.
     if (shared_.ended.load(std::memory_order_seq_cst) != 0) {
         ClearBothFilters(driver_, context);
         applied_.fill(0);
-        anySet = false;
+        anySet = anySet || filtersSet_;
     }
     SetHeld(anySet);
 }
