@@ -512,8 +512,9 @@ TEST_F(MainDialog, AMovedDeviceIsNamedAndItsBalloonOpensTheSetup) {
     EXPECT_TRUE(settingsShownUnderSetup);
     EXPECT_FALSE(DialogHooksRecord().setupSavesOnOk) << "the file waits for the settings window's OK";
     EXPECT_EQ(g_driver.filters.back(), (std::pair<std::uint32_t, unsigned short>{kKeyboards, 0}));
-    // Once its setup was opened, the tip no longer names the device, and no balloon comes back.
-    EXPECT_STREQ(dlg->TrayIconData().szTip, "kvRemote");
+    // Once its setup was opened, the tip no longer names the device (it says the filters are off
+    // until OK), and no balloon comes back.
+    EXPECT_STREQ(dlg->TrayIconData().szTip, "kvRemote - not capturing");
     EXPECT_FALSE(dlg->TrayIconData().uFlags & NIF_INFO);
     EXPECT_EQ(TempDir::Contents(iniPath), kConfigured);
 }
