@@ -26,8 +26,8 @@ bool CaptureLoop::Pass() {
     if (device != 0)
         KV_TRACE(kTraceWoken);
     const int count = driver_.receive(context, device, &stroke_, 1);
-    // A read of nothing is normal now and then; woken for nothing (or not waiting at all) again
-    // and again, the driver has failed. Waits that end with nothing are timed against the one
+    // A read of nothing is normal now and then; woken for nothing (or not waiting at all) for a
+    // whole second, the driver has failed. Waits that end with nothing are timed against the one
     // before, so a stroke's pass reads no clock.
     bool empty = count <= 0;
     if (device == 0) {

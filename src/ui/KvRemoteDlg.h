@@ -24,7 +24,8 @@ enum class MainTimer : UINT_PTR {
     Title = 4097,        // puts the saved title back; restarted by every command
     Animation = 4098,    // the tray animation's frames
     StallCheck = 4099,   // the capture stall check, twice a second while a driver filter is set
-    DeviceReread = 4100, // the devices are read again once notifications have been quiet a while
+    DeviceReread = 4100, // the devices are read again once notifications have been quiet a while,
+                         // or kDeviceRereadLatestMs after the first of them
 };
 // How long device notifications must be quiet before the devices are read again: they come in bursts.
 inline constexpr UINT kDeviceRereadMs = 500;
