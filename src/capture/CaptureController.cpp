@@ -4,7 +4,7 @@
 CaptureController::CaptureController(const DriverApi& driver, DeviceTable& table, AuxInputSink& sink,
                                      ThreadStarter& threads, CaptureServices services)
     : driver_(driver), table_(table), threads_(threads), services_(services),
-      loop_(driver, shared_, table, sink, services.mapKey, services.ticks) {
+      loop_(driver, shared_, table, sink, services.mapKey, services.ticks, services.pause) {
     applied_.fill(kUnknownFilter);
 }
 
@@ -23,7 +23,7 @@ void CaptureController::ClearFiltersBody(void* self) {
 }
 
 void CaptureController::ClearFiltersAside() {
-    filtersSet_ = false;
+    SetHeld(false);
     applied_.fill(0);
     if (clearer_ != 0) {
         return;
@@ -80,7 +80,7 @@ void CaptureController::StopCapture() {
         inUse = !threads_.Join(clearer_, left) || inUse;
         clearer_ = 0;
     }
-    filtersSet_ = false;
+    SetHeld(false);
     filterState_ = FilterState::None;
     // The crash path stops looking at the context before it goes.
     DisarmCrashFilterReset();
@@ -95,12 +95,29 @@ void CaptureController::StopCapture() {
     }
 }
 
-bool CaptureController::CheckProgress(std::uint32_t now) {
-    if (!filtersSet_ || !ThreadRunning()) {
-        return false;
+void CaptureController::SetHeld(bool held) {
+    if (held == filtersSet_)
+        return;
+    filtersSet_ = held;
+    if (held)
+        watch_.Restart(shared_.passes.load(std::memory_order_relaxed), services_.ticks());
+    if (heldChanged_)
+        heldChanged_(held);
+}
+
+CaptureCheck CaptureController::CheckProgress(std::uint32_t now) {
+    if (!filtersSet_) {
+        return CaptureCheck::Running;
+    }
+    if (CaptureStopped()) {
+        // The thread cleared both filters as it ended.
+        filterState_ = FilterState::None;
+        applied_.fill(0);
+        SetHeld(false);
+        return CaptureCheck::Ended;
     }
     if (!watch_.Check(shared_.passes.load(std::memory_order_relaxed), now)) {
-        return false;
+        return CaptureCheck::Running;
     }
     stalled_ = true;
     shared_.stop.store(1, std::memory_order_release);
@@ -108,7 +125,7 @@ bool CaptureController::CheckProgress(std::uint32_t now) {
     shared_.ended.store(1, std::memory_order_seq_cst);
     filterState_ = FilterState::None;
     ClearFiltersAside();
-    return true;
+    return CaptureCheck::Stalled;
 }
 
 bool CaptureController::ThreadRunning() const {
@@ -140,7 +157,7 @@ void CaptureController::ApplyFilters() {
     }
     const DriverContext context = Context();
     // One call per mask, covering the numbers that must change to it.
-    DeviceMask toZero = 0, toKeyboards = 0, toMice = 0;
+    DeviceMask toZero = 0, toKeyboards = 0, toMice = 0, changed = 0;
     bool anySet = false;
     for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
         const unsigned short wanted = WantedFilter(d);
@@ -151,32 +168,48 @@ void CaptureController::ApplyFilters() {
         if (filterState_ == FilterState::None && applied_[d] == kUnknownFilter)
             continue;
         (wanted == 0 ? toZero : IsMouseNumber(d) ? toMice : toKeyboards) |= DeviceBit(d);
+        changed |= DeviceBit(d);
         applied_[d] = wanted;
     }
+    // A number whose filter changes forgets what the thread saw held on it, before the strokes of
+    // the new filter arrive; the others keep their modifiers.
+    ForgetHeldOn(changed);
     // Releases first, so a class switch never holds both at once.
     SetFilterOn(driver_, context, toZero, 0);
     SetFilterOn(driver_, context, toKeyboards, kKeyboardFilterAll);
     SetFilterOn(driver_, context, toMice, kMouseFilterCaptured);
-    const bool wasSet = filtersSet_;
-    filtersSet_ = anySet;
-    if (filtersSet_ && !wasSet)
-        watch_.Restart(shared_.passes.load(std::memory_order_relaxed), services_.ticks());
-    // The thread may have ended between the check and the calls; then nobody re-injects.
+    // The thread may have ended between the check and the calls; then nobody re-injects. Something
+    // held until now still counts as held, so the stall check sees the end and reports it.
     if (shared_.ended.load(std::memory_order_seq_cst) != 0) {
         ClearBothFilters(driver_, context);
         applied_.fill(0);
-        filtersSet_ = false;
+        anySet = anySet || filtersSet_;
     }
+    SetHeld(anySet);
+}
+
+void CaptureController::ForgetHeldOn(DeviceMask devices) {
+    if (devices == 0)
+        return;
+    for (int d = kFirstKeyboard; d <= kLastMouse; ++d)
+        if ((devices & DeviceBit(d)) != 0)
+            shared_.presence[d].store(shared_.presence[d].load(std::memory_order_relaxed) + 1,
+                                      std::memory_order_relaxed);
+    shared_.presenceGeneration.store(shared_.presenceGeneration.load(std::memory_order_relaxed) + 1,
+                                     std::memory_order_release);
 }
 
 void CaptureController::ChangeFilterState(FilterState state) {
     if (!HasContext() || !ThreadRunning()) {
         return;
     }
+    // Another kind of holding: what was held before belongs to the old one. Set before the filters
+    // change, so every stroke the new filters hold back meets cleared flags. Capture set again
+    // (Apply, OK) leaves it to ApplyFilters, per number.
+    if (state != filterState_)
+        shared_.filterGeneration.store(shared_.filterGeneration.load(std::memory_order_relaxed) + 1,
+                                       std::memory_order_release);
     filterState_ = state;
-    // Before the filters change, so every stroke the new filters hold back meets cleared flags.
-    shared_.filterGeneration.store(shared_.filterGeneration.load(std::memory_order_relaxed) + 1,
-                                   std::memory_order_release);
     ApplyFilters();
     watch_.Restart(shared_.passes.load(std::memory_order_relaxed), services_.ticks());
 }
@@ -218,13 +251,12 @@ DeviceChanges CaptureController::RereadDevices() {
     DeviceChanges changes = ::RereadDevices(table_, driver_, context, services_.narrow);
     if (changes.changed.empty() && changes.placement.followed.empty())
         return changes;
+    DeviceMask gone = 0;
     for (int d : changes.changed) {
-        shared_.presence[d].store(shared_.presence[d].load(std::memory_order_relaxed) + 1,
-                                  std::memory_order_relaxed);
+        gone |= DeviceBit(d);
         applied_[d] = kUnknownFilter;
     }
-    shared_.presenceGeneration.store(shared_.presenceGeneration.load(std::memory_order_relaxed) + 1,
-                                     std::memory_order_release);
+    ForgetHeldOn(gone);
     ApplyFilters();
     return changes;
 }

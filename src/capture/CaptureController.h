@@ -13,6 +13,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class Settings;
@@ -20,8 +21,16 @@ class Settings;
 // The platform functions the capture side needs.
 struct CaptureServices {
     VirtualKeyMapper mapKey; // MapVirtualKeyA(scan, 1) or the US table
-    TickSource ticks;        // millisecond tick count for the keypad-zero gate
+    TickSource ticks;        // millisecond tick count for the keypad-zero gate and the empty wakes
     WideToAnsi narrow;       // hardware-id conversion
+    PauseSource pause;       // a pause of about a millisecond after a wake that read nothing
+};
+
+// What one stall check found.
+enum class CaptureCheck {
+    Running, // nothing to do
+    Stalled, // the thread made no pass for 2 s: its filters are being cleared aside
+    Ended,   // the thread ended by itself (the driver kept waking it for nothing), first seen now
 };
 
 class CaptureController {
@@ -64,10 +73,15 @@ public:
 
     // A filter of either class is set: the stall check runs every StallWatch::kCheckMs meanwhile.
     bool FiltersSet() const { return filtersSet_; }
-    // The stall check, at tick `now`. When the thread has made no pass for 2 s it is asked to stop,
-    // both filters are cleared from a helper thread (a call that hangs in the driver must not take
-    // this thread with it) and capture counts as ended until the program restarts. True on that trip.
-    bool CheckProgress(std::uint32_t now);
+    // Told true when some filter starts holding a device, whoever set it (start, Apply, setup, a
+    // re-read, a follow, a class back on), and false when nothing is held any more: the one place
+    // that turns the stall check on and off. Called on the user-interface thread.
+    void SetHeldChanged(std::function<void(bool held)> changed) { heldChanged_ = std::move(changed); }
+    // The stall check, at tick `now`, while something is held. When the thread has made no pass for
+    // 2 s it is asked to stop, both filters are cleared from a helper thread (a call that hangs in the
+    // driver must not take this thread with it) and capture counts as ended until the program
+    // restarts. A thread that ended by itself is reported once, and nothing counts as held after it.
+    CaptureCheck CheckProgress(std::uint32_t now);
     // The stall check tripped.
     bool Stalled() const { return stalled_; }
     // Capture ended and will not come back until the program restarts: the stall check tripped or
@@ -98,6 +112,11 @@ private:
     void ChangeFilterState(FilterState state);
     void ApplyFilters();
     unsigned short WantedFilter(int device) const;
+    // Has the capture thread forget what it saw held on these numbers (their device went or
+    // changed, or their filter changes).
+    void ForgetHeldOn(DeviceMask devices);
+    // filtersSet_ with the stall watch and heldChanged_ following it.
+    void SetHeld(bool held);
 
     const DriverApi& driver_;
     DeviceTable& table_;
@@ -109,6 +128,7 @@ private:
     std::uintptr_t mainWindow_ = 0;
     // User-interface thread only.
     bool filtersSet_ = false;
+    std::function<void(bool)> heldChanged_;
     bool stalled_ = false;
     StallWatch watch_;
     std::uintptr_t clearer_ = 0; // the helper thread clearing the filters

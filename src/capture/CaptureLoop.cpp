@@ -8,7 +8,7 @@ void CaptureLoop::Run() {
     modifiers_ = 0;
     for (std::uint16_t& held : heldBy_)
         held = 0;
-    emptyRun_ = 0;
+    emptyRun_ = false;
     lastWasTimeout_ = false;
     seenFilterGeneration_ = shared_.filterGeneration.load(std::memory_order_acquire);
     seenPresenceGeneration_ = shared_.presenceGeneration.load(std::memory_order_acquire);
@@ -26,8 +26,8 @@ bool CaptureLoop::Pass() {
     if (device != 0)
         KV_TRACE(kTraceWoken);
     const int count = driver_.receive(context, device, &stroke_, 1);
-    // A read of nothing is normal now and then; woken for nothing (or not waiting at all) again
-    // and again, the driver has failed. Waits that end with nothing are timed against the one
+    // A read of nothing is normal now and then; woken for nothing (or not waiting at all) for a
+    // whole second, the driver has failed. Waits that end with nothing are timed against the one
     // before, so a stroke's pass reads no clock.
     bool empty = count <= 0;
     if (device == 0) {
@@ -39,8 +39,8 @@ bool CaptureLoop::Pass() {
         lastWasTimeout_ = false;
     }
     if (!empty) {
-        emptyRun_ = 0;
-    } else if (++emptyRun_ >= kEmptyWakeLimit) {
+        emptyRun_ = false;
+    } else if (EmptyWake()) {
         EndByItself(context);
         return false;
     }
@@ -52,6 +52,19 @@ bool CaptureLoop::Pass() {
     }
     shared_.passes.store(++passes_, std::memory_order_relaxed);
     return shared_.stop.load(std::memory_order_acquire) == 0;
+}
+
+bool CaptureLoop::EmptyWake() {
+    const std::uint32_t now = ticks_();
+    if (!emptyRun_) {
+        emptyRun_ = true;
+        emptySince_ = now;
+    } else if (now - emptySince_ >= kEmptyWakeMs) {
+        return true;
+    }
+    if (pause_ != nullptr)
+        pause_();
+    return false;
 }
 
 void CaptureLoop::FollowGenerations() {

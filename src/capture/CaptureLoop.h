@@ -11,23 +11,29 @@
 #include "capture/KeypadZeroGate.h"
 #include "capture/ScanCodeMap.h"
 
+// Gives up the processor for about a millisecond (Sleep(1), or a sleep of the standard library).
+using PauseSource = void (*)();
+
 class CaptureLoop {
 public:
     static constexpr unsigned long kWaitMs = 50;
-    // Passes in a row that read nothing although the driver woke the thread (or whose wait ended at
-    // once with nothing), after which the driver counts as failed: the real library answers a
-    // failed read with 0 strokes, so a broken device would otherwise spin the thread.
-    static constexpr int kEmptyWakeLimit = 200;
+    // How long waits may keep answering with nothing read (woken for nothing, or a wait that ends at
+    // once) before the driver counts as failed: the real library answers a failed read with 0
+    // strokes, so a broken device would otherwise spin the thread. Judged by time, not by count, as
+    // such wakes can come thousands a second or a few.
+    static constexpr std::uint32_t kEmptyWakeMs = 1000;
     // At a stop, at most this many strokes still held in the driver are taken before the thread ends.
     static constexpr int kDrainLimit = 4096;
 
     CaptureLoop(const DriverApi& driver, CaptureShared& shared, const DeviceTable& table, AuxInputSink& sink,
-                VirtualKeyMapper mapKey, TickSource ticks)
-        : driver_(driver), shared_(shared), table_(table), sink_(sink), mapKey_(mapKey), ticks_(ticks) {}
+                VirtualKeyMapper mapKey, TickSource ticks, PauseSource pause)
+        : driver_(driver), shared_(shared), table_(table), sink_(sink), mapKey_(mapKey), ticks_(ticks),
+          pause_(pause) {}
 
     // Runs passes until the stop flag is seen, then takes what the driver still holds (until a wait
-    // with time-out 0 finds nothing). When the driver keeps waking the thread with nothing to read,
-    // both filters are set to 0 (nobody would re-inject what the driver holds back) and `ended` is set.
+    // with time-out 0 finds nothing). When the driver keeps waking the thread with nothing to read
+    // for kEmptyWakeMs, both filters are set to 0 (nobody would re-inject what the driver holds back)
+    // and `ended` is set. Each such wake pauses first, so a failing driver costs no processor.
     void Run();
 
     // One pass: wait, receive, handle. False when the loop is to end.
@@ -39,6 +45,9 @@ private:
     void Mouse(int device, DriverContext context);
     void Drain(DriverContext context);
     void EndByItself(DriverContext context);
+    // One more pass that read nothing: true once such passes have lasted kEmptyWakeMs, otherwise
+    // pauses and returns false.
+    bool EmptyWake();
     // Modifier flags follow the devices: a new filter generation clears them all, a device that
     // went takes its own with it.
     void FollowGenerations();
@@ -49,6 +58,7 @@ private:
     AuxInputSink& sink_;
     VirtualKeyMapper mapKey_;
     TickSource ticks_;
+    PauseSource pause_;
 
     // The thread's own state.
     Stroke stroke_{};
@@ -58,8 +68,9 @@ private:
     std::uint32_t seenFilterGeneration_ = 0;
     std::uint32_t seenPresenceGeneration_ = 0;
     std::uint32_t seenPresence_[kDeviceCount] = {};
-    int emptyRun_ = 0;
-    bool lastWasTimeout_ = false; // the previous pass's wait ended with no device
+    bool emptyRun_ = false;        // the passes since emptySince_ read nothing
+    std::uint32_t emptySince_ = 0; // tick of the first of them
+    bool lastWasTimeout_ = false;  // the previous pass's wait ended with no device
     std::uint32_t lastTimeout_ = 0;
     std::uint32_t passes_ = 0; // published in CaptureShared::passes
     KeypadZeroGate keypadZero_;

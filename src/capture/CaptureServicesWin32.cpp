@@ -15,6 +15,10 @@ std::uint32_t TickCountWin32() {
     return GetTickCount();
 }
 
+void PauseWin32() {
+    Sleep(1);
+}
+
 void WideToAnsiWin32(const char16_t* text, std::size_t length, std::string& out) {
     out.clear();
     const auto* wide = reinterpret_cast<const wchar_t*>(text);
@@ -28,5 +32,5 @@ void WideToAnsiWin32(const char16_t* text, std::size_t length, std::string& out)
 }
 
 CaptureServices CaptureServicesWin32() {
-    return {MapScanCodeWin32, TickCountWin32, WideToAnsiWin32};
+    return {MapScanCodeWin32, TickCountWin32, WideToAnsiWin32, PauseWin32};
 }

@@ -20,12 +20,13 @@ struct CaptureShared {
     // 1 once the thread has ended by itself: the driver kept waking it with nothing to read
     // (capture thread), or the stall check gave up on it (user-interface thread).
     std::atomic<std::int32_t> ended{0};
-    // Advanced each time the filters are set; the thread clears its modifier flags when it sees a
-    // new value (user-interface thread writes, capture thread reads).
+    // Advanced when the kind of holding changes (capture, setup, nothing); the thread clears its
+    // modifier flags when it sees a new value (user-interface thread writes, capture thread reads).
     std::atomic<std::uint32_t> filterGeneration{0};
-    // Advanced for a device number whose device went or changed; presenceGeneration is advanced
-    // after any of them, so the thread looks at the numbers only then and forgets the modifiers held
-    // on such a device (user-interface thread writes, capture thread reads).
+    // Advanced for a device number whose device went or changed, or whose filter changes;
+    // presenceGeneration is advanced after any of them, so the thread looks at the numbers only then
+    // and forgets the modifiers held on such a device (user-interface thread writes, capture thread
+    // reads).
     std::array<std::atomic<std::uint32_t>, kDeviceCount> presence{};
     std::atomic<std::uint32_t> presenceGeneration{0};
     // 1: key presses of auxiliary keyboards name their key and their releases are posted too, for

@@ -20,11 +20,12 @@ public:
 
 std::uint32_t MapScanCodeWin32(std::uint32_t scanCode);                           // MapVirtualKeyA(scan, 1)
 std::uint32_t TickCountWin32();                                                   // GetTickCount
+void PauseWin32();                                                                // Sleep(1)
 void WideToAnsiWin32(const char16_t* text, std::size_t length, std::string& out); // CP_THREAD_ACP
 
 // From now on an unhandled exception on any thread, or std::terminate, sets both driver filters to 0
 // (when capture armed the reset) before the crash goes on as before. Once, at start.
 void InstallCrashHandlersWin32();
 
-// MapScanCodeWin32, TickCountWin32 and WideToAnsiWin32 together.
+// MapScanCodeWin32, TickCountWin32, WideToAnsiWin32 and PauseWin32 together.
 CaptureServices CaptureServicesWin32();

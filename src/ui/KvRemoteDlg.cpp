@@ -7,6 +7,8 @@
 #include "ui/DialogHooks.h"
 #include "winfx/WinApp.h"
 
+#include <utility>
+
 CkvRemoteDlg::CkvRemoteDlg(AppServices& services)
     : CDialog(IDD_KVREMOTE_DIALOG, nullptr), m_services(services),
       m_hIcon(LoadProgramIcon(IDR_MAINFRAME, IconSize::Large)),
@@ -14,7 +16,9 @@ CkvRemoteDlg::CkvRemoteDlg(AppServices& services)
     m_taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
 }
 
-CkvRemoteDlg::~CkvRemoteDlg() = default;
+CkvRemoteDlg::~CkvRemoteDlg() {
+    m_services.capture.SetHeldChanged(nullptr);
+}
 
 bool CkvRemoteDlg::OnInitDialog() {
     // The controls of template 102 exist already; the members are not read yet, so the base's
@@ -26,6 +30,7 @@ bool CkvRemoteDlg::OnInitDialog() {
 
     LoadNetworkSettings(m_services.settings, m_members);
 
+    m_services.capture.SetHeldChanged([this](bool held) { OnHeldChanged(held); });
     m_services.capture.StartCapture(reinterpret_cast<std::uintptr_t>(m_hWnd), m_services.settings);
 
     const int normalIconId = DriverPresent() ? IDR_MAINFRAME : IDI_NODRIVER;
@@ -55,6 +60,9 @@ bool CkvRemoteDlg::OnInitDialog() {
     if (m_exitRequested || !m_hWnd)
         return false;
     AnnounceMovedDevices();
+    if (std::exchange(m_notCapturingPending, false))
+        TellNotCapturing();
+    WarnOfLastNumbers();
 
     // The focus was placed by EnableSettingsControls, or is of no concern while hidden.
     return false;
@@ -161,6 +169,17 @@ INT_PTR CkvRemoteDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
             ShowAboutBox(this);
             handled = true;
         }
+        return 0;
+    case WM_QUERYENDSESSION:
+        // Nothing of ours needs the session to wait.
+        handled = true;
+        return TRUE;
+    case WM_ENDSESSION:
+        // May come inside a modal loop, and the process may end as soon as this returns: everything
+        // that must not be left undone is done now, and nothing is destroyed.
+        if (wParam)
+            ShutDown();
+        handled = true;
         return 0;
     case WM_DEVICECHANGE:
     case WM_POWERBROADCAST:

@@ -24,10 +24,13 @@ enum class MainTimer : UINT_PTR {
     Title = 4097,        // puts the saved title back; restarted by every command
     Animation = 4098,    // the tray animation's frames
     StallCheck = 4099,   // the capture stall check, twice a second while a driver filter is set
-    DeviceReread = 4100, // the devices are read again once notifications have been quiet a while
+    DeviceReread = 4100, // the devices are read again once notifications have been quiet a while,
+                         // or kDeviceRereadLatestMs after the first of them
 };
 // How long device notifications must be quiet before the devices are read again: they come in bursts.
 inline constexpr UINT kDeviceRereadMs = 500;
+// The latest the devices are read again after the first notification of a burst, however many follow.
+inline constexpr UINT kDeviceRereadLatestMs = 2000;
 // How long the title shows the latest command while the window is not in front.
 inline constexpr UINT kTitleCommandMs = 1000;
 
@@ -61,7 +64,7 @@ public:
     // saveOnOk false: the setup dialog's OK only changes the device table, and the file follows at
     // the settings window's OK.
     void OpenDevicesSetup(DeviceClass deviceClass, bool saveOnOk = true);
-    // The shutdown sequence: title timer, link, capture, tray icon, window, quit message.
+    // The shutdown sequence: ShutDown, then the window and the quit message.
     void OnExit();
 
     const SettingsValues& Members() const { return m_members; }
@@ -93,8 +96,21 @@ private:
     void ReportLinkFailure();
 
     // Capture's safety net.
-    void UpdateStallCheckTimer();
+    // The stall check runs exactly while some filter holds a device (told by the capture controller).
+    void OnHeldChanged(bool held);
     void OnStallCheck();
+    // Filters off after a setup dialog until the next Apply or OK: the tray tip says so.
+    void SetNotCapturing(bool notCapturing);
+    // The balloon that says so, as the settings window is hidden meanwhile; held back while the
+    // start-up About box is up.
+    void TellNotCapturing();
+    // Once per class and run, a balloon when a device sits at the last number of its class.
+    void WarnOfLastNumbers();
+    // Everything that must happen before the process may end, once: capture stopped with what it
+    // drained sent, releases sent, link closed, tray icon removed. No window is destroyed.
+    void ShutDown();
+    // The captured events still queued for this window, sent now in their order.
+    void SendQueuedAuxInput();
     void AnnounceMovedDevices();
     std::vector<std::string> DeviceNames(const std::vector<int>& devices) const;
     void UpdateTrayTip();
@@ -139,8 +155,11 @@ private:
     void SetTrayIcon(HICON icon);
     // Shell_NotifyIconA with the tray record; a refusal is traced.
     void NotifyShell(DWORD message);
+    // What a click on the balloon shown last does.
+    enum class BalloonClick { Nothing, OpenSettings, OpenSetup };
     // A balloon from the tray icon; a click on it opens the setup of clickClass, if any.
     void ShowBalloon(const std::string& text, DeviceClass clickClass);
+    void ShowBalloon(const std::string& text, BalloonClick click, DeviceClass setupClass = DEVICE_CLASS_NONE);
     void OnBalloonClick();
     LRESULT OnTrayNotify(UINT mouseMessage);
     void ShowTrayMenu();
@@ -161,12 +180,16 @@ private:
     ScopedIcon m_animationIcons[4];
     AnimationState m_animation{0}; // given the normal tray icon at initialisation
     NOTIFYICONDATAA m_handedNid{}; // m_nid as last handed to the shell
+    BalloonClick m_balloonClick = BalloonClick::Nothing;
     DeviceClass m_balloonClass = DEVICE_CLASS_NONE;
     // Saved devices found at another number, until the setup dialog of their class is opened.
     std::vector<int> m_movedDevices;
     // What placing found while the start-up About box was up, announced once it has closed.
     DevicePlacement m_pendingPlacement;
     void* m_deviceNotifications[2] = {nullptr, nullptr}; // keyboards, mice
+    // A re-read is scheduled; the tick of the first notification of its burst.
+    bool m_rereadPending = false;
+    DWORD m_rereadBurstStart = 0;
     // The open setup dialog, told when the devices change.
     HWND m_setupWindow = nullptr;
     // The "UseAux" flags as the file or the user wants them, before the forcing rule (keyboards, mice).
@@ -178,6 +201,11 @@ private:
     KeyReleases m_releases;
 
     bool m_exitRequested = false;
+    bool m_shutDown = false;
+    // The filters are off after a setup dialog; the balloon saying so waits for the About box.
+    bool m_notCapturing = false;
+    bool m_notCapturingPending = false;
+    bool m_lastNumberTold[2] = {false, false}; // keyboards, mice
     // While the start-up About box is up, a request for the settings waits for it to close.
     bool m_inStartSplash = false;
     bool m_editingAsked = false;

@@ -74,12 +74,23 @@ bool CkvRemoteDlg::OnDeviceMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CkvRemoteDlg::ScheduleDeviceReread() {
-    // Setting the timer again restarts it: one re-read at the end of a burst.
-    if (m_hWnd && m_services.capture.HasContext())
-        SetTimer(MainTimer::DeviceReread, kDeviceRereadMs);
+    if (!m_hWnd || !m_services.capture.HasContext())
+        return;
+    const DWORD now = ::GetTickCount();
+    if (!m_rereadPending) {
+        m_rereadPending = true;
+        m_rereadBurstStart = now;
+    }
+    // Setting the timer again restarts it: one re-read at the end of a burst, but no later than
+    // kDeviceRereadLatestMs after its first notification, or a chatty device would put it off while
+    // a keypad plugged in meanwhile types into the focused program.
+    const DWORD spent = now - m_rereadBurstStart;
+    const DWORD left = spent < kDeviceRereadLatestMs ? kDeviceRereadLatestMs - spent : 0;
+    SetTimer(MainTimer::DeviceReread, std::clamp<DWORD>(left, 1, kDeviceRereadMs));
 }
 
 void CkvRemoteDlg::RereadDevices() {
+    m_rereadPending = false;
     if (m_hWnd)
         KillTimer(MainTimer::DeviceReread);
     CaptureController& capture = m_services.capture;
@@ -114,6 +125,7 @@ void CkvRemoteDlg::RereadDevices() {
             slots |= DeviceBit(device);
         ::SendMessageA(m_setupWindow, WM_DEVICES_CHANGED, slots, 0);
     }
+    WarnOfLastNumbers();
     AnnounceDevices(changes.placement);
 }
 

@@ -13,11 +13,27 @@ bool CkvRemoteDlg::RestartLink() {
     ForceReleases();
     m_services.capture.SetReleaseReports(!m_members.keyboards.releaseTextCmd.empty());
     m_services.capture.SetCaptureFilters(m_members.keyboards.useAux, m_members.mouses.useAux);
-    UpdateStallCheckTimer();
+    SetNotCapturing(false);
     m_services.link.Close();
     // The check accepts groups with leading zeros ("010"), the link only the plain form.
     return m_services.link.Init(reinterpret_cast<std::uintptr_t>(m_hWnd), WM_LINK_NOTIFY,
                                 CanonicalDottedAddress(m_members.broadcastAddress), m_members.port);
+}
+
+void CkvRemoteDlg::SetNotCapturing(bool notCapturing) {
+    if (notCapturing == m_notCapturing)
+        return;
+    m_notCapturing = notCapturing;
+    UpdateTrayTip();
+    NotifyShell(NIM_MODIFY);
+}
+
+void CkvRemoteDlg::TellNotCapturing() {
+    if (m_inStartSplash) {
+        m_notCapturingPending = true;
+        return;
+    }
+    ShowBalloon(LoadResourceString(IDS_NOT_CAPTURING), BalloonClick::OpenSettings);
 }
 
 void CkvRemoteDlg::ReportLinkFailure() {
@@ -53,7 +69,6 @@ void CkvRemoteDlg::OpenDevicesSetup(DeviceClass deviceClass, bool saveOnOk) {
         [this, &capture, deviceClass](HWND setupWindow) {
             m_setupWindow = setupWindow;
             capture.EnterSetupMode(deviceClass, reinterpret_cast<std::uintptr_t>(setupWindow));
-            UpdateStallCheckTimer();
         },
         saveOnOk);
     m_setupWindow = nullptr;
@@ -62,33 +77,26 @@ void CkvRemoteDlg::OpenDevicesSetup(DeviceClass deviceClass, bool saveOnOk) {
     // As after Cancel, whatever the result: flag cleared, this window the target again, both
     // filters 0 until the next Apply or OK.
     capture.LeaveSetupMode();
-    UpdateStallCheckTimer();
+    // Exit chosen under the dialog has taken capture away already.
+    if (m_hWnd && capture.ThreadRunning())
+        SetNotCapturing(true);
 }
 
-void CkvRemoteDlg::UpdateStallCheckTimer() {
+void CkvRemoteDlg::OnHeldChanged(bool held) {
     if (!m_hWnd)
         return;
-    if (m_services.capture.FiltersSet() && m_services.capture.ThreadRunning())
+    if (held)
         SetTimer(MainTimer::StallCheck, StallWatch::kCheckMs);
     else
         KillTimer(MainTimer::StallCheck);
 }
 
 void CkvRemoteDlg::OnStallCheck() {
-    CaptureController& capture = m_services.capture;
-    if (!capture.CheckProgress(::GetTickCount())) {
-        if (!capture.FiltersSet() || !capture.ThreadRunning())
-            KillTimer(MainTimer::StallCheck);
-        // The thread gave up on a driver that kept waking it for nothing.
-        if (capture.CaptureStopped()) {
-            ForceReleases();
-            SetStatusLine(DEVICE_CLASS_KEYBOARDS);
-            SetStatusLine(DEVICE_CLASS_MICE);
-        }
+    // A stall (the filters are being cleared aside) or a thread that gave up on a driver that kept
+    // waking it for nothing: capture stays ended until the program restarts, and the check has
+    // stopped with it.
+    if (m_services.capture.CheckProgress(::GetTickCount()) == CaptureCheck::Running)
         return;
-    }
-    // The filters are being cleared aside; capture stays ended until the program restarts.
-    KillTimer(MainTimer::StallCheck);
     ForceReleases();
     SetStatusLine(DEVICE_CLASS_KEYBOARDS);
     SetStatusLine(DEVICE_CLASS_MICE);

@@ -131,6 +131,10 @@ void CkvRemoteDlg::OnCancel() {
     LoadSettings();
     DisableSettingsControls();
     ShowWindow(SW_HIDE);
+    // Cancel, Escape and the close box: after a setup dialog the filters stay off, so the user is
+    // told that the auxiliary devices now type into other programs.
+    if (m_notCapturing)
+        TellNotCapturing();
 }
 
 SettingsEnableInputs CkvRemoteDlg::EnableInputs(bool useAuxKeyboards, bool useAuxMice) const {

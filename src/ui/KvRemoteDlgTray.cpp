@@ -6,6 +6,8 @@
 #include "winfx/Trace.h"
 #include "capture/PortLabels.h"
 #include "ui/MovedDevicesText.h"
+#include "ui/TrayTooltipText.h"
+#include "winfx/TextFormat.h"
 #include "winfx/WinApp.h"
 
 #include <algorithm>
@@ -40,7 +42,7 @@ void CkvRemoteDlg::AddTrayIcon() {
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_nid.uCallbackMessage = WM_TRAY_NOTIFY;
     m_nid.hIcon = m_normalTrayIcon.Get();
-    std::strncpy(m_nid.szTip, LoadResourceString(IDS_TRAY_TIP).c_str(), sizeof m_nid.szTip - 1);
+    UpdateTrayTip();
     NotifyShell(NIM_ADD);
 }
 
@@ -59,20 +61,28 @@ void CkvRemoteDlg::SetTrayIcon(HICON icon) {
 }
 
 void CkvRemoteDlg::ShowBalloon(const std::string& text, DeviceClass clickClass) {
+    ShowBalloon(text, clickClass == DEVICE_CLASS_NONE ? BalloonClick::Nothing : BalloonClick::OpenSetup,
+                clickClass);
+}
+
+void CkvRemoteDlg::ShowBalloon(const std::string& text, BalloonClick click, DeviceClass setupClass) {
     m_nid.uFlags |= NIF_INFO;
     std::strncpy(m_nid.szInfo, text.c_str(), sizeof m_nid.szInfo - 1);
     m_nid.szInfo[sizeof m_nid.szInfo - 1] = '\0';
     std::strncpy(m_nid.szInfoTitle, WinFxAppTitle().c_str(), sizeof m_nid.szInfoTitle - 1);
     m_nid.dwInfoFlags = NIIF_WARNING;
-    m_balloonClass = clickClass;
+    m_balloonClick = click;
+    m_balloonClass = setupClass;
     NotifyShell(NIM_MODIFY);
 }
 
 void CkvRemoteDlg::OnBalloonClick() {
     const DeviceClass deviceClass = m_balloonClass;
-    if (deviceClass == DEVICE_CLASS_NONE)
+    if (m_balloonClick == BalloonClick::Nothing)
         return;
     ShowForEditing();
+    if (m_balloonClick != BalloonClick::OpenSetup)
+        return;
     // Under a modal window of ours that window only comes to the front; a second setup dialog
     // would run nested in it.
     if (::IsWindowEnabled(m_hWnd))
@@ -91,9 +101,8 @@ std::vector<std::string> CkvRemoteDlg::DeviceNames(const std::vector<int>& devic
 }
 
 void CkvRemoteDlg::UpdateTrayTip() {
-    const std::vector<std::string> names = DeviceNames(m_movedDevices);
-    const std::string title = LoadResourceString(IDS_TRAY_TIP);
-    const std::string tip = names.empty() ? title : MovedDevicesTip(title, names);
+    const std::string first = LoadResourceString(m_notCapturing ? IDS_TRAY_TIP_NOT_CAPTURING : IDS_TRAY_TIP);
+    const std::string tip = TrayTooltipText(first, DeviceNames(m_movedDevices));
     std::strncpy(m_nid.szTip, tip.c_str(), sizeof m_nid.szTip - 1);
     m_nid.szTip[sizeof m_nid.szTip - 1] = '\0';
 }
@@ -201,16 +210,48 @@ void CkvRemoteDlg::OnAnimationTick() {
     NotifyShell(NIM_MODIFY);
 }
 
-void CkvRemoteDlg::OnExit() {
-    m_exitRequested = true;
-    KillTimer(MainTimer::Title);
+void CkvRemoteDlg::WarnOfLastNumbers() {
+    if (m_inStartSplash)
+        return; // looked at again once the About box has closed
+    for (const DeviceClass deviceClass : {DEVICE_CLASS_KEYBOARDS, DEVICE_CLASS_MICE}) {
+        const bool mice = deviceClass == DEVICE_CLASS_MICE;
+        // The driver gives each device that arrives the next number and never reuses one until
+        // Windows restarts: a device at the last one means the next will get none.
+        if (m_lastNumberTold[mice] || m_services.devices[LastDeviceOf(deviceClass)].hardwareId.empty())
+            continue;
+        m_lastNumberTold[mice] = true;
+        ShowBalloon(FormatText(LoadResourceString(IDS_NO_MORE_DEVICE_NUMBERS), {mice ? "mice" : "keyboards"}),
+                    BalloonClick::Nothing);
+    }
+}
+
+void CkvRemoteDlg::SendQueuedAuxInput() {
+    MSG msg;
+    while (::PeekMessageA(&msg, m_hWnd, WM_AUX_INPUT, WM_AUX_INPUT, PM_REMOVE))
+        OnAuxInput(msg.wParam, msg.lParam);
+}
+
+void CkvRemoteDlg::ShutDown() {
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
     KillTimer(MainTimer::DeviceReread);
     UnregisterDeviceNotifications();
-    // Capture first, so no press comes after the forced releases, which go out before the link closes.
+    // Capture first, so no press comes after the forced releases. What the thread posted up to its
+    // end, the strokes it took from the driver at the stop included, goes out in order before them,
+    // and all of it before the link closes.
     m_services.capture.StopCapture();
+    SendQueuedAuxInput();
     ForceReleases();
+    KillTimer(MainTimer::Title);
+    KillTimer(MainTimer::Animation);
     m_services.link.Close();
     NotifyShell(NIM_DELETE);
+}
+
+void CkvRemoteDlg::OnExit() {
+    m_exitRequested = true;
+    ShutDown();
     DestroyWindow();
     ::PostQuitMessage(0);
 }

@@ -49,7 +49,3 @@ std::string MovedDevicesBalloon(const std::string& pattern, const std::vector<st
     }
     return FormatText(pattern, {""});
 }
-
-std::string MovedDevicesTip(const std::string& title, const std::vector<std::string>& names) {
-    return Cut(Join({title, Join(names, ", ")}, "\n"), kTrayTipMax);
-}

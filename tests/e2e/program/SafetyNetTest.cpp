@@ -1,5 +1,6 @@
-// The safety net under a capture thread that hangs in the driver or a process that crashes while
-// the filters are set: the user gets the main keyboard and mouse back.
+// The safety net under a capture thread that hangs in the driver, a process that crashes while the
+// filters are set, or a session that ends: the user gets the main keyboard and mouse back, and the
+// receiver every key up.
 #include "ProgramTest.h"
 
 #include "Controls.h"
@@ -31,6 +32,55 @@ protected:
 
     UdpReceiver receiver_;
 };
+
+TEST_F(SafetyNetTest, AKeypadThatArrivesAfterStartIsGuardedToo) {
+    // Nothing to hold at start: the keypad and the auxiliary mouse are away.
+    WriteDevices("1 HID\\VID_0001&PID_0001\n11 HID\\VID_0002&PID_0002\n");
+    WriteAuxConfig(receiver_.Port());
+    Launch();
+    ASSERT_TRUE(Inject("plug 3 HID\\VID_046D&PID_C31C\n"));
+    ASSERT_TRUE(WaitForHeld(3, 3, 15, Millis(3000)));
+    ASSERT_TRUE(Inject("stall 8000\n"));
+    EXPECT_TRUE(WaitForHeld(3, 3, 0, Millis(6000))) << "the stall left the keypad held";
+    ASSERT_TRUE(PostCommand(Main(), ID_TRAY_EXIT));
+    EXPECT_TRUE(Program().WaitForExit(Millis(5000)));
+}
+
+TEST_F(SafetyNetTest, TheEndOfTheSessionClearsTheFiltersAndSendsWhatWasTakenThenTheReleases) {
+    WriteDevices(kFourDevices);
+    WriteConfig(
+        "[Network]\r\nBroadcastAddress=127.255.255.255\r\nPort=" + std::to_string(receiver_.Port()) +
+        "\r\n[Keyboards]\r\nDevice1=3\r\nHarwareId1=HID\\VID_046D&PID_C31C\r\nIndex1=5\r\nUseAux=1\r\n"
+        "ReleaseTextCmd=AUXUP\r\n[Mouses]\r\nDevice1=12\r\nHarwareId1=HID\\VID_1234&PID_5678\r\n"
+        "Index1=7\r\nUseAux=1\r\n");
+    const auto before = ConfigText();
+    Launch();
+    ASSERT_TRUE(WaitForFilters(true));
+    ASSERT_TRUE(Inject("key 3 0x47 0\n"));
+    ASSERT_TRUE(ReceivesCommand(receiver_, "AUXKEYB/103/0/5"));
+    // Two more presses wait in the driver while the thread is held up: the end of the session
+    // takes them as capture stops.
+    ASSERT_TRUE(Inject("stall 1500\n"));
+    ASSERT_TRUE(WaitForRecord("stall 1500"));
+    ASSERT_TRUE(Inject("key 3 0x48 0\nkey 3 0x49 0\n"));
+
+    DWORD_PTR answer = 0;
+    ASSERT_NE(
+        SendMessageTimeoutA(Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer), 0);
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    ASSERT_NE(SendMessageTimeoutA(Main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer),
+              0);
+    // Done by the time the message returns, as the process may end right then.
+    EXPECT_TRUE(WaitForFilters(false, Millis(0)));
+    for (const char* command :
+         {"AUXKEYB/104/0/5", "AUXKEYB/105/0/5", "AUXUP/103/0/5", "AUXUP/104/0/5", "AUXUP/105/0/5"})
+        EXPECT_TRUE(ReceivesCommand(receiver_, command));
+    EXPECT_EQ(Record().back(), "close") << "the driver context goes once the thread has ended";
+    EXPECT_TRUE(IsWindow(Main())) << "no window is destroyed";
+    EXPECT_TRUE(Program().IsRunning()) << "no quit of its own";
+    EXPECT_EQ(ConfigText(), before);
+    EXPECT_TRUE(Exit());
+}
 
 TEST_F(SafetyNetTest, AStalledCaptureGivesTheDevicesBackAndStaysStopped) {
     LaunchCapturing();

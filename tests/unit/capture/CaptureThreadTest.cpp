@@ -49,6 +49,10 @@ std::uint32_t Ticks() {
                                           .count());
 }
 
+void Pause() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
 constexpr std::uint32_t Bit(int device) {
     return std::uint32_t{1} << device;
 }
@@ -101,7 +105,7 @@ protected:
     RecordingSink sink;
     StdThreadStarter threads;
     CaptureController controller{fake_driver::Api(), table, sink, threads,
-                                 CaptureServices{UsScanCodeToVirtualKey, Ticks, NarrowLatin1}};
+                                 CaptureServices{UsScanCodeToVirtualKey, Ticks, NarrowLatin1, Pause}};
 };
 
 TEST_F(CaptureThread, MainStrokesGoBackUnchangedAndInOrder) {
@@ -203,7 +207,7 @@ TEST_F(CaptureThread, SetupModeReinjectsEveryStrokeOfTheClass) {
     EXPECT_EQ(fake_driver::FilterCalls().size(), 4u);
 }
 
-TEST_F(CaptureThread, ModifiersClearWhenTheFiltersAreSet) {
+TEST_F(CaptureThread, ModifiersClearWhenTheFiltersAreSetAndStayWhenTheirFilterStays) {
     Start({{3, 5}});
     fake_driver::Inject(3, KeyStroke(0x2A, 0)); // Shift held; its release is lost with the old filters
     fake_driver::Inject(3, KeyStroke(0x1E, 0));
@@ -218,6 +222,15 @@ TEST_F(CaptureThread, ModifiersClearWhenTheFiltersAreSet) {
     // Only the keypad is held; every other number gets an explicit 0.
     EXPECT_EQ(fake_driver::FilterCalls(),
               (std::vector<FilterCall>{{(kKeyboardBits | kMouseBits) & ~Bit(3), 0}, {Bit(3), 15}}));
+
+    // Apply again, the mice turned on: the keypad's filter does not change, nor does its Ctrl.
+    fake_driver::Inject(3, KeyStroke(0x1D, 0));
+    Settle();
+    controller.SetCaptureFilters(true, true);
+    fake_driver::Inject(3, KeyStroke(0x1E, 0));
+    Settle();
+    ASSERT_EQ(sink.Posts().size(), 3u);
+    EXPECT_EQ(sink.Posts()[2].in.value, AUXMOD_CTRL);
 }
 
 TEST_F(CaptureThread, ReplugsAreFollowedAndModifiersGoWithTheirDevice) {
@@ -309,6 +322,51 @@ TEST_F(CaptureThread, AWaitThatFailsAtOnceEndsCaptureInsteadOfSpinning) {
     fake_driver::FailWaits();
     ASSERT_TRUE(WaitUntil([&] { return !controller.ThreadRunning(); }));
     EXPECT_EQ(fake_driver::FilterOf(3), 0);
+}
+
+// The loop alone on the test's thread, with a clock that only its pauses move, a millisecond each.
+std::uint32_t gNow = 0;
+std::uint32_t TestNow() {
+    return gNow;
+}
+void TestPause() {
+    ++gNow;
+}
+
+TEST(CaptureLoopEmptyWakes, CaptureEndsAfterOneSecondOfWakesThatReadNothingEachOnePausing) {
+    fake_driver::Reset();
+    CaptureShared shared;
+    shared.context.store(fake_driver::Api().create_context());
+    DeviceTable table;
+    RecordingSink sink;
+    CaptureLoop loop(fake_driver::Api(), shared, table, sink, UsScanCodeToVirtualKey, TestNow, TestPause);
+    const auto passUntil = [&](std::uint32_t until) {
+        while (gNow < until)
+            if (!loop.Pass())
+                return false;
+        return true;
+    };
+
+    // A lone empty read changes nothing.
+    fake_driver::Inject(1, KeyStroke(0x1E, 0), 0);
+    fake_driver::Inject(1, KeyStroke(0x1E, 0));
+    ASSERT_TRUE(loop.Pass() && loop.Pass());
+    EXPECT_EQ(gNow, 1u) << "one pause for the empty read";
+    // Woken for nothing for 999 ms, then a stroke: the count starts afresh.
+    fake_driver::FailReceives(1);
+    ASSERT_TRUE(passUntil(gNow + 999));
+    fake_driver::FailReceives(0);
+    fake_driver::Inject(1, KeyStroke(0x1E, 1));
+    ASSERT_TRUE(loop.Pass());
+    EXPECT_EQ(fake_driver::Sent().size(), 2u);
+
+    // A whole second of it ends capture, both filters cleared, without a pass more.
+    fake_driver::FailReceives(1);
+    const std::uint32_t start = gNow;
+    EXPECT_FALSE(passUntil(start + 2000));
+    EXPECT_EQ(gNow - start, CaptureLoop::kEmptyWakeMs);
+    EXPECT_EQ(shared.ended.load(), 1);
+    EXPECT_EQ(fake_driver::FilterCalls(), (std::vector<FilterCall>{{kKeyboardBits, 0}, {kMouseBits, 0}}));
 }
 
 TEST_F(CaptureThread, StopEndsTheThreadPromptlyEvenRightAfterStart) {

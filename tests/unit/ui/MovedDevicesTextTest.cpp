@@ -1,6 +1,7 @@
 // The balloon and tip that name devices found on another port: several devices, and ids too long
 // for the shell's fields.
 #include "ui/MovedDevicesText.h"
+#include "ui/TrayTooltipText.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -15,7 +16,7 @@ TEST(MovedDevicesText, ThreeDevicesALineThenHowManyMoreAllWithinTheShellsFields)
         MovedDevicesBalloon(kPattern, five, "and %d more"),
         "A\nB\nC\nand 2 more was found on another port and now works as a main device. Click here to set "
         "it up again.");
-    EXPECT_EQ(MovedDevicesTip("kvRemote", {"A", "B"}), "kvRemote\nA, B");
+    EXPECT_EQ(TrayTooltipText("kvRemote", {"A", "B"}), "kvRemote\nA, B");
 
     // Ids of 100 characters: fewer lines, more counted; one id of 300 is cut, the sentence kept.
     const std::string id100(100, 'x');
@@ -25,7 +26,7 @@ TEST(MovedDevicesText, ThreeDevicesALineThenHowManyMoreAllWithinTheShellsFields)
     const std::string cut = MovedDevicesBalloon(kPattern, {std::string(300, 'x')}, "and %d more");
     EXPECT_EQ(cut.size(), kBalloonTextMax);
     EXPECT_NE(cut.find("x... was found on another port"), std::string::npos) << cut;
-    EXPECT_EQ(MovedDevicesTip("kvRemote", {std::string(300, 'x')}).size(), kTrayTipMax);
+    EXPECT_EQ(TrayTooltipText("kvRemote", {std::string(300, 'x')}), "kvRemote\n...");
 }
 
 } // namespace

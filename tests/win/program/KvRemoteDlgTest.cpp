@@ -67,8 +67,9 @@ void SetFilter(DriverContext, DriverPredicate predicate, unsigned short filter) 
         chosen |= predicate(d) ? std::uint32_t{1} << d : 0;
     g_driver.filters.push_back({chosen, filter});
 }
-int Wait(DriverContext, unsigned long) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+// Nothing ever comes: every wait times out, as the driver's does.
+int Wait(DriverContext, unsigned long ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     return 0;
 }
 int Receive(DriverContext, int, Stroke*, unsigned) {
@@ -151,7 +152,8 @@ protected:
         ClearDeviceTable(devices);
         capture = std::make_unique<CaptureController>(
             kFakeDriver, devices, sink, threads,
-            CaptureServices{UsScanCodeToVirtualKey, SteadyTickCount, NarrowLatin1});
+            CaptureServices{UsScanCodeToVirtualKey, SteadyTickCount, NarrowLatin1,
+                            [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }});
         signIn = std::make_unique<SignInEntry>(*runValue, ProgramPathWin32(), signInCommand);
         services = std::make_unique<AppServices>(
             AppServices{*settings, iniPath, devices, *capture, kFakeDriver, link, boxes,
@@ -425,11 +427,24 @@ TEST_F(MainDialog, SetupModeRoutesEventsToTheSetupWindowAndEndsWithFiltersOff) {
     EXPECT_EQ(g_driver.filters.size(), 3u);
     EXPECT_TRUE(link.lines.empty());
 
-    // Cancel reloads the file but leaves the filters off until the next Apply or OK.
+    // Cancel reloads the file but leaves the filters off until the next Apply or OK, and says so: a
+    // balloon as the window hides, whose click opens the settings, and the tip while it lasts.
     const auto filtersAfterSetup = g_driver.filters;
     Click(IDCANCEL);
     EXPECT_EQ(g_driver.filters, filtersAfterSetup);
     EXPECT_EQ(link.calls.size(), 2u); // only the start-up restart
+    const NOTIFYICONDATAA& nid = dlg->TrayIconData();
+    EXPECT_TRUE(nid.uFlags & NIF_INFO);
+    EXPECT_STREQ(nid.szInfo,
+                 "Auxiliary devices are not captured. Open the settings and press OK to capture them again.");
+    EXPECT_STREQ(nid.szTip, "kvRemote - not capturing");
+    ::PostMessageA(dlg->m_hWnd, WM_TRAY_NOTIFY, 1, NIN_BALLOONUSERCLICK);
+    Pump();
+    EXPECT_TRUE(::IsWindowVisible(dlg->m_hWnd));
+    EXPECT_EQ(DialogHooksRecord().setupRuns, 1) << "no setup dialog this time";
+    Click(IDOK);
+    EXPECT_EQ(g_driver.filters.back(), (std::pair<std::uint32_t, unsigned short>{Bit(2), 15}));
+    EXPECT_STREQ(dlg->TrayIconData().szTip, "kvRemote");
 }
 
 TEST_F(MainDialog, ExitClosesLinkStopsCaptureAndQuits) {
@@ -497,8 +512,9 @@ TEST_F(MainDialog, AMovedDeviceIsNamedAndItsBalloonOpensTheSetup) {
     EXPECT_TRUE(settingsShownUnderSetup);
     EXPECT_FALSE(DialogHooksRecord().setupSavesOnOk) << "the file waits for the settings window's OK";
     EXPECT_EQ(g_driver.filters.back(), (std::pair<std::uint32_t, unsigned short>{kKeyboards, 0}));
-    // Once its setup was opened, the tip no longer names the device, and no balloon comes back.
-    EXPECT_STREQ(dlg->TrayIconData().szTip, "kvRemote");
+    // Once its setup was opened, the tip no longer names the device (it says the filters are off
+    // until OK), and no balloon comes back.
+    EXPECT_STREQ(dlg->TrayIconData().szTip, "kvRemote - not capturing");
     EXPECT_FALSE(dlg->TrayIconData().uFlags & NIF_INFO);
     EXPECT_EQ(TempDir::Contents(iniPath), kConfigured);
 }
