@@ -62,6 +62,9 @@ public:
     // for the current state (none while no filter is set). Nothing without a context.
     DeviceChanges RereadDevices();
 
+    // Strokes of this device number are held and posted to the main window now (a capture filter,
+    // not setup mode), so its key releases will be reported there.
+    bool Holds(int device) const;
     // A filter of either class is set: the stall check runs every StallWatch::kCheckMs meanwhile.
     bool FiltersSet() const { return filtersSet_; }
     // The stall check, at tick `now`. When the thread has made no pass for 2 s it is asked to stop,

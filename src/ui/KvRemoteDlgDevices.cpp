@@ -114,6 +114,7 @@ void CkvRemoteDlg::RereadDevices() {
             slots |= DeviceBit(device);
         ::SendMessageA(m_setupWindow, WM_DEVICES_CHANGED, slots, 0);
     }
+    UpdateExposure();
     AnnounceDevices(changes.placement);
 }
 

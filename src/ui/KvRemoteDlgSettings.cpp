@@ -72,8 +72,18 @@ void CkvRemoteDlg::LoadSettings() {
     m_wantedUseAux[1] = values.mouses.useAux;
     ForceUseAux(values, DriverPresent(), DevicesFound(DEVICE_CLASS_KEYBOARDS),
                 DevicesFound(DEVICE_CLASS_MICE));
+    // A release command from a hand-edited file is checked as Apply checks it; one that fails is not
+    // used, and the field keeps it for the user to mend.
+    m_rejectedReleaseCmd.clear();
+    m_releaseCmdProblem = ReleaseCommandProblem(values);
+    if (m_releaseCmdProblem != 0) {
+        m_rejectedReleaseCmd = values.keyboards.releaseTextCmd;
+        values.keyboards.releaseTextCmd.clear();
+    }
     m_members = values;
     UpdateData(false);
+    if (m_releaseCmdProblem != 0)
+        SetItemText(IDC_KEYB_RELEASE_CMD, m_rejectedReleaseCmd);
 }
 
 CkvRemoteDlg::ApplyResult CkvRemoteDlg::FailApply(int controlId) {
