@@ -89,6 +89,9 @@ private:
     SettingsEnableInputs EnableInputs(bool useAuxKeyboards, bool useAuxMice) const;
     int DevicesFound(DeviceClass deviceClass) const;
     ApplyResult FailApply(int controlId);
+    // The file's release command is set aside when it fails its check; the field still shows it.
+    void CheckFileReleaseCommand();
+    void ShowRejectedReleaseCommand();
     void SetStatusLine(DeviceClass deviceClass);
     void ReportLinkFailure();
 

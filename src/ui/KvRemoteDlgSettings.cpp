@@ -72,16 +72,24 @@ void CkvRemoteDlg::LoadSettings() {
     m_wantedUseAux[1] = values.mouses.useAux;
     ForceUseAux(values, DriverPresent(), DevicesFound(DEVICE_CLASS_KEYBOARDS),
                 DevicesFound(DEVICE_CLASS_MICE));
+    m_members = values;
+    CheckFileReleaseCommand();
+    UpdateData(false);
+    ShowRejectedReleaseCommand();
+}
+
+void CkvRemoteDlg::CheckFileReleaseCommand() {
     // A release command from a hand-edited file is checked as Apply checks it; one that fails is not
     // used, and the field keeps it for the user to mend.
     m_rejectedReleaseCmd.clear();
-    m_releaseCmdProblem = ReleaseCommandProblem(values);
+    m_releaseCmdProblem = ReleaseCommandProblem(m_members);
     if (m_releaseCmdProblem != 0) {
-        m_rejectedReleaseCmd = values.keyboards.releaseTextCmd;
-        values.keyboards.releaseTextCmd.clear();
+        m_rejectedReleaseCmd = m_members.keyboards.releaseTextCmd;
+        m_members.keyboards.releaseTextCmd.clear();
     }
-    m_members = values;
-    UpdateData(false);
+}
+
+void CkvRemoteDlg::ShowRejectedReleaseCommand() {
     if (m_releaseCmdProblem != 0)
         SetItemText(IDC_KEYB_RELEASE_CMD, m_rejectedReleaseCmd);
 }

@@ -70,7 +70,7 @@ TEST_F(ReleaseTest, AReleaseCommandEqualToTheTextCommandInTheFileIsNotUsedAndThe
     EXPECT_TRUE(Receives("AUXKEYB/104/0/5")) << "no release line that old receivers read as a press";
     ASSERT_TRUE(OpenSettings());
     EXPECT_TRUE(Answer("The release command must differ from the text command.", IDOK));
-    EXPECT_EQ(ControlText(Main(), IDC_KEYB_RELEASE_CMD), "auxkeyb") << "kept in the field to mend";
+    EXPECT_EQ(ControlText(Main(), IDC_KEYB_RELEASE_CMD), "AUXKEYB") << "kept in the field to mend";
     EXPECT_TRUE(Exit());
 }
 
