@@ -132,6 +132,11 @@ bool CaptureController::ThreadRunning() const {
     return thread_.load(std::memory_order_acquire) != 0 && shared_.ended.load(std::memory_order_seq_cst) == 0;
 }
 
+bool CaptureController::Holds(int device) const {
+    return filterState_ == FilterState::Capture && !stalled_ && ThreadRunning() && device > 0 &&
+           device < kDeviceCount && applied_[static_cast<std::size_t>(device)] > 0;
+}
+
 bool CaptureController::CaptureStopped() const {
     return stalled_ || (thread_.load(std::memory_order_acquire) != 0 &&
                         shared_.ended.load(std::memory_order_seq_cst) != 0);

@@ -71,6 +71,9 @@ public:
     // for the current state (none while no filter is set). Nothing without a context.
     DeviceChanges RereadDevices();
 
+    // Strokes of this device number are held and posted to the main window now (a capture filter,
+    // not setup mode), so its key releases will be reported there.
+    bool Holds(int device) const;
     // A filter of either class is set: the stall check runs every StallWatch::kCheckMs meanwhile.
     bool FiltersSet() const { return filtersSet_; }
     // Told true when some filter starts holding a device, whoever set it (start, Apply, setup, a

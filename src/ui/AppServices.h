@@ -8,6 +8,7 @@
 #include "capture/CaptureController.h"
 #include "capture/DeviceTable.h"
 #include "capture/DriverApi.h"
+#include "connections/DestinationSink.h"
 #include "remote/NetworkLink.h"
 
 #include <windows.h>
@@ -35,4 +36,6 @@ struct AppServices {
     SignInEntry& signIn; // the tray menu's "Start when I sign in"
     // Shown once, at the settings window's first opening; empty when the library is in order.
     std::string driverLibraryMessage;
+    // The network connections; none in a program or test that has no connections.
+    DestinationSink* destinations = nullptr;
 };

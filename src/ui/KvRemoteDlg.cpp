@@ -39,7 +39,9 @@ bool CkvRemoteDlg::OnInitDialog() {
 
     ReadDeviceClassSettings(DEVICE_CLASS_KEYBOARDS);
     ReadDeviceClassSettings(DEVICE_CLASS_MICE);
+    CheckFileReleaseCommand();
     UpdateData(false);
+    ShowRejectedReleaseCommand();
 
     if (!m_members.broadcastAddress.empty()) {
         m_linkFailedAtStart = !RestartLink();

@@ -5,7 +5,7 @@
 #include "app/SettingsValues.h"
 #include "app/WindowMessages.h"
 #include "capture/DeviceRegistry.h"
-#include "remote/KeyReleases.h"
+#include "remote/PressTracker.h"
 #include "remote/RemoteSender.h"
 #include "ui/AppServices.h"
 #include "ui/SettingsControlsEnabling.h"
@@ -92,6 +92,9 @@ private:
     SettingsEnableInputs EnableInputs(bool useAuxKeyboards, bool useAuxMice) const;
     int DevicesFound(DeviceClass deviceClass) const;
     ApplyResult FailApply(int controlId);
+    // The file's release command is set aside when it fails its check; the field still shows it.
+    void CheckFileReleaseCommand();
+    void ShowRejectedReleaseCommand();
     void SetStatusLine(DeviceClass deviceClass);
     void ReportLinkFailure();
 
@@ -133,8 +136,13 @@ private:
 
     // Sending.
     void OnAuxInput(WPARAM wParam, LPARAM lParam);
-    // The release lines of the keys still down (of one device, or all for 0), sent now.
+    // The releases of the keys and buttons still down (of one device, or all for 0), sent now.
     void ForceReleases(int device = 0);
+    // One ended press told to the destinations that got it.
+    void Deliver(const PressEnd& end);
+    bool ConnectionsOn() const;
+    // The connections are told which (class, index) they show, when that changed.
+    void UpdateExposure();
     void SetLastCommandText(std::string_view command) override;
     bool IsMainWindowForeground() override;
     void FlashTitle(std::string_view command) override;
@@ -197,8 +205,9 @@ private:
 
     // The live settings.
     SettingsValues m_members;
-    // Auxiliary keys whose press went out, waiting for their release line.
-    KeyReleases m_releases;
+    // Auxiliary keys and buttons down, and what each destination was told of them.
+    PressTracker m_tracker;
+    std::vector<ExposedDevice> m_exposed; // as the connections were last told
 
     bool m_exitRequested = false;
     bool m_shutDown = false;
@@ -211,4 +220,9 @@ private:
     bool m_editingAsked = false;
     bool m_linkFailedAtStart = false;
     bool m_driverLibraryToldOnce = false;
+    // The file's release command when its check failed (not used), the message that says why, and
+    // whether the settings window said so yet.
+    std::string m_rejectedReleaseCmd;
+    int m_releaseCmdProblem = 0;
+    bool m_releaseCmdToldOnce = false;
 };

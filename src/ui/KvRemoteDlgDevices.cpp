@@ -126,6 +126,7 @@ void CkvRemoteDlg::RereadDevices() {
         ::SendMessageA(m_setupWindow, WM_DEVICES_CHANGED, slots, 0);
     }
     WarnOfLastNumbers();
+    UpdateExposure();
     AnnounceDevices(changes.placement);
 }
 

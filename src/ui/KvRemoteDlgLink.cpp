@@ -11,9 +11,12 @@
 bool CkvRemoteDlg::RestartLink() {
     // Keys still down get their release on the link their press went out on.
     ForceReleases();
-    m_services.capture.SetReleaseReports(!m_members.keyboards.releaseTextCmd.empty());
+    m_services.capture.SetReleaseReports(!m_members.keyboards.releaseTextCmd.empty() || ConnectionsOn());
     m_services.capture.SetCaptureFilters(m_members.keyboards.useAux, m_members.mouses.useAux);
     SetNotCapturing(false);
+    // A press taken between the release above and the filter change would otherwise stay down.
+    ForceReleases();
+    UpdateExposure();
     m_services.link.Close();
     // The check accepts groups with leading zeros ("010"), the link only the plain form.
     return m_services.link.Init(reinterpret_cast<std::uintptr_t>(m_hWnd), WM_LINK_NOTIFY,
@@ -69,6 +72,7 @@ void CkvRemoteDlg::OpenDevicesSetup(DeviceClass deviceClass, bool saveOnOk) {
         [this, &capture, deviceClass](HWND setupWindow) {
             m_setupWindow = setupWindow;
             capture.EnterSetupMode(deviceClass, reinterpret_cast<std::uintptr_t>(setupWindow));
+            ForceReleases();
         },
         saveOnOk);
     m_setupWindow = nullptr;
@@ -77,9 +81,11 @@ void CkvRemoteDlg::OpenDevicesSetup(DeviceClass deviceClass, bool saveOnOk) {
     // As after Cancel, whatever the result: flag cleared, this window the target again, both
     // filters 0 until the next Apply or OK.
     capture.LeaveSetupMode();
+    ForceReleases();
     // Exit chosen under the dialog has taken capture away already.
     if (m_hWnd && capture.ThreadRunning())
         SetNotCapturing(true);
+    UpdateExposure();
 }
 
 void CkvRemoteDlg::OnHeldChanged(bool held) {

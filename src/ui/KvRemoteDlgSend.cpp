@@ -3,6 +3,8 @@
 
 #include "capture/AuxInputMessage.h"
 #include "capture/LatencyTrace.h"
+#include "capture/Stroke.h"
+#include "remote/Exposure.h"
 #include "res/resource.h"
 
 bool CkvRemoteDlg::PreTranslateMessage(MSG* msg) {
@@ -25,20 +27,67 @@ void CkvRemoteDlg::OnAuxInput(WPARAM wParam, LPARAM lParam) {
         deviceClass = DEVICE_CLASS_MICE;
     const EventIndex index = in.mainMark ? EventIndex(kMainDeviceMark) : EventIndex(in.index);
     if (in.release) {
-        // Only a key whose press went out, once.
-        if (const std::optional<ReleaseLine> release = m_releases.Released(in.device, in.key, in.value))
-            SendComposedCommand(*this, release->command, release->line);
+        // Only a key whose press went out, once, with that press's code and value.
+        Deliver(m_tracker.Released(in.device, in.key));
         return;
     }
 
     SendRemoteCommand(m_members, *this, in.code, in.value, deviceClass, index);
-    if (deviceClass == DEVICE_CLASS_KEYBOARDS && in.key >= 0 && !in.mainMark)
-        m_releases.Pressed(in.device, in.key, in.code, in.value, in.index, m_members);
+    if (in.mainMark)
+        return;
+    const bool toConnections = ConnectionsOn();
+    if (deviceClass == DEVICE_CLASS_KEYBOARDS && in.key >= 0) {
+        if (const auto press = m_tracker.KeyPressed(in.device, in.key, in.code, in.value, in.index, m_members,
+                                                    toConnections))
+            m_services.destinations->Post(*press);
+    } else if (deviceClass == DEVICE_CLASS_MICE) {
+        const ButtonTransition button = ButtonTransitionOf(in.code);
+        if (button.button != MouseButton::None && !button.down)
+            Deliver(m_tracker.ButtonReleased(in.device, button.button));
+        else if (button.button != MouseButton::None) {
+            if (const auto press = m_tracker.ButtonPressed(in.device, button.button, in.index, toConnections))
+                m_services.destinations->Post(*press);
+        } else if (in.code == kMouseWheel && toConnections) {
+            DestinationEvent wheel;
+            wheel.deviceClass = DEVICE_CLASS_MICE;
+            wheel.index = in.index;
+            wheel.kind = DestinationEventKind::Wheel;
+            wheel.delta = in.value;
+            m_services.destinations->Post(wheel);
+        }
+    }
+    // Posted before a filter change that left this device unheld here: its release will not be
+    // reported to this window, so it ends now.
+    if (!m_services.capture.Holds(in.device))
+        ForceReleases(in.device);
+}
+
+bool CkvRemoteDlg::ConnectionsOn() const {
+    return m_services.destinations && m_services.destinations->AnyOn();
+}
+
+void CkvRemoteDlg::Deliver(const PressEnd& end) {
+    if (end.remote)
+        SendComposedCommand(*this, end.remote->command, end.remote->line);
+    if (end.connections && m_services.destinations)
+        m_services.destinations->Post(*end.connections);
 }
 
 void CkvRemoteDlg::ForceReleases(int device) {
-    for (const ReleaseLine& release : m_releases.Force(device))
-        SendComposedCommand(*this, release.command, release.line);
+    for (const PressEnd& end : m_tracker.Force(device))
+        Deliver(end);
+}
+
+void CkvRemoteDlg::UpdateExposure() {
+    if (!m_services.destinations)
+        return;
+    const bool capturing = m_services.capture.ThreadRunning();
+    std::vector<ExposedDevice> shown = ExposedDevices(
+        m_services.devices, capturing && m_members.keyboards.useAux, capturing && m_members.mouses.useAux);
+    if (shown == m_exposed)
+        return;
+    m_exposed = shown;
+    m_services.destinations->Expose(m_exposed);
 }
 
 void CkvRemoteDlg::SetLastCommandText(std::string_view command) {

@@ -73,7 +73,25 @@ void CkvRemoteDlg::LoadSettings() {
     ForceUseAux(values, DriverPresent(), DevicesFound(DEVICE_CLASS_KEYBOARDS),
                 DevicesFound(DEVICE_CLASS_MICE));
     m_members = values;
+    CheckFileReleaseCommand();
     UpdateData(false);
+    ShowRejectedReleaseCommand();
+}
+
+void CkvRemoteDlg::CheckFileReleaseCommand() {
+    // A release command from a hand-edited file is checked as Apply checks it; one that fails is not
+    // used, and the field keeps it for the user to mend.
+    m_rejectedReleaseCmd.clear();
+    m_releaseCmdProblem = ReleaseCommandProblem(m_members);
+    if (m_releaseCmdProblem != 0) {
+        m_rejectedReleaseCmd = m_members.keyboards.releaseTextCmd;
+        m_members.keyboards.releaseTextCmd.clear();
+    }
+}
+
+void CkvRemoteDlg::ShowRejectedReleaseCommand() {
+    if (m_releaseCmdProblem != 0)
+        SetItemText(IDC_KEYB_RELEASE_CMD, m_rejectedReleaseCmd);
 }
 
 CkvRemoteDlg::ApplyResult CkvRemoteDlg::FailApply(int controlId) {

@@ -190,6 +190,12 @@ void CkvRemoteDlg::ShowForEditing() {
         m_driverLibraryToldOnce = true;
         m_services.boxes.Show(m_hWnd, m_services.driverLibraryMessage, MB_OK | MB_ICONWARNING);
     }
+    // And why the file's release command is not used.
+    if (!m_releaseCmdToldOnce && m_releaseCmdProblem != 0) {
+        m_releaseCmdToldOnce = true;
+        SelectItemText(IDC_KEYB_RELEASE_CMD);
+        ShowError(m_releaseCmdProblem);
+    }
 }
 
 void CkvRemoteDlg::ShowUsage() {

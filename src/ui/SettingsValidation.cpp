@@ -14,6 +14,17 @@ bool IsValidTextCommand(std::string_view textCmd) {
     return true;
 }
 
+int ReleaseCommandProblem(const SettingsValues& values) {
+    if (!IsValidTextCommand(values.keyboards.releaseTextCmd))
+        return IDS_TEXTCMD_INVALID;
+    // An old receiver would read a release under the press's own command as a second press.
+    if (!values.keyboards.releaseTextCmd.empty() &&
+        SameIgnoringAsciiCase(values.keyboards.releaseTextCmd,
+                              EffectiveTextCmd(values.keyboards.textCmd, DEVICE_CLASS_KEYBOARDS)))
+        return IDS_RELEASE_SAME_AS_TEXT;
+    return 0;
+}
+
 int ValidateSettings(const SettingsValues& values, SettingsPrompts& prompts) {
     const BroadcastAddressVerdict address = ValidateBroadcastAddress(values.broadcastAddress);
     if (address.kind == BroadcastAddressVerdict::Invalid) {
@@ -27,15 +38,8 @@ int ValidateSettings(const SettingsValues& values, SettingsPrompts& prompts) {
         prompts.ShowError(IDS_TEXTCMD_INVALID);
         return IDC_KEYB_TEXTCMD;
     }
-    if (!IsValidTextCommand(values.keyboards.releaseTextCmd)) {
-        prompts.ShowError(IDS_TEXTCMD_INVALID);
-        return IDC_KEYB_RELEASE_CMD;
-    }
-    // An old receiver would read a release under the press's own command as a second press.
-    if (!values.keyboards.releaseTextCmd.empty() &&
-        SameIgnoringAsciiCase(values.keyboards.releaseTextCmd,
-                              EffectiveTextCmd(values.keyboards.textCmd, DEVICE_CLASS_KEYBOARDS))) {
-        prompts.ShowError(IDS_RELEASE_SAME_AS_TEXT);
+    if (const int problem = ReleaseCommandProblem(values); problem != 0) {
+        prompts.ShowError(problem);
         return IDC_KEYB_RELEASE_CMD;
     }
     if (!IsValidTextCommand(values.mouses.textCmd)) {

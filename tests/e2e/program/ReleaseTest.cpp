@@ -36,10 +36,10 @@ TEST_F(ReleaseTest, PressesAndReleasesPairUpModifiersAndLocksSendNothingARepeatE
     EXPECT_TRUE(WaitUntil([&] { return ControlText(Main(), IDC_LAST_COMMAND) == "AUXUP/103/0/5"; }, kWait,
                           "the release as the last command"));
 
-    // Shift pressed while A is down: the release carries the flags of its moment.
+    // Shift pressed while A is down: the release carries its press's value, so a receiver pairs them.
     ASSERT_TRUE(Inject("key 3 0x1E 0\nkey 3 0x2A 0\nkey 3 0x1E 1\nkey 3 0x2A 1\n"));
     EXPECT_TRUE(Receives("AUXKEYB/65/0/5"));
-    EXPECT_TRUE(Receives("AUXUP/65/1/5"));
+    EXPECT_TRUE(Receives("AUXUP/65/0/5"));
     // Ctrl and Caps Lock send nothing, pressed or released; the keypad 9 after them comes next.
     ASSERT_TRUE(Inject("key 3 0x1D 0\nkey 3 0x1D 1\nkey 3 0x3A 0\nkey 3 0x3A 1\n"));
     // The keyboard's repeat: every press goes out, one release ends it.
@@ -51,15 +51,26 @@ TEST_F(ReleaseTest, PressesAndReleasesPairUpModifiersAndLocksSendNothingARepeatE
     EXPECT_TRUE(Exit());
 }
 
-TEST_F(ReleaseTest, AKeyHeldAcrossApplyIsReleasedAtOnceAndItsLaterReleaseSendsNothing) {
+TEST_F(ReleaseTest, AKeyHeldAcrossApplyIsReleasedAtOnceWithItsPressValueAndItsLaterReleaseSendsNothing) {
     LaunchWithRelease();
-    ASSERT_TRUE(Inject("key 3 0x47 0\n"));
-    EXPECT_TRUE(Receives("AUXKEYB/103/0/5"));
+    ASSERT_TRUE(Inject("key 3 0x2A 0\nkey 3 0x1E 0\n"));
+    EXPECT_TRUE(Receives("AUXKEYB/65/1/5"));
     ASSERT_TRUE(OpenSettings());
     ASSERT_TRUE(Press(IDC_APPLY));
-    EXPECT_TRUE(Receives("AUXUP/103/0/5"));
-    ASSERT_TRUE(Inject("key 3 0x47 1\nkey 3 0x48 0\n"));
+    EXPECT_TRUE(Receives("AUXUP/65/1/5"));
+    ASSERT_TRUE(Inject("key 3 0x2A 1\nkey 3 0x1E 1\nkey 3 0x48 0\n"));
     EXPECT_TRUE(Receives("AUXKEYB/104/0/5")) << "nothing for the physical release before it";
+    EXPECT_TRUE(Exit());
+}
+
+TEST_F(ReleaseTest, AReleaseCommandEqualToTheTextCommandInTheFileIsNotUsedAndTheSettingsSayWhy) {
+    LaunchWithRelease("ReleaseTextCmd=auxkeyb\r\n");
+    ASSERT_TRUE(Inject("key 3 0x47 0\nkey 3 0x47 1\nkey 3 0x48 0\n"));
+    EXPECT_TRUE(Receives("AUXKEYB/103/0/5"));
+    EXPECT_TRUE(Receives("AUXKEYB/104/0/5")) << "no release line that old receivers read as a press";
+    ASSERT_TRUE(OpenSettings());
+    EXPECT_TRUE(Answer("The release command must differ from the text command.", IDOK));
+    EXPECT_EQ(ControlText(Main(), IDC_KEYB_RELEASE_CMD), "AUXKEYB") << "kept in the field to mend";
     EXPECT_TRUE(Exit());
 }
 
