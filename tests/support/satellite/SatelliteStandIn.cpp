@@ -355,11 +355,12 @@ std::vector<std::string> SatelliteStandIn::Actions() const {
     return actions_;
 }
 
-std::vector<std::string> SatelliteStandIn::Devices() const {
+std::vector<std::string> SatelliteStandIn::Devices(int connection) const {
     std::lock_guard lock(mutex_);
     std::vector<std::string> ids;
     for (const Device& device : devices_)
-        ids.push_back(device.id);
+        if (connection == 0 || device.connection == connection)
+            ids.push_back(device.id);
     return ids;
 }
 

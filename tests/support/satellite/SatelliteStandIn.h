@@ -46,8 +46,8 @@ public:
     std::vector<StandInLine> Lines() const;
     // What the surfaces did, as the server took it: "press <id> <key> <0|1>", "rotate <id> <key> <n>".
     std::vector<std::string> Actions() const;
-    // The DEVICEIDs registered now, in order of adding.
-    std::vector<std::string> Devices() const;
+    // The DEVICEIDs registered now, in order of adding: all, or those of one connection.
+    std::vector<std::string> Devices(int connection = 0) const;
     int Accepted() const;
     int Open() const;
     // Polls until done() holds (checked under no lock of the stand-in's) or timeoutMs passed.
