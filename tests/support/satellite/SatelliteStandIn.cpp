@@ -297,23 +297,23 @@ void SatelliteStandIn::Handle(Connection& connection, const std::string& line) {
             return Send(connection, Error(command, deviceId, "Missing KEY"));
         // A key number; the row/column form and numbers past 31 came with API 1.6.0.
         const Value& keyValue = params.at("KEY");
-        const std::optional<double> key = keyValue.flag ? std::nullopt : NumberOf(keyValue);
+        const std::optional<double> number = keyValue.flag ? std::nullopt : NumberOf(keyValue);
         const int keys = device->columns * device->rows;
         const int limit = AtLeast(options_.apiVersion, 1, 6, 0) ? keys : std::min(keys, 32);
-        if (!key || *key < 0 || *key >= limit || *key != std::floor(*key))
+        const double asked = number.value_or(-1);
+        if (asked < 0 || asked >= limit || asked != std::floor(asked))
             return Send(connection, Error(command, deviceId, "Invalid KEY"));
+        const std::string key = std::to_string(static_cast<int>(asked));
         const char* what = command == "KEY-PRESS" ? "PRESSED" : "DIRECTION";
         if (!Truthy(params, what))
             return Send(connection, Error(command, deviceId, std::string("Missing ") + what));
         const Value& value = params.at(what);
         if (command == "KEY-PRESS") {
-            actions_.push_back("press " + deviceId + " " + std::to_string(static_cast<int>(*key)) + " " +
-                               (Falsey(value) ? "0" : "1"));
+            actions_.push_back("press " + deviceId + " " + key + " " + (Falsey(value) ? "0" : "1"));
         } else {
             const std::optional<double> n = NumberOf(value);
             const int direction = n ? (*n == 0 ? -1 : static_cast<int>(*n)) : (value.text >= "1" ? 1 : -1);
-            actions_.push_back("rotate " + deviceId + " " + std::to_string(static_cast<int>(*key)) + " " +
-                               std::to_string(direction));
+            actions_.push_back("rotate " + deviceId + " " + key + " " + std::to_string(direction));
         }
         return Send(connection, Message(command, "OK", deviceId));
     }
