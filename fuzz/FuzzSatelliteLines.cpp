@@ -14,8 +14,8 @@
 namespace {
 
 void CheckOutput(std::string_view out) {
-    static constexpr std::string_view kCommands[] = {"ADD-DEVICE ", "REMOVE-DEVICE ", "KEY-PRESS ", "KEY-ROTATE ",
-                                                     "PING ",       "PONG",           "QUIT"};
+    static constexpr std::string_view kCommands[] = {
+        "ADD-DEVICE ", "REMOVE-DEVICE ", "KEY-PRESS ", "KEY-ROTATE ", "PING ", "PONG", "QUIT"};
     while (!out.empty()) {
         const std::size_t end = out.find('\n');
         if (end == std::string_view::npos)

@@ -10,16 +10,17 @@ namespace {
 TEST(CompanionSettings, HostPortAndLayoutAreCheckedAndARefusedValueLeavesCompanionOff) {
     const std::string label63(63, 'a');
     const std::string longest = label63 + "." + label63 + "." + label63 + "." + std::string(61, 'b'); // 253
-    for (const std::string& host : {std::string(), std::string("192.168.1.20"), std::string("companion"),
-                                    std::string("Show-PC2.local"), std::string("show.example.org."), longest}) {
+    for (const std::string& host :
+         {std::string(), std::string("192.168.1.20"), std::string("companion"), std::string("Show-PC2.local"),
+          std::string("show.example.org."), longest}) {
         CompanionSettings values;
         values.host = host;
         EXPECT_TRUE(CheckCompanionSettings(values).Ok()) << host;
     }
-    for (const std::string& host : {std::string("300.1.1.1"), std::string("10.0.0"), std::string("-pc"),
-                                    std::string("pc-"), std::string("show pc"), std::string("pc_1"),
-                                    std::string("a..b"), std::string("http://pc"), std::string("."),
-                                    longest + "c", label63 + "a.local"}) {
+    for (const std::string& host :
+         {std::string("300.1.1.1"), std::string("10.0.0"), std::string("-pc"), std::string("pc-"),
+          std::string("show pc"), std::string("pc_1"), std::string("a..b"), std::string("http://pc"),
+          std::string("."), longest + "c", label63 + "a.local"}) {
         CompanionSettings values;
         values.host = host;
         const SettingsProblem problem = CheckCompanionSettings(values);
