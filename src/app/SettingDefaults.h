@@ -12,3 +12,6 @@ inline constexpr bool kDefaultUseAux = false;
 inline constexpr int kDefaultMainIndex = 0;
 inline constexpr std::string_view kDefaultKeyboardTextCmd = "AUXKEYB";
 inline constexpr std::string_view kDefaultMouseTextCmd = "AUXMOUSE";
+inline constexpr std::string_view kDefaultCompanionHost = ""; // off
+inline constexpr int kDefaultCompanionPort = 16622;           // Companion's Satellite port
+inline constexpr std::string_view kDefaultCompanionKeyboardLayout = "keypad";

@@ -18,6 +18,10 @@ void SettingNames::Fill() {
         {KEY_MOUSES_USE_AUX, "UseAux"},
         {KEY_MOUSES_MAIN_INDEX, "MainIndex"},
         {KEY_MOUSES_TEXT_CMD, "TextCmd"},
+        {SECTION_COMPANION, "Companion"},
+        {KEY_COMPANION_HOST, "Host"},
+        {KEY_COMPANION_PORT, "Port"},
+        {KEY_COMPANION_KEYBOARD_LAYOUT, "KeyboardLayout"},
     };
 }
 

@@ -69,6 +69,9 @@
 #define IDS_NOT_CAPTURING 155
 #define IDS_TRAY_TIP_NOT_CAPTURING 156
 #define IDS_NO_MORE_DEVICE_NUMBERS 157
+#define IDS_COMPANION_HOST_INVALID 170
+#define IDS_COMPANION_PORT_RANGE 171
+#define IDS_COMPANION_LAYOUT_INVALID 172
 #define IDS_DDX_INTEGER 61712
 #define IDS_DDX_INTEGER_RANGE 61714
 #define IDS_DDX_TOO_LONG 61716
@@ -137,6 +140,11 @@
 
 // Control of the about box (template 100)
 #define IDC_ABOUT_LABEL 1054
+
+// Controls of the Companion group of the Connections dialog
+#define IDC_COMPANION_HOST 1070
+#define IDC_COMPANION_PORT 1071
+#define IDC_COMPANION_LAYOUT 1072
 
 // Menu commands
 #define ID_SYSMENU_ABOUT 16

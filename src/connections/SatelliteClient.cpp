@@ -1,0 +1,259 @@
+#include "connections/SatelliteClient.h"
+#include "connections/SatelliteCommand.h"
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+namespace {
+
+std::string VersionText(const SatelliteApiVersion& v) {
+    return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.patch);
+}
+
+bool Contains(const std::vector<int>& values, int value) {
+    return std::find(values.begin(), values.end(), value) != values.end();
+}
+
+void Erase(std::vector<int>& values, int value) {
+    values.erase(std::remove(values.begin(), values.end(), value), values.end());
+}
+
+std::string Seconds(MonoMs ms) {
+    return std::to_string((ms + 999) / 1000) + " s";
+}
+
+} // namespace
+
+SatelliteClient::SatelliteClient(SatelliteClientConfig config)
+    : config_(std::move(config)), surfaces_(config_.station) {}
+
+void SatelliteClient::OnConnected(MonoMs now) {
+    connected_ = true;
+    begun_ = false;
+    closing_ = false;
+    wantsClose_ = false;
+    connectedAt_ = now;
+    lastReceived_ = now;
+    lastPing_ = now;
+    reader_.Reset();
+    surfaces_.ResetSession();
+    output_.clear();
+    errorRemark_.clear();
+}
+
+void SatelliteClient::OnReceived(std::string_view bytes, MonoMs now) {
+    if (!connected_)
+        return;
+    lastReceived_ = now;
+    reader_.Feed(bytes, [&](std::string_view line) { OnLine(line, now); });
+}
+
+void SatelliteClient::OnClosed(MonoMs) {
+    // A new session adds everything again, and nothing from this one is sent late: no release of a
+    // press that went out before.
+    connected_ = false;
+    begun_ = false;
+    closing_ = false;
+    wantsClose_ = false;
+    reader_.Reset();
+    surfaces_.ResetSession();
+    output_.clear();
+}
+
+void SatelliteClient::OnTick(MonoMs now) {
+    if (!connected_ || wantsClose_)
+        return;
+    if (now - lastReceived_ >= config_.times.lostMs) {
+        wantsClose_ = true;
+        errorRemark_ = "nothing received for " + Seconds(now - lastReceived_);
+        return;
+    }
+    if (!begun_ && now - connectedAt_ >= config_.times.lostMs) {
+        wantsClose_ = true;
+        errorRemark_ = "no BEGIN from the server (is this Companion's Satellite port?)";
+        return;
+    }
+    if (closing_)
+        return;
+    if (now - lastPing_ >= config_.times.pingMs) {
+        lastPing_ = now;
+        Send(SatelliteCommand("PING").Raw("kvremote-" + std::to_string(++pings_)).Line());
+    }
+    if (begun_)
+        SendDueAdds(now);
+}
+
+void SatelliteClient::OnLine(std::string_view line, MonoMs now) {
+    const SatelliteMessage message = ParseSatelliteMessage(line);
+    if (message.answer != SatelliteMessage::Answer::None) {
+        OnAnswer(message);
+    } else if (message.command == "PING") {
+        std::string_view payload = message.body;
+        while (!payload.empty() && payload.back() == ' ')
+            payload.remove_suffix(1);
+        if (!closing_)
+            Send(SatelliteCommand("PONG").Raw(payload).Line());
+    } else if (message.command == "BEGIN" && !begun_) {
+        OnBegin(message, now);
+    }
+    // PONG, CAPS, KEY-STATE, KEYS-CLEAR, BRIGHTNESS and anything unknown: nothing to do.
+}
+
+void SatelliteClient::OnBegin(const SatelliteMessage& message, MonoMs now) {
+    begun_ = true;
+    const auto version = ParseSatelliteApiVersion(message.Param("ApiVersion").value_or(""));
+    layout_ = config_.layout;
+    layoutRemark_.clear();
+    if (layout_ == KeyboardLayoutKind::Full && (!version || *version < kFullLayoutApi)) {
+        layout_ = KeyboardLayoutKind::Keypad;
+        layoutRemark_ = "Companion's Satellite API " + (version ? VersionText(*version) : "(unknown)") +
+                        " is older than " + VersionText(kFullLayoutApi) + ": keyboards use the keypad layout";
+    }
+    if (!closing_)
+        SendDueAdds(now);
+}
+
+void SatelliteClient::OnAnswer(const SatelliteMessage& message) {
+    const bool ok = message.answer == SatelliteMessage::Answer::Ok;
+    const std::string_view id = message.Param("DEVICEID").value_or("");
+    const std::string_view text = message.Param("MESSAGE").value_or("");
+    if (message.command == "ADD-DEVICE") {
+        if (ok) {
+            surfaces_.Answer(id, true);
+        } else if (text == "Device already added") {
+            // Said only to the socket that added it: the surface is ours on this connection.
+            surfaces_.Answer(id, true);
+        } else if (text == "Device exists elsewhere") {
+            // Said to the socket that holds the id when another one asks for it.
+            errorRemark_ =
+                "another client asked for " + std::string(id) + " (two PCs with one station name?)";
+        } else if (surfaces_.Answer(id, false)) {
+            errorRemark_ = "Companion refused " + std::string(id) + ": " + std::string(text);
+        }
+        return;
+    }
+    if (ok || (message.command == "REMOVE-DEVICE" && text == "Device not found"))
+        return; // what a removal wants holds
+    const std::string command = message.command.empty() ? std::string("ERROR") : message.command + " ERROR";
+    errorRemark_ = command + (text.empty() ? std::string() : ": " + std::string(text));
+}
+
+void SatelliteClient::SendDueAdds(MonoMs now) {
+    const KeyboardLayout& keyboard = KeyboardLayout::Of(layout_);
+    for (const Surface* surface : surfaces_.TakeDueAdds(now, config_.times.resendMs)) {
+        const bool mouse = surface->device.deviceClass == DEVICE_CLASS_MICE;
+        Send(SatelliteCommand("ADD-DEVICE")
+                 .Text("DEVICEID", surface->id)
+                 .Text("PRODUCT_NAME", SurfaceProductName(config_.station, surface->device))
+                 .Number("KEYS_TOTAL", mouse ? kMouseSurfaceButtons : keyboard.Buttons())
+                 .Number("KEYS_PER_ROW", mouse ? kMouseSurfaceButtons : keyboard.Columns())
+                 .Number("BITMAPS", 0)
+                 .Bool("COLORS", false)
+                 .Bool("TEXT", false)
+                 .Bool("BRIGHTNESS", false)
+                 .Line());
+    }
+}
+
+void SatelliteClient::SendRemove(const std::string& id) {
+    Send(SatelliteCommand("REMOVE-DEVICE").Text("DEVICEID", id).Line());
+}
+
+void SatelliteClient::OnEvent(const DestinationEvent& event, MonoMs) {
+    if (!connected_ || !begun_ || closing_)
+        return;
+    Surface* surface = surfaces_.Find({event.deviceClass, event.index});
+    if (surface == nullptr || surface->state != SurfaceState::Added)
+        return;
+    if (event.deviceClass == DEVICE_CLASS_MICE)
+        MouseEvent(*surface, event);
+    else
+        KeyboardEvent(*surface, event);
+}
+
+void SatelliteClient::KeyboardEvent(Surface& surface, const DestinationEvent& event) {
+    const KeyboardLayout& layout = KeyboardLayout::Of(layout_);
+    const int button = layout.ButtonOf(event.key);
+    if (button < 0)
+        return;
+    // Two keys on one button (NumLock and Pause): the button is down while either is.
+    const auto buttonHeld = [&] {
+        return std::any_of(surface.down.begin(), surface.down.end(),
+                           [&](int key) { return layout.ButtonOf(key) == button; });
+    };
+    if (event.kind == DestinationEventKind::Press) {
+        if (Contains(surface.down, event.key))
+            return;
+        const bool held = buttonHeld();
+        surface.down.push_back(event.key);
+        if (!held)
+            SendPress(surface, button, true);
+    } else if (event.kind == DestinationEventKind::Release) {
+        if (!Contains(surface.down, event.key))
+            return; // its press went out in an earlier session, or not at all
+        Erase(surface.down, event.key);
+        if (!buttonHeld())
+            SendPress(surface, button, false);
+    }
+}
+
+void SatelliteClient::MouseEvent(Surface& surface, const DestinationEvent& event) {
+    if (event.kind == DestinationEventKind::Wheel) {
+        const int steps = surface.wheel.Add(event.delta);
+        for (int i = 0; i < std::abs(steps); ++i)
+            Send(SatelliteCommand("KEY-ROTATE")
+                     .Text("DEVICEID", surface.id)
+                     .Number("KEY", kMouseWheelButton)
+                     .Number("DIRECTION", steps > 0 ? 1 : -1)
+                     .Line());
+        return;
+    }
+    const int button = MouseSurfaceButton(event.button);
+    if (button < 0)
+        return;
+    const bool press = event.kind == DestinationEventKind::Press;
+    if (press == Contains(surface.down, button))
+        return; // a second press, or a release without its press in this session
+    if (press)
+        surface.down.push_back(button);
+    else
+        Erase(surface.down, button);
+    SendPress(surface, button, press);
+}
+
+void SatelliteClient::SendPress(const Surface& surface, int button, bool pressed) {
+    Send(SatelliteCommand("KEY-PRESS")
+             .Text("DEVICEID", surface.id)
+             .Number("KEY", button)
+             .Bool("PRESSED", pressed)
+             .Line());
+}
+
+void SatelliteClient::OnExposure(const std::vector<ExposedDevice>& devices, MonoMs now) {
+    const std::vector<std::string> gone = surfaces_.SetExposure(devices);
+    if (!connected_ || closing_)
+        return;
+    for (const std::string& id : gone)
+        SendRemove(id);
+    if (begun_)
+        SendDueAdds(now);
+}
+
+void SatelliteClient::OnGoodbye(MonoMs) {
+    if (!connected_ || closing_)
+        return;
+    for (const std::string& id : surfaces_.HeldIds())
+        SendRemove(id);
+    Send(SatelliteCommand("QUIT").Line());
+    closing_ = true;
+}
+
+std::string SatelliteClient::TakeOutput() {
+    return std::exchange(output_, std::string());
+}
+
+std::string SatelliteClient::StatusDetail() const {
+    if (layoutRemark_.empty() || errorRemark_.empty())
+        return layoutRemark_ + errorRemark_;
+    return layoutRemark_ + "; " + errorRemark_;
+}

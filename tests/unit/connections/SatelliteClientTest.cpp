@@ -1,0 +1,89 @@
+// SatelliteClient with time handed in: what it sends after BEGIN, a surface asked for until its OK
+// with presses dropped meanwhile, the full layout only from a server that takes it, and the pings.
+#include "connections/SatelliteClient.h"
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+class SatelliteClientTest : public ::testing::Test {
+protected:
+    void Connect(const char* api, KeyboardLayoutKind layout = KeyboardLayoutKind::Keypad) {
+        client_ = std::make_unique<SatelliteClient>(SatelliteClientConfig{"PC", layout, {}});
+        client_->OnExposure({{DEVICE_CLASS_KEYBOARDS, 5}}, 0);
+        client_->OnConnected(0);
+        EXPECT_THAT(client_->TakeOutput(), IsEmpty()) << "nothing before BEGIN";
+        Receive(std::string("BEGIN CompanionVersion=\"4.2.0\" ApiVersion=\"") + api + "\" \n", 10);
+    }
+    void Receive(const std::string& bytes, MonoMs now) { client_->OnReceived(bytes, now); }
+    std::string Key(DestinationEventKind kind, int key, MonoMs now) {
+        DestinationEvent event;
+        event.index = 5;
+        event.kind = kind;
+        event.key = key;
+        client_->OnEvent(event, now);
+        return client_->TakeOutput();
+    }
+    std::unique_ptr<SatelliteClient> client_;
+};
+
+TEST_F(SatelliteClientTest, ASurfaceIsAskedForEveryThreeSecondsUntilItsOkAndTakesPressesOnlyThen) {
+    Connect("1.14.0");
+    const std::string add =
+        "ADD-DEVICE DEVICEID=kvremote:PC-keyboard-5 PRODUCT_NAME=\"kvRemote keypad 5 on PC\" "
+        "KEYS_TOTAL=20 KEYS_PER_ROW=4 BITMAPS=0 COLORS=false TEXT=false BRIGHTNESS=false\n";
+    EXPECT_EQ(client_->TakeOutput(), add);
+    EXPECT_THAT(Key(DestinationEventKind::Press, 0x47, 20), IsEmpty()) << "not added yet";
+    for (MonoMs t = 100; t <= 3010; t += 10) {
+        Receive("PONG x \n", t);
+        client_->OnTick(t);
+    }
+    EXPECT_THAT(client_->TakeOutput(), HasSubstr(add));
+    EXPECT_THAT(Key(DestinationEventKind::Release, 0x47, 3020), IsEmpty()) << "its press never went out";
+    Receive("ADD-DEVICE OK DEVICEID=\"kvremote:PC-keyboard-5\" \n", 3100);
+    EXPECT_EQ(Key(DestinationEventKind::Press, 0x47, 3200),
+              "KEY-PRESS DEVICEID=kvremote:PC-keyboard-5 KEY=4 PRESSED=true\n");
+    EXPECT_THAT(Key(DestinationEventKind::Press, 0x47, 3300), IsEmpty())
+        << "down once however long it repeats";
+    EXPECT_EQ(Key(DestinationEventKind::Release, 0x47, 3400),
+              "KEY-PRESS DEVICEID=kvremote:PC-keyboard-5 KEY=4 PRESSED=false\n");
+    EXPECT_THAT(Key(DestinationEventKind::Press, 0x1E, 3500), IsEmpty()) << "A is not on a keypad";
+    client_->OnTick(6100);
+    EXPECT_THAT(client_->TakeOutput(), Not(HasSubstr("ADD-DEVICE"))) << "added: not asked for again";
+    EXPECT_THAT(client_->StatusDetail(), IsEmpty());
+}
+
+TEST_F(SatelliteClientTest, TheFullLayoutNeedsAServerThatTakesWideSurfaces) {
+    Connect("1.5.1", KeyboardLayoutKind::Full);
+    EXPECT_THAT(client_->TakeOutput(), HasSubstr("KEYS_TOTAL=20 KEYS_PER_ROW=4"));
+    EXPECT_EQ(client_->LayoutInUse(), KeyboardLayoutKind::Keypad);
+    EXPECT_THAT(client_->StatusDetail(), HasSubstr("keypad layout"));
+    Connect("1.6.0", KeyboardLayoutKind::Full);
+    EXPECT_THAT(client_->TakeOutput(), HasSubstr("KEYS_TOTAL=126 KEYS_PER_ROW=21"));
+    EXPECT_THAT(client_->StatusDetail(), IsEmpty());
+    Receive("ADD-DEVICE ERROR DEVICEID=\"kvremote:PC-keyboard-5\" MESSAGE=\"Invalid KEYS_TOTAL\" \n", 20);
+    EXPECT_EQ(client_->StatusDetail(), "Companion refused kvremote:PC-keyboard-5: Invalid KEYS_TOTAL");
+    client_->OnTick(5000);
+    EXPECT_THAT(client_->TakeOutput(), Not(HasSubstr("ADD-DEVICE"))) << "refused: not asked again";
+}
+
+TEST_F(SatelliteClientTest, PingsEveryTwoSecondsAnswersPingsAndIsLostAfterSixSilentSeconds) {
+    Connect("1.14.0");
+    client_->TakeOutput();
+    Receive("PING from-server 7 \n", 500);
+    EXPECT_EQ(client_->TakeOutput(), "PONG from-server 7\n");
+    client_->OnTick(1999);
+    EXPECT_THAT(client_->TakeOutput(), IsEmpty());
+    client_->OnTick(2000);
+    EXPECT_THAT(client_->TakeOutput(), HasSubstr("PING "));
+    client_->OnTick(6499);
+    EXPECT_FALSE(client_->WantsClose());
+    client_->OnTick(6500);
+    EXPECT_TRUE(client_->WantsClose());
+    EXPECT_THAT(client_->StatusDetail(), HasSubstr("nothing received"));
+}
+
+} // namespace
