@@ -18,6 +18,14 @@ void SettingNames::Fill() {
         {KEY_MOUSES_USE_AUX, "UseAux"},
         {KEY_MOUSES_MAIN_INDEX, "MainIndex"},
         {KEY_MOUSES_TEXT_CMD, "TextCmd"},
+        {SECTION_MQTT, "Mqtt"},
+        {KEY_MQTT_HOST, "Host"},
+        {KEY_MQTT_PORT, "Port"},
+        {KEY_MQTT_USER, "User"},
+        {KEY_MQTT_PASSWORD, "Password"},
+        {KEY_MQTT_TOPIC, "Topic"},
+        {KEY_MQTT_DISCOVERY, "Discovery"},
+        {KEY_MQTT_KEEP_ALIVE, "KeepAlive"},
     };
 }
 
