@@ -3,7 +3,7 @@
 set -u
 pkgs="cmake ninja-build g++ clang libclang-rt-14-dev clang-format python3 googletest libgtest-dev libgmock-dev
       libbenchmark-dev mingw-w64 wine wine64 xvfb xdotool imagemagick x11-utils nsis
-      osslsigncode openssl unzip"
+      osslsigncode openssl unzip mosquitto mosquitto-clients"
 missing=""
 for p in $pkgs; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
