@@ -8,15 +8,6 @@
 #include <string_view>
 #include <vector>
 
-namespace {
-
-bool operator==(const MqttInbound& a, const MqttInbound& b) {
-    return a.type == b.type && a.connackCode == b.connackCode && a.sessionPresent == b.sessionPresent &&
-           a.packetId == b.packetId;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
@@ -30,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     MqttPacketReader parts;
     std::vector<MqttInbound> twice;
-    const bool partsOk = parts.Feed(stream.substr(0, split), twice) && parts.Feed(stream.substr(split), twice);
+    const bool partsOk =
+        parts.Feed(stream.substr(0, split), twice) && parts.Feed(stream.substr(split), twice);
     if (wholeOk != partsOk || (wholeOk && once != twice))
         std::abort();
 

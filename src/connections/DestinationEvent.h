@@ -2,6 +2,7 @@
 // What a network destination is told about an auxiliary device: the tracker of what is down turns the
 // capture thread's events into these, one press and one release per key however long it repeats.
 #include "capture/DeviceClass.h"
+#include <compare>
 #include <cstdint>
 
 enum class DestinationEventKind : std::uint8_t {

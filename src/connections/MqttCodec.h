@@ -62,6 +62,7 @@ struct MqttInbound {
     std::uint8_t connackCode = 0; // CONNACK: 0 accepted, 1-5 the refusals
     bool sessionPresent = false;  // CONNACK
     std::uint16_t packetId = 0;   // PUBACK
+    bool operator==(const MqttInbound&) const = default;
 };
 
 // Reads the broker's byte stream, split anywhere. Every length is checked before it is trusted; a
