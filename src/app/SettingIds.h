@@ -1,6 +1,6 @@
 #pragma once
 // Numeric ids of the configuration sections and keys. Section ids are multiples of 100; a key's id
-// is its section's id plus 1 to 3. The names behind them live in SettingNames.
+// is its section's id plus 1 to 9. The names behind them live in SettingNames.
 
 enum SettingId : int {
     SECTION_NETWORK = 100,
@@ -22,4 +22,12 @@ enum SettingId : int {
     KEY_COMPANION_HOST = 601,
     KEY_COMPANION_PORT = 602,
     KEY_COMPANION_KEYBOARD_LAYOUT = 603,
+    SECTION_MQTT = 800,
+    KEY_MQTT_HOST = 801,
+    KEY_MQTT_PORT = 802,
+    KEY_MQTT_USER = 803,
+    KEY_MQTT_PASSWORD = 804,
+    KEY_MQTT_TOPIC = 805,
+    KEY_MQTT_DISCOVERY = 806,
+    KEY_MQTT_KEEP_ALIVE = 807,
 };

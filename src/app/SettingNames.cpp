@@ -22,6 +22,14 @@ void SettingNames::Fill() {
         {KEY_COMPANION_HOST, "Host"},
         {KEY_COMPANION_PORT, "Port"},
         {KEY_COMPANION_KEYBOARD_LAYOUT, "KeyboardLayout"},
+        {SECTION_MQTT, "Mqtt"},
+        {KEY_MQTT_HOST, "Host"},
+        {KEY_MQTT_PORT, "Port"},
+        {KEY_MQTT_USER, "User"},
+        {KEY_MQTT_PASSWORD, "Password"},
+        {KEY_MQTT_TOPIC, "Topic"},
+        {KEY_MQTT_DISCOVERY, "Discovery"},
+        {KEY_MQTT_KEEP_ALIVE, "KeepAlive"},
     };
 }
 

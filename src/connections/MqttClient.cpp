@@ -1,0 +1,298 @@
+#include "connections/MqttClient.h"
+#include <algorithm>
+#include <set>
+
+namespace {
+
+bool SameDevice(const ExposedDevice& a, const ExposedDevice& b) {
+    return a.deviceClass == b.deviceClass && a.index == b.index;
+}
+
+template <typename Devices>
+auto FindDevice(Devices& devices, const ExposedDevice& device) {
+    return std::find_if(devices.begin(), devices.end(),
+                        [&](const ExposedDevice& d) { return SameDevice(d, device); });
+}
+
+std::string_view Availability(bool present) {
+    return present ? "online" : "offline";
+}
+
+// The broker's reason for a refused connection, as the status line says it.
+std::string RefusalReason(std::uint8_t code) {
+    switch (code) {
+    case 1:
+        return "unacceptable protocol version";
+    case 2:
+        return "identifier rejected";
+    case 3:
+        return "server unavailable";
+    case 4:
+        return "bad user name or password";
+    case 5:
+        return "not authorised";
+    default:
+        return "code " + std::to_string(code);
+    }
+}
+
+} // namespace
+
+MqttClient::MqttClient(MqttClientConfig config, std::optional<MqttPublishedScope> previous)
+    : config_(std::move(config)), topics_(config_.topic, config_.station), clientId_(topics_.ClientId()) {
+    if (!previous)
+        return;
+    if (previous->station == config_.station && previous->topic == config_.topic &&
+        previous->discovery == config_.discovery) {
+        // The same names: what the previous client knew stays true, its removals still due.
+        known_ = std::move(previous->devices);
+        dueRemovals_ = std::move(previous->dueRemovals);
+    } else {
+        leftover_ = std::move(previous);
+    }
+}
+
+MqttPublishedScope MqttClient::PublishedScope() const {
+    return {config_.station, config_.topic, config_.discovery, known_, dueRemovals_};
+}
+
+void MqttClient::OnConnected(MonoMs now) {
+    now_ = now;
+    state_ = State::AwaitingConnack;
+    reader_.Reset();
+    pending_.clear();
+    pingSentAt_.reset();
+    wantsClose_ = false;
+    detail_.clear();
+    connectedAt_ = lastReceivedAt_ = now;
+
+    MqttConnect connect;
+    connect.clientId = clientId_;
+    connect.keepAliveSeconds =
+        static_cast<std::uint16_t>(std::clamp<MonoMs>((config_.keepAliveMs + 999) / 1000, 1, 65'535));
+    connect.cleanSession = true;
+    connect.will = MqttWill{topics_.Status(), "offline", 1, true};
+    if (!config_.user.empty()) {
+        connect.user = config_.user;
+        if (!config_.password.empty())
+            connect.password = config_.password;
+    }
+    const std::string packet = EncodeMqttConnect(connect);
+    if (packet.empty())
+        return Lose("the user name, password or topic is too long for MQTT");
+    output_ += packet;
+    lastSentAt_ = now;
+}
+
+void MqttClient::OnReceived(std::string_view bytes, MonoMs now) {
+    now_ = now;
+    if (state_ == State::Down || state_ == State::Closing || wantsClose_)
+        return;
+    lastReceivedAt_ = now;
+    inbound_.clear();
+    if (!reader_.Feed(bytes, inbound_))
+        return Lose("the broker sent a malformed packet");
+    for (const MqttInbound& packet : inbound_) {
+        switch (packet.type) {
+        case MqttPacketType::Connack:
+            if (state_ != State::AwaitingConnack)
+                return Lose("the broker sent a malformed packet");
+            OnConnack(packet.connackCode, now);
+            if (wantsClose_)
+                return;
+            break;
+        case MqttPacketType::Puback: {
+            const auto it = std::find_if(pending_.begin(), pending_.end(),
+                                         [&](const Pending& p) { return p.packetId == packet.packetId; });
+            if (it == pending_.end())
+                break;
+            if (it->leftover) {
+                leftover_.reset();
+            } else if (const auto due = FindDevice(dueRemovals_, it->device); due != dueRemovals_.end()) {
+                dueRemovals_.erase(due);
+            }
+            pending_.erase(it);
+            break;
+        }
+        case MqttPacketType::PingResp:
+            pingSentAt_.reset();
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void MqttClient::OnConnack(std::uint8_t code, MonoMs now) {
+    if (code != 0) {
+        detail_ = "refused: " + RefusalReason(code);
+        retryNotBefore_ = now + config_.refusalRetryMs;
+        wantsClose_ = true;
+        return;
+    }
+    state_ = State::Up;
+    retryNotBefore_ = 0;
+    detail_ = "as " + clientId_;
+    // The broker's retained copies may be stale: everything is said again, old names cleared first.
+    ClearLeftover();
+    Publish(topics_.Status(), "online", 1, true);
+    for (const ExposedDevice& device : known_)
+        PublishDevice(device);
+    for (const ExposedDevice& device : dueRemovals_)
+        PublishRemoval(device);
+}
+
+// Clears what the previous station, prefix or discovery choice left retained, except the topics
+// published again now (they are overwritten).
+void MqttClient::ClearLeftover() {
+    if (!leftover_)
+        return;
+    std::set<std::string> current = {topics_.Status()};
+    for (const ExposedDevice& device : known_) {
+        current.insert(topics_.Availability(device));
+        if (config_.discovery)
+            current.insert(topics_.DiscoveryConfig(device));
+    }
+    const MqttTopics old(leftover_->topic, leftover_->station);
+    std::vector<std::string> stale = {old.Status()};
+    std::vector<ExposedDevice> oldDevices = leftover_->devices;
+    oldDevices.insert(oldDevices.end(), leftover_->dueRemovals.begin(), leftover_->dueRemovals.end());
+    for (const ExposedDevice& device : oldDevices) {
+        stale.push_back(old.Availability(device));
+        if (leftover_->discovery)
+            stale.push_back(old.DiscoveryConfig(device));
+    }
+    std::uint16_t last = 0;
+    for (const std::string& topic : stale)
+        if (!current.contains(topic))
+            last = Publish(topic, "", 1, true);
+    if (last == 0)
+        leftover_.reset();
+    else
+        pending_.push_back({last, true, {}});
+}
+
+void MqttClient::PublishDevice(const ExposedDevice& device) {
+    if (config_.discovery)
+        Publish(topics_.DiscoveryConfig(device), topics_.DiscoveryPayload(device), 1, true);
+    Publish(topics_.Availability(device), Availability(device.present), 1, true);
+}
+
+// The device's index is no longer used: it goes offline and its config goes (an empty retained
+// payload deletes the broker's copy, and Home Assistant drops the entity).
+void MqttClient::PublishRemoval(const ExposedDevice& device) {
+    std::uint16_t last = Publish(topics_.Availability(device), "offline", 1, true);
+    if (config_.discovery)
+        last = Publish(topics_.DiscoveryConfig(device), "", 1, true);
+    if (last != 0)
+        pending_.push_back({last, false, device});
+}
+
+std::uint16_t MqttClient::Publish(std::string_view topic, std::string_view payload, int qos, bool retain) {
+    std::uint16_t packetId = 0;
+    if (qos == 1) {
+        lastPacketId_ = lastPacketId_ == 65'535 ? 1 : lastPacketId_ + 1;
+        packetId = lastPacketId_;
+    }
+    const std::string packet = EncodeMqttPublish({topic, payload, qos, retain, packetId});
+    if (packet.empty())
+        return 0;
+    output_ += packet;
+    lastSentAt_ = now_;
+    return packetId;
+}
+
+void MqttClient::OnClosed(MonoMs now) {
+    now_ = now;
+    if (state_ == State::Up && !wantsClose_)
+        detail_.clear(); // the thread says why the socket went
+    state_ = State::Down;
+    wantsClose_ = false;
+    reader_.Reset();
+    pending_.clear();
+    pingSentAt_.reset();
+    output_.clear();
+}
+
+void MqttClient::OnTick(MonoMs now) {
+    now_ = now;
+    if (wantsClose_)
+        return;
+    if (state_ == State::AwaitingConnack) {
+        if (now - connectedAt_ >= config_.keepAliveMs)
+            Lose("no answer to the connection request");
+        return;
+    }
+    if (state_ != State::Up)
+        return;
+    if (pingSentAt_) {
+        if (now - *pingSentAt_ >= config_.keepAliveMs)
+            Lose("no answer to a ping within the keep-alive");
+        return;
+    }
+    // A ping when either way has been quiet for half the keep-alive: the broker hears from us in time,
+    // and a connection that died silently is noticed even while events still go out.
+    const MonoMs half = config_.keepAliveMs / 2;
+    if (now - lastSentAt_ >= half || now - lastReceivedAt_ >= half) {
+        output_ += EncodeMqttPingReq();
+        lastSentAt_ = now;
+        pingSentAt_ = now;
+    }
+}
+
+void MqttClient::Lose(std::string detail) {
+    detail_ = std::move(detail);
+    wantsClose_ = true;
+}
+
+void MqttClient::OnEvent(const DestinationEvent& event, MonoMs now) {
+    now_ = now;
+    if (state_ != State::Up || wantsClose_)
+        return; // nothing is replayed: an event while down is dropped
+    const std::string payload = MqttTopics::EventPayload(event);
+    if (!payload.empty())
+        Publish(topics_.Events({event.deviceClass, event.index}), payload, 0, false);
+}
+
+void MqttClient::OnExposure(const std::vector<ExposedDevice>& devices, MonoMs now) {
+    now_ = now;
+    const bool up = state_ == State::Up && !wantsClose_;
+    for (const ExposedDevice& device : devices) {
+        const auto known = FindDevice(known_, device);
+        if (known == known_.end()) {
+            if (const auto due = FindDevice(dueRemovals_, device); due != dueRemovals_.end())
+                dueRemovals_.erase(due);
+            known_.push_back(device);
+            if (up)
+                PublishDevice(device);
+        } else if (known->present != device.present) {
+            known->present = device.present;
+            if (up)
+                Publish(topics_.Availability(device), Availability(device.present), 1, true);
+        }
+    }
+    for (auto it = known_.begin(); it != known_.end();) {
+        if (FindDevice(devices, *it) != devices.end()) {
+            ++it;
+            continue;
+        }
+        if (FindDevice(dueRemovals_, *it) == dueRemovals_.end())
+            dueRemovals_.push_back(*it);
+        if (up)
+            PublishRemoval(*it);
+        it = known_.erase(it);
+    }
+}
+
+void MqttClient::OnGoodbye(MonoMs now) {
+    now_ = now;
+    if (state_ != State::Up || wantsClose_)
+        return; // without a session, the broker's will says offline
+    Publish(topics_.Status(), "offline", 1, true);
+    output_ += EncodeMqttDisconnect();
+    state_ = State::Closing;
+}
+
+std::string MqttClient::TakeOutput() {
+    return std::exchange(output_, {});
+}

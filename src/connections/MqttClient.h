@@ -1,0 +1,94 @@
+#pragma once
+// The MQTT destination: publishes each exposed device's events, availability and Home Assistant
+// discovery config under the user's prefix, keeps the broker's retained copies true across
+// reconnects and changes of settings, and watches the connection with pings.
+#include "connections/ConnectionClient.h"
+#include "connections/MqttCodec.h"
+#include "connections/MqttTopics.h"
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the client needs from the settings, texts already in UTF-8.
+struct MqttClientConfig {
+    std::string station; // letters and digits
+    std::string topic;   // the prefix
+    std::string user;    // empty: none
+    std::string password;
+    bool discovery = true;
+    MonoMs keepAliveMs = 30'000;    // the CONNECT keep-alive (whole seconds, at least 1) and the ping pace
+    MonoMs refusalRetryMs = 60'000; // after the broker refuses the connection
+};
+
+// The retained values a client leaves on the broker, handed to the client that replaces it so that
+// values under a station, prefix or discovery choice no longer used are cleared.
+struct MqttPublishedScope {
+    std::string station;
+    std::string topic;
+    bool discovery = true;
+    std::vector<ExposedDevice> devices;     // known: config and availability retained
+    std::vector<ExposedDevice> dueRemovals; // gone, their removal not yet acknowledged
+};
+
+// Reconnects come at most this far apart.
+inline constexpr MonoMs kMqttReconnectCapMs = 10'000;
+
+class MqttClient final : public ConnectionClient {
+public:
+    explicit MqttClient(MqttClientConfig config, std::optional<MqttPublishedScope> previous = std::nullopt);
+
+    std::string_view PeerName() const override { return "the MQTT broker"; }
+    void OnConnected(MonoMs now) override;
+    void OnReceived(std::string_view bytes, MonoMs now) override;
+    void OnClosed(MonoMs now) override;
+    void OnTick(MonoMs now) override;
+    void OnEvent(const DestinationEvent& event, MonoMs now) override;
+    void OnExposure(const std::vector<ExposedDevice>& devices, MonoMs now) override;
+    void OnGoodbye(MonoMs now) override;
+    std::string TakeOutput() override;
+    bool WantsClose() const override { return wantsClose_; }
+    MonoMs RetryNotBefore() const override { return retryNotBefore_; }
+    // "as CLIENTID" while connected; the reason after a refusal or a lost connection.
+    std::string StatusDetail() const override { return detail_; }
+
+    const std::string& ClientId() const { return clientId_; }
+    MqttPublishedScope PublishedScope() const;
+
+private:
+    enum class State { Down, AwaitingConnack, Up, Closing };
+    // A QoS 1 publish whose acknowledgement settles something.
+    struct Pending {
+        std::uint16_t packetId;
+        bool leftover; // the last clear of the previous scope; else a removal of `device`
+        ExposedDevice device;
+    };
+
+    std::uint16_t Publish(std::string_view topic, std::string_view payload, int qos, bool retain);
+    void PublishDevice(const ExposedDevice& device);
+    void PublishRemoval(const ExposedDevice& device);
+    void ClearLeftover();
+    void OnConnack(std::uint8_t code, MonoMs now);
+    void Lose(std::string detail);
+
+    MqttClientConfig config_;
+    MqttTopics topics_;
+    std::string clientId_;
+    std::optional<MqttPublishedScope> leftover_;
+    std::vector<ExposedDevice> known_;
+    std::vector<ExposedDevice> dueRemovals_;
+    std::vector<Pending> pending_;
+
+    State state_ = State::Down;
+    MqttPacketReader reader_;
+    std::vector<MqttInbound> inbound_;
+    std::string output_;
+    std::uint16_t lastPacketId_ = 0;
+    MonoMs now_ = 0; // the time of the call being handled
+    MonoMs connectedAt_ = 0;
+    MonoMs lastSentAt_ = 0;
+    MonoMs lastReceivedAt_ = 0;
+    std::optional<MonoMs> pingSentAt_;
+    bool wantsClose_ = false;
+    MonoMs retryNotBefore_ = 0;
+    std::string detail_;
+};

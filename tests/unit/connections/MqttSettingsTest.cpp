@@ -1,0 +1,97 @@
+// The [Mqtt] section as read from the file, what the checks refuse and say, and the texts that reach
+// the broker in UTF-8.
+#include "TempDir.h"
+#include "app/IniProfileStore.h"
+#include "connections/MqttSettings.h"
+#include "res/resource.h"
+#include "ui/MqttSettingsCheck.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+// The Windows-1252 code page's letters are Latin-1's.
+std::string Latin1ToUtf8(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
+}
+
+TEST(MqttSettings, ReadsDefaultsAndWhatWasWrittenAndConvertsTextsToUtf8) {
+    TempDir dir;
+    IniProfileStore store(dir.File("kvRemote.ini"));
+    SettingNames names;
+    names.Fill();
+    Settings settings(store, names);
+    EXPECT_EQ(ReadMqttSettings(settings), MqttSettings{});
+    EXPECT_EQ(MqttSettings{}.topic, "kvremote");
+    EXPECT_TRUE(MqttSettings{}.discovery);
+
+    const MqttSettings values{"broker.lan",
+                              8883,
+                              "k\xFC",
+                              "p\xE4ss",
+                              "haus/k\xFC"
+                              "che",
+                              false,
+                              120};
+    ASSERT_TRUE(WriteMqttSettings(settings, values));
+    EXPECT_EQ(ReadMqttSettings(settings), values);
+    EXPECT_NE(TempDir::Contents(store.Path()).find("[Mqtt]"), std::string::npos);
+
+    const MqttClientConfig config = MqttClientConfigFrom(values, "Kitchen", Latin1ToUtf8);
+    EXPECT_EQ(config.user, "k\xC3\xBC");
+    EXPECT_EQ(config.password, "p\xC3\xA4ss");
+    EXPECT_EQ(config.topic, "haus/k\xC3\xBC"
+                            "che");
+    EXPECT_EQ(config.keepAliveMs, 120'000);
+    EXPECT_FALSE(config.discovery);
+    MqttSettings address;
+    address.host = "010.000.0.7";
+    EXPECT_EQ(MqttTargetFrom(address).host, "10.0.0.7");
+    EXPECT_EQ(MqttTargetFrom(address).reconnectCapMs, 10'000);
+}
+
+TEST(MqttSettings, TheChecksNameTheFieldAndWhy) {
+    const auto problem = [](auto change) {
+        MqttSettings values;
+        values.host = "192.168.1.20";
+        change(values);
+        return CheckMqttSettings(values);
+    };
+    EXPECT_EQ(problem([](MqttSettings&) {}), MqttSettingsProblem{});
+    EXPECT_EQ(problem([](MqttSettings& v) { v.host = ""; }), MqttSettingsProblem{});
+    for (const char* host : {"ha.local", "broker-1", "A.b.c", "10.0.0.1"})
+        EXPECT_EQ(problem([&](MqttSettings& v) { v.host = host; }), MqttSettingsProblem{}) << host;
+    for (const char* host : {"10.1", "1.2.3.256", "-ha.local", "ha-.local", "ha..local", "ha.local.", "h a",
+                             "ha_local", "[::1]"})
+        EXPECT_EQ(problem([&](MqttSettings& v) { v.host = host; }),
+                  (MqttSettingsProblem{MqttField::Host, IDS_MQTT_HOST_INVALID}))
+            << host;
+    EXPECT_EQ(problem([](MqttSettings& v) { v.host = std::string(254, 'a'); }).field, MqttField::Host);
+    EXPECT_EQ(problem([](MqttSettings& v) { v.port = 0; }),
+              (MqttSettingsProblem{MqttField::Port, IDS_MQTT_PORT_RANGE}));
+    EXPECT_EQ(problem([](MqttSettings& v) { v.port = 65536; }).field, MqttField::Port);
+    EXPECT_EQ(problem([](MqttSettings& v) { v.password = "x"; }),
+              (MqttSettingsProblem{MqttField::Password, IDS_MQTT_PASSWORD_WITHOUT_USER}));
+    for (const char* topic : {"kv/home", "a-b_c",
+                              "k\xFC"
+                              "che"})
+        EXPECT_EQ(problem([&](MqttSettings& v) { v.topic = topic; }), MqttSettingsProblem{}) << topic;
+    for (const char* topic : {"", "/kv", "kv/", "kv/+", "kv/#", "k v", "kv.x"})
+        EXPECT_EQ(problem([&](MqttSettings& v) { v.topic = topic; }),
+                  (MqttSettingsProblem{MqttField::Topic, IDS_MQTT_TOPIC_INVALID}))
+            << topic;
+    for (int seconds : {4, 301})
+        EXPECT_EQ(problem([&](MqttSettings& v) { v.keepAliveSeconds = seconds; }),
+                  (MqttSettingsProblem{MqttField::KeepAlive, IDS_MQTT_KEEP_ALIVE_RANGE}));
+}
+
+} // namespace
