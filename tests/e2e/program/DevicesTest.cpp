@@ -1,11 +1,12 @@
 // Devices that come and go while the program runs: identical keypads, a re-plug, a newcomer, a
-// renumbering across a sleep, and which strokes the driver holds at all.
+// renumbering across a sleep, main devices of a keypad's model, and which strokes the driver holds.
 #include "ProgramTest.h"
 
 #include "Controls.h"
 #include "UdpReceiver.h"
 
 #include <algorithm>
+#include <sstream>
 
 namespace kve2e {
 namespace {
@@ -17,8 +18,62 @@ constexpr std::string_view kTwins = "1 HID\\VID_0001&PID_0001\n"
                                     "11 HID\\VID_0002&PID_0002\n"
                                     "12 HID\\VID_1234&PID_5678\n";
 
+// Main devices of the auxiliary ones' models: the main keyboard at 1 is the model of the keypads at 3
+// and 4; the main mouse at 11 the model of the auxiliary mouse saved at 13, which is away.
+constexpr std::string_view kSameModels = "1 HID\\VID_0003&PID_0003\n"
+                                         "3 HID\\VID_0003&PID_0003\n"
+                                         "4 HID\\VID_0003&PID_0003\n"
+                                         "11 HID\\VID_0005&PID_0005\n"
+                                         "12 HID\\VID_1234&PID_5678\n";
+
 class DevicesTest : public ProgramTest {
 protected:
+    void LaunchWithSameModels() {
+        WriteDevices(kSameModels);
+        WriteConfig(
+            "[Network]\r\nBroadcastAddress=127.255.255.255\r\nPort=" + std::to_string(receiver_.Port()) +
+            "\r\n[Keyboards]\r\nUseAux=1\r\n"
+            "Device1=3\r\nHarwareId1=HID\\VID_0003&PID_0003\r\nIndex1=5\r\n"
+            "Device2=4\r\nHarwareId2=HID\\VID_0003&PID_0003\r\nIndex2=6\r\n"
+            "[Mouses]\r\nUseAux=1\r\nDevice1=12\r\nHarwareId1=HID\\VID_1234&PID_5678\r\nIndex1=7\r\n"
+            "Device2=13\r\nHarwareId2=HID\\VID_0005&PID_0005\r\nIndex2=8\r\n");
+        Launch();
+        ASSERT_TRUE(WaitForFilters(true));
+    }
+
+    // Injects device changes (lines) and waits for the re-read after them: a filter call naming
+    // `device` after the first change.
+    testing::AssertionResult ChangeAndReread(const std::string& changes, int device) {
+        if (auto injected = Inject(changes + "\n"); !injected)
+            return injected;
+        const std::string first = changes.substr(0, changes.find('\n'));
+        return WaitUntil(
+            [&] {
+                const std::vector<std::string> lines = Record();
+                auto line = std::find(lines.begin(), lines.end(), first);
+                for (; line != lines.end(); ++line) {
+                    std::istringstream words(*line);
+                    std::string verb, what, word;
+                    words >> verb >> what;
+                    while (verb == "filter" && what == "devices" && words >> word)
+                        if (word == std::to_string(device))
+                            return true;
+                }
+                return false;
+            },
+            kWait, "a re-read after \"" + first + "\"");
+    }
+
+    // The main keyboard, now at `device`: not held, its keys go to the system.
+    testing::AssertionResult MainKeyboardTypes(int device) {
+        if (Filters()[device] != 0)
+            return testing::AssertionFailure() << "device " << device << " is held";
+        const std::string key = "key " + std::to_string(device) + " 0x1E 0";
+        if (auto injected = Inject(key + "\n"); !injected)
+            return injected;
+        return WaitForRecord("system " + key);
+    }
+
     void LaunchWithTwins() {
         WriteDevices(kTwins);
         WriteConfig(
@@ -90,6 +145,37 @@ TEST_F(DevicesTest, AReplugIsFollowedANewcomerTypesAndAWakeUpFindsARenumbering) 
     // The status line counts the keyboards present now: 1, 7, 8, 9 and 10.
     ASSERT_TRUE(OpenSettings());
     EXPECT_EQ(ControlText(Main(), IDC_KEYB_STATUS), "Interception Driver installed - 5 keyboard(s) found");
+    EXPECT_TRUE(Exit());
+}
+
+TEST_F(DevicesTest, AMainDeviceOfAKeypadsModelIsNeverHeldAndAReplugStillIsFollowed) {
+    LaunchWithSameModels();
+    // At start-up the main mouse may as well be the absent one: it is not held.
+    EXPECT_EQ(Filters()[11], 0);
+    ASSERT_TRUE(Inject("move 11\nmouse 11 1\nmouse 11 2\n"));
+    EXPECT_TRUE(WaitForRecord("system mouse 11 2 0"));
+    EXPECT_EQ(RecordLines("system mouse 11").size(), 3u);
+
+    // The first keypad re-plugged at a new number is followed there.
+    ASSERT_TRUE(Inject("unplug 3\nplug 7 HID\\VID_0003&PID_0003\n"));
+    ASSERT_TRUE(WaitForHeld(7, 7, 15, Millis(3000)));
+    ASSERT_TRUE(Inject("key 7 0x47 0\n"));
+    EXPECT_TRUE(Receives("AUXKEYB/103/0/5"));
+
+    // It goes again, then the main keyboard is renumbered in one re-read: it is not taken for it.
+    ASSERT_TRUE(ChangeAndReread("unplug 7", 7));
+    ASSERT_TRUE(ChangeAndReread("unplug 1\nplug 8 HID\\VID_0003&PID_0003", 8));
+    EXPECT_TRUE(MainKeyboardTypes(8));
+    EXPECT_EQ(Filters()[4], 15) << "the other keypad stays held";
+    EXPECT_TRUE(Exit());
+}
+
+TEST_F(DevicesTest, AMainKeyboardRenumberedAcrossTwoRereadsWhileItsTwinIsAwayIsNotHeld) {
+    LaunchWithSameModels();
+    ASSERT_TRUE(ChangeAndReread("unplug 3", 3));
+    ASSERT_TRUE(ChangeAndReread("unplug 1", 1));
+    ASSERT_TRUE(ChangeAndReread("plug 8 HID\\VID_0003&PID_0003", 8));
+    EXPECT_TRUE(MainKeyboardTypes(8));
     EXPECT_TRUE(Exit());
 }
 

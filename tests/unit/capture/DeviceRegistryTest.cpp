@@ -51,6 +51,14 @@ protected:
     }
     DevicePlacement Load() { return LoadDevices(table, fake_driver::Api(), &table, settings, NarrowLatin1); }
     DeviceChanges Reread() { return RereadDevices(table, fake_driver::Api(), &table, NarrowLatin1); }
+    // The test knows which numbers hold main devices: none of them may have an index.
+    testing::AssertionResult NoMainHeld(const std::vector<int>& mains) const {
+        for (int d : mains)
+            if (table[d].index >= 0)
+                return testing::AssertionFailure()
+                       << "the main device at " << d << " has index " << table[d].index;
+        return testing::AssertionSuccess();
+    }
     std::map<std::string, std::string>& Keyboards() { return store.sections["Keyboards"]; }
     std::map<std::string, std::string>& Mice() { return store.sections["Mouses"]; }
 
@@ -80,7 +88,7 @@ TEST_F(DeviceRegistry, LoadsHardwareIdsAndStartsEveryDeviceAsMain) {
     EXPECT_EQ(HardwareIdFromBuffer(buffer, 4, 1000, NarrowLatin1), "HI");
 }
 
-TEST_F(DeviceRegistry, SavedEntriesAreRestoredAtTheirNumberOrFollowedWhenTheirIdIsFreeOnce) {
+TEST_F(DeviceRegistry, SavedEntriesAreRestoredAtTheirNumberAndNothingIsFollowedAtStartUp) {
     for (int d : {2, 3}) {
         fake_driver::SetHardwareId(d, u"HID\\SAME");
     }
@@ -91,16 +99,16 @@ TEST_F(DeviceRegistry, SavedEntriesAreRestoredAtTheirNumberOrFollowedWhenTheirId
     Keyboards() = {{"Device1", "2"},   {"HarwareId1", "HID\\SAME"},   {"Index1", "10"},  // restored
                    {"Device2", "3"},   {"HarwareId2", "HID\\SAME"},   {"Index2", "11"},  // identical model
                    {"Device3", "4"},   {"HarwareId3", "HID\\CASE"},   {"Index3", "12"},  // case differs
-                   {"Device4", "9"},   {"HarwareId4", "HID\\MOVED"},  {"Index4", "13"},  // moved: followed
+                   {"Device4", "9"},   {"HarwareId4", "HID\\MOVED"},  {"Index4", "13"},  // moved: reported
                    {"Device5", " 6x"}, {"HarwareId5", "HID\\BIG"},    {"Index5", "300"}, // kept as is
                    {"Device6", "7"},   {"HarwareId6", "HID\\NOINDEX"}};                  // index 0
     const DevicePlacement placement = Load();
-    EXPECT_EQ(placement.followed, std::vector<int>{5});
-    EXPECT_TRUE(placement.ambiguous.empty());
+    EXPECT_TRUE(placement.followed.empty());
+    EXPECT_EQ(placement.ambiguous, std::vector<int>{5}) << "it may be a main device of that model";
     EXPECT_EQ(table[2].index, 10);
     EXPECT_EQ(table[3].index, 11) << "the second of two identical keypads, at its own number";
     EXPECT_EQ(table[4].index, -1);
-    EXPECT_EQ(table[5].index, 13);
+    EXPECT_EQ(table[5].index, -1);
     EXPECT_EQ(table[9].index, -1);
     EXPECT_EQ(table[6].index, 300);
     EXPECT_EQ(table[7].index, 0);
@@ -171,6 +179,99 @@ TEST_F(DeviceRegistry, RereadFollowsAReplugAndKeepsWhatDidNotChange) {
     EXPECT_EQ(table[10].index, 5);
     EXPECT_EQ(table[9].index, 7);
     EXPECT_TRUE(table.kept.empty());
+}
+
+TEST_F(DeviceRegistry, AMainDeviceOfAnAbsentKeypadsModelIsReportedAtStartUpAndNeverTaken) {
+    fake_driver::SetHardwareId(1, u"KB");
+    fake_driver::SetHardwareId(11, u"MOUSE"); // the main mouse, the model of the absent mouse 13
+    fake_driver::SetHardwareId(12, u"OTHER");
+    Mice() = {{"Device1", "12"}, {"HarwareId1", "OTHER"}, {"Index1", "7"},
+              {"Device2", "13"}, {"HarwareId2", "MOUSE"}, {"Index2", "8"}};
+    const DevicePlacement placement = Load();
+    EXPECT_TRUE(placement.followed.empty());
+    EXPECT_EQ(placement.ambiguous, std::vector<int>{11});
+    EXPECT_TRUE(NoMainHeld({1, 11}));
+    EXPECT_EQ(table[12].index, 7);
+    // Reported at start-up, the entry is never followed, not even to a mouse of the model arriving alone.
+    fake_driver::SetHardwareId(14, u"MOUSE");
+    const DeviceChanges changes = Reread();
+    EXPECT_TRUE(changes.placement.followed.empty());
+    EXPECT_EQ(changes.placement.ambiguous, (std::vector<int>{11, 14}));
+    EXPECT_TRUE(NoMainHeld({1, 11}));
+}
+
+// The main keyboard at 1 is the model of the keypads at 3 and 4.
+class DeviceRegistryTwins : public DeviceRegistry {
+protected:
+    void LoadTwins() {
+        for (int d : {1, 3, 4})
+            fake_driver::SetHardwareId(d, u"PAD");
+        fake_driver::SetHardwareId(11, u"MOUSE");
+        Keyboards() = {{"Device1", "3"}, {"HarwareId1", "PAD"}, {"Index1", "5"},
+                       {"Device2", "4"}, {"HarwareId2", "PAD"}, {"Index2", "6"}};
+        const DevicePlacement placement = Load();
+        EXPECT_TRUE(placement.followed.empty() && placement.ambiguous.empty());
+        EXPECT_TRUE(NoMainHeld({1, 11}));
+    }
+    // Sets ids ("" unplugs), then re-reads.
+    DeviceChanges Read(const std::vector<std::pair<int, std::u16string>>& ids) {
+        for (const auto& [d, id] : ids)
+            fake_driver::SetHardwareId(d, id);
+        return Reread();
+    }
+};
+
+TEST_F(DeviceRegistryTwins, AKeypadArrivingAloneIsFollowedInOneReadOrAcrossTwo) {
+    LoadTwins();
+    // Re-plugged: gone and back within one read.
+    DeviceChanges changes = Read({{3, u""}, {7, u"PAD"}});
+    EXPECT_EQ(changes.placement.followed, std::vector<int>{7});
+    EXPECT_EQ(table[7].index, 5);
+    EXPECT_TRUE(NoMainHeld({1, 11}));
+    // Gone at one read, back at the next.
+    changes = Read({{7, u""}});
+    EXPECT_TRUE(changes.placement.followed.empty());
+    EXPECT_TRUE(NoMainHeld({1, 11}));
+    changes = Read({{9, u"PAD"}});
+    EXPECT_EQ(changes.placement.followed, std::vector<int>{9});
+    EXPECT_EQ(table[9].index, 5);
+    EXPECT_EQ(table[4].index, 6);
+    EXPECT_TRUE(NoMainHeld({1, 11}));
+}
+
+TEST_F(DeviceRegistryTwins, AMainTwinThatMovesIsNeverTakenForItsKeypad) {
+    struct Step {
+        std::vector<std::pair<int, std::u16string>> ids;
+        int mainKeyboard; // where the main keyboard is after this read
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps; // the keypad from 3 comes back at 8 at the last one
+    };
+    const std::vector<Case> cases = {
+        {"keypad and main keyboard renumbered in one read",
+         {{{{1, u""}, {3, u""}, {7, u"PAD"}, {8, u"PAD"}}, 7}}},
+        {"main keyboard renumbered in one read while the keypad is away",
+         {{{{3, u""}}, 1}, {{{1, u""}, {7, u"PAD"}}, 7}, {{{8, u"PAD"}}, 7}}},
+        {"main keyboard renumbered across two reads while the keypad is away",
+         {{{{3, u""}}, 1}, {{{1, u""}}, 0}, {{{7, u"PAD"}}, 7}, {{{8, u"PAD"}}, 7}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake_driver::Reset();
+        LoadTwins();
+        DeviceChanges changes;
+        for (const Step& step : c.steps) {
+            changes = Read(step.ids);
+            EXPECT_TRUE(changes.placement.followed.empty());
+            EXPECT_TRUE(NoMainHeld({step.mainKeyboard, 11}));
+        }
+        EXPECT_EQ(table[8].index, -1) << "the keypad cannot be told from a main keyboard";
+        EXPECT_NE(std::find(changes.placement.ambiguous.begin(), changes.placement.ambiguous.end(), 8),
+                  changes.placement.ambiguous.end())
+            << "and is reported";
+        EXPECT_EQ(table[4].index, 6) << "the other keypad stays where it is";
+    }
 }
 
 TEST_F(DeviceRegistry, ListEndsAtTheFirstGapAndClassesStayApart) {
