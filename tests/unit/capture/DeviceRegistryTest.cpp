@@ -181,96 +181,49 @@ TEST_F(DeviceRegistry, RereadFollowsAReplugAndKeepsWhatDidNotChange) {
     EXPECT_TRUE(table.kept.empty());
 }
 
-TEST_F(DeviceRegistry, AMainDeviceOfAnAbsentKeypadsModelIsReportedAtStartUpAndNeverTaken) {
-    fake_driver::SetHardwareId(1, u"KB");
-    fake_driver::SetHardwareId(11, u"MOUSE"); // the main mouse, the model of the absent mouse 13
-    fake_driver::SetHardwareId(12, u"OTHER");
-    Mice() = {{"Device1", "12"}, {"HarwareId1", "OTHER"}, {"Index1", "7"},
-              {"Device2", "13"}, {"HarwareId2", "MOUSE"}, {"Index2", "8"}};
-    const DevicePlacement placement = Load();
-    EXPECT_TRUE(placement.followed.empty());
-    EXPECT_EQ(placement.ambiguous, std::vector<int>{11});
-    EXPECT_TRUE(NoMainHeld({1, 11}));
-    EXPECT_EQ(table[12].index, 7);
-    // Reported at start-up, the entry is never followed, not even to a mouse of the model arriving alone.
-    fake_driver::SetHardwareId(14, u"MOUSE");
-    const DeviceChanges changes = Reread();
-    EXPECT_TRUE(changes.placement.followed.empty());
-    EXPECT_EQ(changes.placement.ambiguous, (std::vector<int>{11, 14}));
-    EXPECT_TRUE(NoMainHeld({1, 11}));
-}
-
-// The main keyboard at 1 is the model of the keypads at 3 and 4.
-class DeviceRegistryTwins : public DeviceRegistry {
-protected:
-    void LoadTwins() {
+// The main keyboard at 1 is the model of the keypads saved at 3 and 4; the main mouse at 11 that of
+// the mouse saved at 13, away at start-up. The test knows where each device is after every read.
+TEST_F(DeviceRegistry, AMainDeviceOfAKeypadsModelIsNeverTakenForIt) {
+    struct Read {
+        std::vector<std::pair<int, std::u16string>> ids; // "" unplugs
+        std::vector<int> mains;                          // the main devices' numbers after it
+        int followed;                                    // where the keypad from 3 is followed, or 0
+    };
+    const std::pair<const char*, std::vector<Read>> cases[] = {
+        {"keypad re-plugged in one read", {{{{3, u""}, {7, u"PAD"}}, {1, 11}, 7}}},
+        {"keypad re-plugged across two reads", {{{{3, u""}}, {1, 11}, 0}, {{{7, u"PAD"}}, {1, 11}, 7}}},
+        {"keypad and main keyboard renumbered in one read",
+         {{{{1, u""}, {3, u""}, {7, u"PAD"}, {8, u"PAD"}}, {7, 11}, 0}}},
+        {"main keyboard renumbered in one read, then the keypad back",
+         {{{{3, u""}}, {1, 11}, 0}, {{{1, u""}, {7, u"PAD"}}, {7, 11}, 0}, {{{8, u"PAD"}}, {7, 11}, 0}}},
+        {"main keyboard renumbered across two reads, then the keypad back",
+         {{{{3, u""}}, {1, 11}, 0},
+          {{{1, u""}}, {11}, 0},
+          {{{7, u"PAD"}}, {7, 11}, 0},
+          {{{8, u"PAD"}}, {7, 11}, 0}}},
+        {"a mouse of the model named at start-up arrives", {{{{14, u"MOUSE"}}, {1, 11}, 0}}},
+    };
+    for (const auto& [name, reads] : cases) {
+        SCOPED_TRACE(name);
+        fake_driver::Reset();
         for (int d : {1, 3, 4})
             fake_driver::SetHardwareId(d, u"PAD");
         fake_driver::SetHardwareId(11, u"MOUSE");
         Keyboards() = {{"Device1", "3"}, {"HarwareId1", "PAD"}, {"Index1", "5"},
                        {"Device2", "4"}, {"HarwareId2", "PAD"}, {"Index2", "6"}};
-        const DevicePlacement placement = Load();
-        EXPECT_TRUE(placement.followed.empty() && placement.ambiguous.empty());
+        Mice() = {{"Device1", "13"}, {"HarwareId1", "MOUSE"}, {"Index1", "8"}};
+        EXPECT_EQ(Load().ambiguous, std::vector<int>{11}) << "the main mouse is only named";
         EXPECT_TRUE(NoMainHeld({1, 11}));
-    }
-    // Sets ids ("" unplugs), then re-reads.
-    DeviceChanges Read(const std::vector<std::pair<int, std::u16string>>& ids) {
-        for (const auto& [d, id] : ids)
-            fake_driver::SetHardwareId(d, id);
-        return Reread();
-    }
-};
-
-TEST_F(DeviceRegistryTwins, AKeypadArrivingAloneIsFollowedInOneReadOrAcrossTwo) {
-    LoadTwins();
-    // Re-plugged: gone and back within one read.
-    DeviceChanges changes = Read({{3, u""}, {7, u"PAD"}});
-    EXPECT_EQ(changes.placement.followed, std::vector<int>{7});
-    EXPECT_EQ(table[7].index, 5);
-    EXPECT_TRUE(NoMainHeld({1, 11}));
-    // Gone at one read, back at the next.
-    changes = Read({{7, u""}});
-    EXPECT_TRUE(changes.placement.followed.empty());
-    EXPECT_TRUE(NoMainHeld({1, 11}));
-    changes = Read({{9, u"PAD"}});
-    EXPECT_EQ(changes.placement.followed, std::vector<int>{9});
-    EXPECT_EQ(table[9].index, 5);
-    EXPECT_EQ(table[4].index, 6);
-    EXPECT_TRUE(NoMainHeld({1, 11}));
-}
-
-TEST_F(DeviceRegistryTwins, AMainTwinThatMovesIsNeverTakenForItsKeypad) {
-    struct Step {
-        std::vector<std::pair<int, std::u16string>> ids;
-        int mainKeyboard; // where the main keyboard is after this read
-    };
-    struct Case {
-        const char* name;
-        std::vector<Step> steps; // the keypad from 3 comes back at 8 at the last one
-    };
-    const std::vector<Case> cases = {
-        {"keypad and main keyboard renumbered in one read",
-         {{{{1, u""}, {3, u""}, {7, u"PAD"}, {8, u"PAD"}}, 7}}},
-        {"main keyboard renumbered in one read while the keypad is away",
-         {{{{3, u""}}, 1}, {{{1, u""}, {7, u"PAD"}}, 7}, {{{8, u"PAD"}}, 7}}},
-        {"main keyboard renumbered across two reads while the keypad is away",
-         {{{{3, u""}}, 1}, {{{1, u""}}, 0}, {{{7, u"PAD"}}, 7}, {{{8, u"PAD"}}, 7}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        fake_driver::Reset();
-        LoadTwins();
-        DeviceChanges changes;
-        for (const Step& step : c.steps) {
-            changes = Read(step.ids);
-            EXPECT_TRUE(changes.placement.followed.empty());
-            EXPECT_TRUE(NoMainHeld({step.mainKeyboard, 11}));
+        for (const Read& read : reads) {
+            for (const auto& [d, id] : read.ids)
+                fake_driver::SetHardwareId(d, id);
+            const DeviceChanges changes = Reread();
+            EXPECT_EQ(changes.placement.followed,
+                      read.followed ? std::vector<int>{read.followed} : std::vector<int>{});
+            EXPECT_EQ(table[read.followed].index, read.followed ? 5 : -1);
+            EXPECT_TRUE(NoMainHeld(read.mains));
         }
-        EXPECT_EQ(table[8].index, -1) << "the keypad cannot be told from a main keyboard";
-        EXPECT_NE(std::find(changes.placement.ambiguous.begin(), changes.placement.ambiguous.end(), 8),
-                  changes.placement.ambiguous.end())
-            << "and is reported";
-        EXPECT_EQ(table[4].index, 6) << "the other keypad stays where it is";
+        EXPECT_EQ(table[4].index, 6) << "the other keypad stays";
     }
 }
 
