@@ -98,15 +98,20 @@ void RestoreAtSavedNumbers(DeviceTable& table, DeviceClass deviceClass) {
     });
 }
 
-// The free numbers holding the id of an entry left over whose saved number does not hold it; true
-// when there is one.
-bool Report(const DeviceTable& table, const KeptDeviceEntry& entry, DevicePlacement& placement) {
+// The free numbers holding the id of an entry left over whose saved number does not hold it, only
+// those among `arrived` when it is given; true when there is one.
+bool Report(const DeviceTable& table, const KeptDeviceEntry& entry, DevicePlacement& placement,
+            const std::vector<int>* arrived = nullptr) {
     if (SavedNumberHoldsId(table, entry))
         return false;
-    const std::vector<int> numbers = FreeNumbersWithId(table, entry.deviceClass, entry.hardwareId);
-    for (int d : numbers)
+    bool any = false;
+    for (int d : FreeNumbersWithId(table, entry.deviceClass, entry.hardwareId)) {
+        if (arrived && std::find(arrived->begin(), arrived->end(), d) == arrived->end())
+            continue;
         Append(placement.ambiguous, d);
-    return !numbers.empty();
+        any = true;
+    }
+    return any;
 }
 
 DevicePlacement PlaceAtStartUp(DeviceTable& table, DeviceClass deviceClass) {
@@ -166,9 +171,10 @@ DevicePlacement PlaceAtReread(DeviceTable& table, DeviceClass deviceClass, const
         placement.followed.push_back(followAt[i]);
     }
     kept = std::move(left);
+    // A device that was there before this read was named when it came, or is a main twin.
     for (const KeptDeviceEntry& entry : kept)
         if (InClass(deviceClass, entry))
-            Report(table, entry, placement);
+            Report(table, entry, placement, &changed);
     return placement;
 }
 

@@ -46,7 +46,8 @@ struct DeviceChanges {
 //      never followed again: a twin that moved cannot be told from the keypad);
 //   3. no other entry left over has the id;
 //   4. its saved number does not hold the id.
-// What is not followed is reported as at start-up.
+// For an entry not followed, the free numbers that took its id at this read are ambiguous, as at
+// start-up (a device there before was named when it came, or is a main twin).
 DeviceChanges RereadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
                             WideToAnsi narrow);
 

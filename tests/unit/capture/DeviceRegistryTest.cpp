@@ -188,20 +188,24 @@ TEST_F(DeviceRegistry, AMainDeviceOfAKeypadsModelIsNeverTakenForIt) {
         std::vector<std::pair<int, std::u16string>> ids; // "" unplugs
         std::vector<int> mains;                          // the main devices' numbers after it
         int followed;                                    // where the keypad from 3 is followed, or 0
+        std::vector<int> named;                          // the numbers reported
     };
     const std::pair<const char*, std::vector<Read>> cases[] = {
-        {"keypad re-plugged in one read", {{{{3, u""}, {7, u"PAD"}}, {1, 11}, 7}}},
-        {"keypad re-plugged across two reads", {{{{3, u""}}, {1, 11}, 0}, {{{7, u"PAD"}}, {1, 11}, 7}}},
+        {"keypad re-plugged in one read", {{{{3, u""}, {7, u"PAD"}}, {1, 11}, 7, {}}}},
+        {"keypad re-plugged across two reads",
+         {{{{3, u""}}, {1, 11}, 0, {}}, {{{7, u"PAD"}}, {1, 11}, 7, {}}}},
         {"keypad and main keyboard renumbered in one read",
-         {{{{1, u""}, {3, u""}, {7, u"PAD"}, {8, u"PAD"}}, {7, 11}, 0}}},
+         {{{{1, u""}, {3, u""}, {7, u"PAD"}, {8, u"PAD"}}, {7, 11}, 0, {7, 8}}}},
         {"main keyboard renumbered in one read, then the keypad back",
-         {{{{3, u""}}, {1, 11}, 0}, {{{1, u""}, {7, u"PAD"}}, {7, 11}, 0}, {{{8, u"PAD"}}, {7, 11}, 0}}},
+         {{{{3, u""}}, {1, 11}, 0, {}},
+          {{{1, u""}, {7, u"PAD"}}, {7, 11}, 0, {7}},
+          {{{8, u"PAD"}}, {7, 11}, 0, {8}}}},
         {"main keyboard renumbered across two reads, then the keypad back",
-         {{{{3, u""}}, {1, 11}, 0},
-          {{{1, u""}}, {11}, 0},
-          {{{7, u"PAD"}}, {7, 11}, 0},
-          {{{8, u"PAD"}}, {7, 11}, 0}}},
-        {"a mouse of the model named at start-up arrives", {{{{14, u"MOUSE"}}, {1, 11}, 0}}},
+         {{{{3, u""}}, {1, 11}, 0, {}},
+          {{{1, u""}}, {11}, 0, {}},
+          {{{7, u"PAD"}}, {7, 11}, 0, {7}},
+          {{{8, u"PAD"}}, {7, 11}, 0, {8}}}},
+        {"a mouse of the model named at start-up arrives", {{{{14, u"MOUSE"}}, {1, 11}, 0, {14}}}},
     };
     for (const auto& [name, reads] : cases) {
         SCOPED_TRACE(name);
@@ -221,6 +225,7 @@ TEST_F(DeviceRegistry, AMainDeviceOfAKeypadsModelIsNeverTakenForIt) {
             EXPECT_EQ(changes.placement.followed,
                       read.followed ? std::vector<int>{read.followed} : std::vector<int>{});
             EXPECT_EQ(table[read.followed].index, read.followed ? 5 : -1);
+            EXPECT_EQ(changes.placement.ambiguous, read.named);
             EXPECT_TRUE(NoMainHeld(read.mains));
         }
         EXPECT_EQ(table[4].index, 6) << "the other keypad stays";
