@@ -4,6 +4,7 @@
 #include "app/SettingIds.h"
 #include "app/Settings.h"
 #include <algorithm>
+#include <array>
 #include <string>
 
 namespace {
@@ -53,7 +54,7 @@ void ReadSavedEntries(DeviceTable& table, DeviceClass deviceClass, Settings& set
         const std::string index = settings.ReadKey(section, EntryKey("Index", n), "");
         // The section says the class: an entry numbered outside it can only be placed by following.
         table.kept.push_back(
-            {deviceClass, ParseLeadingDecimal(number), hardwareId, ParseLeadingDecimal(index)});
+            {deviceClass, ParseLeadingDecimal(number), hardwareId, ParseLeadingDecimal(index), {}, true});
     }
 }
 
@@ -72,43 +73,94 @@ bool IsDeviceEntryKey(std::string_view key) {
     return false;
 }
 
-} // namespace
+std::vector<int> FreeNumbersWithId(const DeviceTable& table, DeviceClass deviceClass,
+                                   std::string_view hardwareId) {
+    std::vector<int> numbers;
+    for (int d = FirstDeviceOf(deviceClass); d <= LastDeviceOf(deviceClass); ++d)
+        if (FreeWithId(table, d, hardwareId))
+            numbers.push_back(d);
+    return numbers;
+}
 
-DevicePlacement PlaceKeptEntries(DeviceTable& table, DeviceClass deviceClass) {
-    DevicePlacement placement;
-    std::vector<KeptDeviceEntry>& kept = table.kept;
-    // 1. At the saved number, identical models included.
-    std::erase_if(kept, [&](const KeptDeviceEntry& entry) {
+bool SavedNumberHoldsId(const DeviceTable& table, const KeptDeviceEntry& entry) {
+    return InClass(entry.deviceClass, entry.device) && table[entry.device].hardwareId == entry.hardwareId;
+}
+
+// An entry whose saved number holds a free device with its id is restored there, identical models
+// included; it leaves table.kept.
+void RestoreAtSavedNumbers(DeviceTable& table, DeviceClass deviceClass) {
+    std::erase_if(table.kept, [&](const KeptDeviceEntry& entry) {
         if (!InClass(deviceClass, entry) || !InClass(deviceClass, entry.device) ||
             !FreeWithId(table, entry.device, entry.hardwareId))
             return false;
         table[entry.device].index.store(entry.index, std::memory_order_relaxed);
         return true;
     });
-    // 2. and 3., decided on the entries left over before any of them is followed.
+}
+
+// The free numbers holding the id of an entry left over whose saved number does not hold it, only
+// those among `arrived` when it is given; true when there is one.
+bool Report(const DeviceTable& table, const KeptDeviceEntry& entry, DevicePlacement& placement,
+            const std::vector<int>* arrived = nullptr) {
+    if (SavedNumberHoldsId(table, entry))
+        return false;
+    bool any = false;
+    for (int d : FreeNumbersWithId(table, entry.deviceClass, entry.hardwareId)) {
+        if (arrived && std::find(arrived->begin(), arrived->end(), d) == arrived->end())
+            continue;
+        Append(placement.ambiguous, d);
+        any = true;
+    }
+    return any;
+}
+
+DevicePlacement PlaceAtStartUp(DeviceTable& table, DeviceClass deviceClass) {
+    RestoreAtSavedNumbers(table, deviceClass);
+    DevicePlacement placement;
+    for (KeptDeviceEntry& entry : table.kept)
+        if (InClass(deviceClass, entry) && Report(table, entry, placement))
+            entry.mayFollow = false;
+    return placement;
+}
+
+// The number an entry left over is followed to at a re-read, 0 for none. `changed` holds the
+// numbers whose id changed at this read.
+int FollowTarget(const DeviceTable& table, const KeptDeviceEntry& entry, const std::vector<int>& changed) {
+    if (!entry.mayFollow || SavedNumberHoldsId(table, entry))
+        return 0;
+    int target = 0;
+    for (int d : changed) {
+        if (!InClass(entry.deviceClass, d) || table[d].hardwareId != entry.hardwareId)
+            continue;
+        if (target != 0)
+            return 0; // two arrived with the id: either may be a main device
+        target = d;
+    }
+    if (target == 0 || !FreeWithId(table, target, entry.hardwareId))
+        return 0;
+    const bool alone = std::none_of(table.kept.begin(), table.kept.end(), [&](const KeptDeviceEntry& other) {
+        return &other != &entry && other.deviceClass == entry.deviceClass &&
+               other.hardwareId == entry.hardwareId;
+    });
+    return alone ? target : 0;
+}
+
+DevicePlacement PlaceAtReread(DeviceTable& table, DeviceClass deviceClass, const std::vector<int>& changed) {
+    RestoreAtSavedNumbers(table, deviceClass);
+    std::vector<KeptDeviceEntry>& kept = table.kept;
+    // Decided on the entries left over before any of them is followed.
     std::vector<int> followAt(kept.size(), 0);
     for (std::size_t i = 0; i < kept.size(); ++i) {
-        const KeptDeviceEntry& entry = kept[i];
+        KeptDeviceEntry& entry = kept[i];
         if (!InClass(deviceClass, entry))
             continue;
-        std::vector<int> free;
-        for (int d = FirstDeviceOf(deviceClass); d <= LastDeviceOf(deviceClass); ++d)
-            if (FreeWithId(table, d, entry.hardwareId))
-                free.push_back(d);
-        if (free.empty())
-            continue;
-        const bool alone = std::none_of(kept.begin(), kept.end(), [&](const KeptDeviceEntry& other) {
-            return &other != &entry && InClass(deviceClass, other) && other.hardwareId == entry.hardwareId;
-        });
-        const bool savedNumberHoldsIt =
-            InClass(deviceClass, entry.device) && table[entry.device].hardwareId == entry.hardwareId;
-        if (free.size() == 1 && alone && !savedNumberHoldsIt) {
-            followAt[i] = free.front();
-        } else {
-            for (int d : free)
-                Append(placement.ambiguous, d);
-        }
+        // A twin that moved may be the device arriving now, and the keypad may come back as one.
+        if (!std::all_of(entry.mainTwins.begin(), entry.mainTwins.end(),
+                         [&](int d) { return FreeWithId(table, d, entry.hardwareId); }))
+            entry.mayFollow = false;
+        followAt[i] = FollowTarget(table, entry, changed);
     }
+    DevicePlacement placement;
     std::vector<KeptDeviceEntry> left;
     for (std::size_t i = 0; i < kept.size(); ++i) {
         if (followAt[i] == 0) {
@@ -119,8 +171,14 @@ DevicePlacement PlaceKeptEntries(DeviceTable& table, DeviceClass deviceClass) {
         placement.followed.push_back(followAt[i]);
     }
     kept = std::move(left);
+    // A device that was there before this read was named when it came, or is a main twin.
+    for (const KeptDeviceEntry& entry : kept)
+        if (InClass(deviceClass, entry))
+            Report(table, entry, placement, &changed);
     return placement;
 }
+
+} // namespace
 
 void AppendPlacement(DevicePlacement& into, const DevicePlacement& from) {
     for (int device : from.followed)
@@ -136,31 +194,36 @@ DevicePlacement LoadDevices(DeviceTable& table, const DriverApi& driver, DriverC
         table[d].hardwareId = ReadHardwareId(driver, context, d, narrow);
     ReadSavedEntries(table, DEVICE_CLASS_KEYBOARDS, settings);
     ReadSavedEntries(table, DEVICE_CLASS_MICE, settings);
-    DevicePlacement placement = PlaceKeptEntries(table, DEVICE_CLASS_KEYBOARDS);
-    AppendPlacement(placement, PlaceKeptEntries(table, DEVICE_CLASS_MICE));
+    DevicePlacement placement = PlaceAtStartUp(table, DEVICE_CLASS_KEYBOARDS);
+    AppendPlacement(placement, PlaceAtStartUp(table, DEVICE_CLASS_MICE));
     return placement;
 }
 
 DeviceChanges RereadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
                             WideToAnsi narrow) {
     DeviceChanges changes;
+    std::array<std::string, kDeviceCount> ids;
     for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
-        std::string id = ReadHardwareId(driver, context, d, narrow);
-        AuxDevice& record = table[d];
-        if (id == record.hardwareId)
-            continue;
-        changes.changed.push_back(d);
-        if (const std::int32_t index = record.index.load(std::memory_order_relaxed); index >= 0) {
-            // The capture thread reads the index alone: it is cleared before the id changes.
-            record.index.store(-1, std::memory_order_relaxed);
-            if (!record.hardwareId.empty())
-                table.kept.push_back({IsMouseNumber(d) ? DEVICE_CLASS_MICE : DEVICE_CLASS_KEYBOARDS, d,
-                                      record.hardwareId, index});
-        }
-        record.hardwareId = std::move(id);
+        ids[d] = ReadHardwareId(driver, context, d, narrow);
+        if (ids[d] != table[d].hardwareId)
+            changes.changed.push_back(d);
     }
-    changes.placement = PlaceKeptEntries(table, DEVICE_CLASS_KEYBOARDS);
-    AppendPlacement(changes.placement, PlaceKeptEntries(table, DEVICE_CLASS_MICE));
+    // The devices that went, with their main twins as the table had them before this read.
+    for (int d : changes.changed) {
+        const DeviceClass deviceClass = IsMouseNumber(d) ? DEVICE_CLASS_MICE : DEVICE_CLASS_KEYBOARDS;
+        const AuxDevice& record = table[d];
+        if (const std::int32_t index = record.index.load(std::memory_order_relaxed);
+            index >= 0 && !record.hardwareId.empty())
+            table.kept.push_back({deviceClass, d, record.hardwareId, index,
+                                  FreeNumbersWithId(table, deviceClass, record.hardwareId), true});
+    }
+    for (int d : changes.changed) {
+        // The capture thread reads the index alone: it is cleared before the id changes.
+        table[d].index.store(-1, std::memory_order_relaxed);
+        table[d].hardwareId = std::move(ids[d]);
+    }
+    changes.placement = PlaceAtReread(table, DEVICE_CLASS_KEYBOARDS, changes.changed);
+    AppendPlacement(changes.placement, PlaceAtReread(table, DEVICE_CLASS_MICE, changes.changed));
     return changes;
 }
 

@@ -11,27 +11,22 @@ class Settings;
 
 // What placing the saved entries found, by device number now.
 struct DevicePlacement {
-    // A saved device that moved to this number, the only free one with its id: its index is here.
+    // A saved device followed to this number, where it arrived: its index is here.
     std::vector<int> followed;
-    // Numbers holding the id of a saved device that could not be told apart from another (an id at
-    // several free numbers, two saved identical devices of which one came back): not restored.
+    // Free numbers holding the id of a saved device that was not placed, its saved number not
+    // holding that id: they work as main devices until the user sets them up.
     std::vector<int> ambiguous;
 };
 
 // Adds what `from` found to `into`, each number once.
 void AppendPlacement(DevicePlacement& into, const DevicePlacement& from);
 
-// The kept entries of the class onto the present numbers that have no index, in this order:
-// 1. an entry whose saved number holds a device with its id is restored there;
-// 2. an entry left over is followed when exactly one free number holds its id, no other entry left
-//    over has that id, and its saved number holds no device with that id;
-// 3. the free numbers holding the id of any other entry left over are ambiguous.
-// Placed entries leave table.kept; the others stay there.
-DevicePlacement PlaceKeptEntries(DeviceTable& table, DeviceClass deviceClass);
-
 // Hardware ids of devices 1-20 from the driver (record 0 stays empty), every index -1, the saved
 // entries of "Keyboards" and "Mouses" kept and then placed. Reading a section stops at the first
 // entry with an empty device number or hardware id; a missing index reads as 0.
+// An entry whose saved number holds a free device with its id is restored there (identical models
+// included). Nothing is followed: a main device of the same model cannot be told from it. The free
+// numbers holding the id of an entry left over are ambiguous, and such an entry is never followed.
 DevicePlacement LoadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
                             Settings& settings, WideToAnsi narrow);
 
@@ -43,7 +38,16 @@ struct DeviceChanges {
 
 // Reads the 20 hardware ids again and updates the table in place: a number whose id is unchanged
 // keeps its index; a number whose device went or changed loses it, and an auxiliary device that went
-// becomes a kept entry; then the kept entries of both classes are placed.
+// becomes a kept entry, with the free numbers that held its id before this read as its main twins.
+// Then, per class, entries are restored at their saved numbers as at start-up, and an entry left
+// over is followed to number N only when
+//   1. N took the id at this read, and no other number did;
+//   2. each of its main twins still holds the id without an index (once one does not, the entry is
+//      never followed again: a twin that moved cannot be told from the keypad);
+//   3. no other entry left over has the id;
+//   4. its saved number does not hold the id.
+// For an entry not followed, the free numbers that took its id at this read are ambiguous, as at
+// start-up (a device there before was named when it came, or is a main twin).
 DeviceChanges RereadDevices(DeviceTable& table, const DriverApi& driver, DriverContext context,
                             WideToAnsi narrow);
 

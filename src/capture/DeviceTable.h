@@ -23,6 +23,10 @@ struct KeptDeviceEntry {
     int device = 0;                                   // the number it was saved with
     std::string hardwareId;
     std::int32_t index = 0;
+    // For following it to a new number: the numbers that held its id as main devices just before
+    // it went (its main twins), and whether it may still be followed in this run.
+    std::vector<int> mainTwins;
+    bool mayFollow = true;
     bool operator==(const KeptDeviceEntry&) const = default;
 };
 

@@ -1,5 +1,5 @@
 // Devices that come and go while the program runs: identical keypads, a re-plug, a newcomer, a
-// renumbering across a sleep, and which strokes the driver holds at all.
+// renumbering across a sleep, main devices of a keypad's model, and which strokes the driver holds.
 #include "ProgramTest.h"
 
 #include "Controls.h"
@@ -17,18 +17,40 @@ constexpr std::string_view kTwins = "1 HID\\VID_0001&PID_0001\n"
                                     "11 HID\\VID_0002&PID_0002\n"
                                     "12 HID\\VID_1234&PID_5678\n";
 
+// Main devices of the auxiliary ones' models: the main keyboard at 1 is the model of the keypads at 3
+// and 4; the main mouse at 11 the model of the auxiliary mouse saved at 13, which is away.
+constexpr std::string_view kSameModels = "1 HID\\VID_0003&PID_0003\n"
+                                         "3 HID\\VID_0003&PID_0003\n"
+                                         "4 HID\\VID_0003&PID_0003\n"
+                                         "11 HID\\VID_0005&PID_0005\n"
+                                         "12 HID\\VID_1234&PID_5678\n";
+
+constexpr std::string_view kAbsentMouse = "Device2=13\r\nHarwareId2=HID\\VID_0005&PID_0005\r\nIndex2=8\r\n";
+
 class DevicesTest : public ProgramTest {
 protected:
-    void LaunchWithTwins() {
-        WriteDevices(kTwins);
+    // Keypads 3 and 4 and mouse 12 set up, `moreMice` added to the mice.
+    void LaunchWithTwins(std::string_view devices = kTwins, std::string_view moreMice = {}) {
+        WriteDevices(devices);
         WriteConfig(
             "[Network]\r\nBroadcastAddress=127.255.255.255\r\nPort=" + std::to_string(receiver_.Port()) +
             "\r\n[Keyboards]\r\nUseAux=1\r\n"
             "Device1=3\r\nHarwareId1=HID\\VID_0003&PID_0003\r\nIndex1=5\r\n"
             "Device2=4\r\nHarwareId2=HID\\VID_0003&PID_0003\r\nIndex2=6\r\n"
-            "[Mouses]\r\nUseAux=1\r\nDevice1=12\r\nHarwareId1=HID\\VID_1234&PID_5678\r\nIndex1=7\r\n");
+            "[Mouses]\r\nUseAux=1\r\nDevice1=12\r\nHarwareId1=HID\\VID_1234&PID_5678\r\nIndex1=7\r\n" +
+            std::string(moreMice));
         Launch();
         ASSERT_TRUE(WaitForFilters(true));
+    }
+
+    // A re-read sets the filter of the numbers that changed; waits for that line and for the rest of
+    // the re-read on the program's thread.
+    testing::AssertionResult Reread(const std::string& filterLine) {
+        DWORD_PTR ignored = 0;
+        auto result = WaitForRecord(filterLine);
+        if (result && !::SendMessageTimeoutA(Main(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored))
+            return testing::AssertionFailure() << "the program does not answer";
+        return result;
     }
 
     testing::AssertionResult Receives(const std::string& command) {
@@ -90,6 +112,42 @@ TEST_F(DevicesTest, AReplugIsFollowedANewcomerTypesAndAWakeUpFindsARenumbering) 
     // The status line counts the keyboards present now: 1, 7, 8, 9 and 10.
     ASSERT_TRUE(OpenSettings());
     EXPECT_EQ(ControlText(Main(), IDC_KEYB_STATUS), "Interception Driver installed - 5 keyboard(s) found");
+    EXPECT_TRUE(Exit());
+}
+
+TEST_F(DevicesTest, AMainDeviceOfAKeypadsModelIsNeverHeldAndAReplugStillIsFollowed) {
+    LaunchWithTwins(kSameModels, kAbsentMouse);
+    // At start-up the main mouse may as well be the absent one: it is not held.
+    ASSERT_TRUE(Inject("mouse 11 1\n"));
+    EXPECT_TRUE(WaitForRecord("system mouse 11 1 0"));
+
+    ASSERT_TRUE(Inject("unplug 3\nplug 7 HID\\VID_0003&PID_0003\n"));
+    ASSERT_TRUE(WaitForHeld(7, 7, 15, Millis(3000)));
+    ASSERT_TRUE(Inject("key 7 0x47 0\n"));
+    EXPECT_TRUE(Receives("AUXKEYB/103/0/5"));
+
+    // It goes again, then the main keyboard is renumbered in one re-read: it is not taken for it.
+    ASSERT_TRUE(Inject("unplug 7\n"));
+    ASSERT_TRUE(Reread("filter devices 7 0 unchanged"));
+    ASSERT_TRUE(Inject("unplug 1\nplug 8 HID\\VID_0003&PID_0003\n"));
+    ASSERT_TRUE(Reread("filter devices 1 8 0 unchanged"));
+    EXPECT_EQ(Filters()[8], 0);
+    ASSERT_TRUE(Inject("key 8 0x1E 0\n"));
+    EXPECT_TRUE(WaitForRecord("system key 8 0x1E 0"));
+    EXPECT_TRUE(Exit());
+}
+
+TEST_F(DevicesTest, AMainKeyboardRenumberedAcrossTwoRereadsWhileItsTwinIsAwayIsNotHeld) {
+    LaunchWithTwins(kSameModels, kAbsentMouse);
+    for (const int device : {3, 1}) {
+        ASSERT_TRUE(Inject("unplug " + std::to_string(device) + "\n"));
+        ASSERT_TRUE(Reread("filter devices " + std::to_string(device) + " 0 unchanged"));
+    }
+    ASSERT_TRUE(Inject("plug 8 HID\\VID_0003&PID_0003\n"));
+    ASSERT_TRUE(Reread("filter devices 8 0 unchanged"));
+    EXPECT_EQ(Filters()[8], 0);
+    ASSERT_TRUE(Inject("key 8 0x1E 0\n"));
+    EXPECT_TRUE(WaitForRecord("system key 8 0x1E 0"));
     EXPECT_TRUE(Exit());
 }
 

@@ -51,6 +51,14 @@ protected:
     }
     DevicePlacement Load() { return LoadDevices(table, fake_driver::Api(), &table, settings, NarrowLatin1); }
     DeviceChanges Reread() { return RereadDevices(table, fake_driver::Api(), &table, NarrowLatin1); }
+    // The test knows which numbers hold main devices: none of them may have an index.
+    testing::AssertionResult NoMainHeld(const std::vector<int>& mains) const {
+        for (int d : mains)
+            if (table[d].index >= 0)
+                return testing::AssertionFailure()
+                       << "the main device at " << d << " has index " << table[d].index;
+        return testing::AssertionSuccess();
+    }
     std::map<std::string, std::string>& Keyboards() { return store.sections["Keyboards"]; }
     std::map<std::string, std::string>& Mice() { return store.sections["Mouses"]; }
 
@@ -80,7 +88,7 @@ TEST_F(DeviceRegistry, LoadsHardwareIdsAndStartsEveryDeviceAsMain) {
     EXPECT_EQ(HardwareIdFromBuffer(buffer, 4, 1000, NarrowLatin1), "HI");
 }
 
-TEST_F(DeviceRegistry, SavedEntriesAreRestoredAtTheirNumberOrFollowedWhenTheirIdIsFreeOnce) {
+TEST_F(DeviceRegistry, SavedEntriesAreRestoredAtTheirNumberAndNothingIsFollowedAtStartUp) {
     for (int d : {2, 3}) {
         fake_driver::SetHardwareId(d, u"HID\\SAME");
     }
@@ -91,16 +99,16 @@ TEST_F(DeviceRegistry, SavedEntriesAreRestoredAtTheirNumberOrFollowedWhenTheirId
     Keyboards() = {{"Device1", "2"},   {"HarwareId1", "HID\\SAME"},   {"Index1", "10"},  // restored
                    {"Device2", "3"},   {"HarwareId2", "HID\\SAME"},   {"Index2", "11"},  // identical model
                    {"Device3", "4"},   {"HarwareId3", "HID\\CASE"},   {"Index3", "12"},  // case differs
-                   {"Device4", "9"},   {"HarwareId4", "HID\\MOVED"},  {"Index4", "13"},  // moved: followed
+                   {"Device4", "9"},   {"HarwareId4", "HID\\MOVED"},  {"Index4", "13"},  // moved: reported
                    {"Device5", " 6x"}, {"HarwareId5", "HID\\BIG"},    {"Index5", "300"}, // kept as is
                    {"Device6", "7"},   {"HarwareId6", "HID\\NOINDEX"}};                  // index 0
     const DevicePlacement placement = Load();
-    EXPECT_EQ(placement.followed, std::vector<int>{5});
-    EXPECT_TRUE(placement.ambiguous.empty());
+    EXPECT_TRUE(placement.followed.empty());
+    EXPECT_EQ(placement.ambiguous, std::vector<int>{5}) << "it may be a main device of that model";
     EXPECT_EQ(table[2].index, 10);
     EXPECT_EQ(table[3].index, 11) << "the second of two identical keypads, at its own number";
     EXPECT_EQ(table[4].index, -1);
-    EXPECT_EQ(table[5].index, 13);
+    EXPECT_EQ(table[5].index, -1);
     EXPECT_EQ(table[9].index, -1);
     EXPECT_EQ(table[6].index, 300);
     EXPECT_EQ(table[7].index, 0);
@@ -171,6 +179,57 @@ TEST_F(DeviceRegistry, RereadFollowsAReplugAndKeepsWhatDidNotChange) {
     EXPECT_EQ(table[10].index, 5);
     EXPECT_EQ(table[9].index, 7);
     EXPECT_TRUE(table.kept.empty());
+}
+
+// The main keyboard at 1 is the model of the keypads saved at 3 and 4; the main mouse at 11 that of
+// the mouse saved at 13, away at start-up. The test knows where each device is after every read.
+TEST_F(DeviceRegistry, AMainDeviceOfAKeypadsModelIsNeverTakenForIt) {
+    struct Read {
+        std::vector<std::pair<int, std::u16string>> ids; // "" unplugs
+        std::vector<int> mains;                          // the main devices' numbers after it
+        int followed;                                    // where the keypad from 3 is followed, or 0
+        std::vector<int> named;                          // the numbers reported
+    };
+    const std::pair<const char*, std::vector<Read>> cases[] = {
+        {"keypad re-plugged in one read", {{{{3, u""}, {7, u"PAD"}}, {1, 11}, 7, {}}}},
+        {"keypad re-plugged across two reads",
+         {{{{3, u""}}, {1, 11}, 0, {}}, {{{7, u"PAD"}}, {1, 11}, 7, {}}}},
+        {"keypad and main keyboard renumbered in one read",
+         {{{{1, u""}, {3, u""}, {7, u"PAD"}, {8, u"PAD"}}, {7, 11}, 0, {7, 8}}}},
+        {"main keyboard renumbered in one read, then the keypad back",
+         {{{{3, u""}}, {1, 11}, 0, {}},
+          {{{1, u""}, {7, u"PAD"}}, {7, 11}, 0, {7}},
+          {{{8, u"PAD"}}, {7, 11}, 0, {8}}}},
+        {"main keyboard renumbered across two reads, then the keypad back",
+         {{{{3, u""}}, {1, 11}, 0, {}},
+          {{{1, u""}}, {11}, 0, {}},
+          {{{7, u"PAD"}}, {7, 11}, 0, {7}},
+          {{{8, u"PAD"}}, {7, 11}, 0, {8}}}},
+        {"a mouse of the model named at start-up arrives", {{{{14, u"MOUSE"}}, {1, 11}, 0, {14}}}},
+    };
+    for (const auto& [name, reads] : cases) {
+        SCOPED_TRACE(name);
+        fake_driver::Reset();
+        for (int d : {1, 3, 4})
+            fake_driver::SetHardwareId(d, u"PAD");
+        fake_driver::SetHardwareId(11, u"MOUSE");
+        Keyboards() = {{"Device1", "3"}, {"HarwareId1", "PAD"}, {"Index1", "5"},
+                       {"Device2", "4"}, {"HarwareId2", "PAD"}, {"Index2", "6"}};
+        Mice() = {{"Device1", "13"}, {"HarwareId1", "MOUSE"}, {"Index1", "8"}};
+        EXPECT_EQ(Load().ambiguous, std::vector<int>{11}) << "the main mouse is only named";
+        EXPECT_TRUE(NoMainHeld({1, 11}));
+        for (const Read& read : reads) {
+            for (const auto& [d, id] : read.ids)
+                fake_driver::SetHardwareId(d, id);
+            const DeviceChanges changes = Reread();
+            EXPECT_EQ(changes.placement.followed,
+                      read.followed ? std::vector<int>{read.followed} : std::vector<int>{});
+            EXPECT_EQ(table[read.followed].index, read.followed ? 5 : -1);
+            EXPECT_EQ(changes.placement.ambiguous, read.named);
+            EXPECT_TRUE(NoMainHeld(read.mains));
+        }
+        EXPECT_EQ(table[4].index, 6) << "the other keypad stays";
+    }
 }
 
 TEST_F(DeviceRegistry, ListEndsAtTheFirstGapAndClassesStayApart) {
