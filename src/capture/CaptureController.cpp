@@ -153,6 +153,9 @@ void CaptureController::ApplyFilters() {
         (wanted == 0 ? toZero : IsMouseNumber(d) ? toMice : toKeyboards) |= DeviceBit(d);
         applied_[d] = wanted;
     }
+    // Keys pressed while their device was not held stay Windows' until released.
+    if ((toKeyboards | toMice) != 0)
+        HandOverWindowsKeys(true);
     // Releases first, so a class switch never holds both at once.
     SetFilterOn(driver_, context, toZero, 0);
     SetFilterOn(driver_, context, toKeyboards, kKeyboardFilterAll);
@@ -167,6 +170,27 @@ void CaptureController::ApplyFilters() {
         applied_.fill(0);
         filtersSet_ = false;
     }
+}
+
+void CaptureController::HandOverWindowsKeys(bool fresh) {
+    if (services_.windowsKeys == nullptr)
+        return;
+    WindowsKeys now;
+    services_.windowsKeys(now);
+    if (!fresh) {
+        const WindowsKeys before = windowsKeys_;
+        windowsKeys_.Keep(now);
+        if (windowsKeys_ == before)
+            return;
+    } else {
+        windowsKeys_ = now;
+    }
+    shared_.windowsKeys.Publish(windowsKeys_, fresh);
+}
+
+void CaptureController::FollowWindowsKeys() {
+    if (!windowsKeys_.Empty() && ThreadRunning())
+        HandOverWindowsKeys(false);
 }
 
 void CaptureController::ChangeFilterState(FilterState state) {

@@ -10,6 +10,7 @@
 #include "capture/HardwareIdText.h"
 #include "capture/StallWatch.h"
 #include "capture/ThreadStarter.h"
+#include "capture/WindowsKeys.h"
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -22,6 +23,9 @@ struct CaptureServices {
     VirtualKeyMapper mapKey; // MapVirtualKeyA(scan, 1) or the US table
     TickSource ticks;        // millisecond tick count for the keypad-zero gate
     WideToAnsi narrow;       // hardware-id conversion
+    // What Windows has down (GetAsyncKeyState), read just before a filter is set; none: nothing is
+    // known to be down.
+    WindowsKeysReader windowsKeys = nullptr;
 };
 
 class CaptureController {
@@ -62,6 +66,11 @@ public:
     // for the current state (none while no filter is set). Nothing without a context.
     DeviceChanges RereadDevices();
 
+    // Tells the capture thread which of the keys Windows had down when a filter was last set are
+    // down no longer (a main keyboard's Enter that pressed OK), so that their next press on a held
+    // device is captured. Called with the stall check.
+    void FollowWindowsKeys();
+
     // A filter of either class is set: the stall check runs every StallWatch::kCheckMs meanwhile.
     bool FiltersSet() const { return filtersSet_; }
     // The stall check, at tick `now`. When the thread has made no pass for 2 s it is asked to stop,
@@ -98,6 +107,8 @@ private:
     void ChangeFilterState(FilterState state);
     void ApplyFilters();
     unsigned short WantedFilter(int device) const;
+    // Reads what Windows has down and hands it to the capture thread.
+    void HandOverWindowsKeys(bool fresh);
 
     const DriverApi& driver_;
     DeviceTable& table_;
@@ -120,4 +131,5 @@ private:
     // never set, or whose device changed since (a device that arrives is set, never assumed).
     static constexpr int kUnknownFilter = -1;
     std::array<int, kDeviceCount> applied_;
+    WindowsKeys windowsKeys_; // as last handed over
 };

@@ -76,6 +76,7 @@ void CkvRemoteDlg::UpdateStallCheckTimer() {
 
 void CkvRemoteDlg::OnStallCheck() {
     CaptureController& capture = m_services.capture;
+    capture.FollowWindowsKeys();
     if (!capture.CheckProgress(::GetTickCount())) {
         if (!capture.FiltersSet() || !capture.ThreadRunning())
             KillTimer(MainTimer::StallCheck);
