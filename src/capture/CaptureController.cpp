@@ -179,6 +179,9 @@ void CaptureController::ApplyFilters() {
     // A number whose filter changes forgets what the thread saw held on it, before the strokes of
     // the new filter arrive; the others keep their modifiers.
     ForgetHeldOn(changed);
+    // Keys pressed while their device was not held stay Windows' until released.
+    if ((toKeyboards | toMice) != 0)
+        HandOverWindowsKeys(true);
     // Releases first, so a class switch never holds both at once.
     SetFilterOn(driver_, context, toZero, 0);
     SetFilterOn(driver_, context, toKeyboards, kKeyboardFilterAll);
@@ -202,6 +205,27 @@ void CaptureController::ForgetHeldOn(DeviceMask devices) {
                                       std::memory_order_relaxed);
     shared_.presenceGeneration.store(shared_.presenceGeneration.load(std::memory_order_relaxed) + 1,
                                      std::memory_order_release);
+}
+
+void CaptureController::HandOverWindowsKeys(bool fresh) {
+    if (services_.windowsKeys == nullptr)
+        return;
+    WindowsKeys now;
+    services_.windowsKeys(now);
+    if (!fresh) {
+        const WindowsKeys before = windowsKeys_;
+        windowsKeys_.Keep(now);
+        if (windowsKeys_ == before)
+            return;
+    } else {
+        windowsKeys_ = now;
+    }
+    shared_.windowsKeys.Publish(windowsKeys_, fresh);
+}
+
+void CaptureController::FollowWindowsKeys() {
+    if (!windowsKeys_.Empty() && ThreadRunning())
+        HandOverWindowsKeys(false);
 }
 
 void CaptureController::ChangeFilterState(FilterState state) {

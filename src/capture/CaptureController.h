@@ -10,6 +10,7 @@
 #include "capture/HardwareIdText.h"
 #include "capture/StallWatch.h"
 #include "capture/ThreadStarter.h"
+#include "capture/WindowsKeys.h"
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -24,6 +25,9 @@ struct CaptureServices {
     TickSource ticks;        // millisecond tick count for the keypad-zero gate and the empty wakes
     WideToAnsi narrow;       // hardware-id conversion
     PauseSource pause;       // a pause of about a millisecond after a wake that read nothing
+    // What Windows has down (GetAsyncKeyState), read just before a filter is set; none: nothing is
+    // known to be down.
+    WindowsKeysReader windowsKeys = nullptr;
 };
 
 // What one stall check found.
@@ -74,6 +78,11 @@ public:
     // Strokes of this device number are held and posted to the main window now (a capture filter,
     // not setup mode), so its key releases will be reported there.
     bool Holds(int device) const;
+    // Tells the capture thread which of the keys Windows had down when a filter was last set are
+    // down no longer (a main keyboard's Enter that pressed OK), so that their next press on a held
+    // device is captured. Called with the stall check.
+    void FollowWindowsKeys();
+
     // A filter of either class is set: the stall check runs every StallWatch::kCheckMs meanwhile.
     bool FiltersSet() const { return filtersSet_; }
     // Told true when some filter starts holding a device, whoever set it (start, Apply, setup, a
@@ -120,6 +129,8 @@ private:
     void ForgetHeldOn(DeviceMask devices);
     // filtersSet_ with the stall watch and heldChanged_ following it.
     void SetHeld(bool held);
+    // Reads what Windows has down and hands it to the capture thread.
+    void HandOverWindowsKeys(bool fresh);
 
     const DriverApi& driver_;
     DeviceTable& table_;
@@ -143,4 +154,5 @@ private:
     // never set, or whose device changed since (a device that arrives is set, never assumed).
     static constexpr int kUnknownFilter = -1;
     std::array<int, kDeviceCount> applied_;
+    WindowsKeys windowsKeys_; // as last handed over
 };

@@ -14,6 +14,10 @@ void CaptureLoop::Run() {
     seenPresenceGeneration_ = shared_.presenceGeneration.load(std::memory_order_acquire);
     for (int d = 0; d < kDeviceCount; ++d)
         seenPresence_[d] = shared_.presence[d].load(std::memory_order_relaxed);
+    presses_.Clear();
+    pressesPresenceGeneration_ = seenPresenceGeneration_;
+    for (int d = 0; d < kDeviceCount; ++d)
+        pressesPresence_[d] = seenPresence_[d];
     while (Pass()) {
     }
     if (shared_.ended.load(std::memory_order_seq_cst) == 0)
@@ -45,6 +49,7 @@ bool CaptureLoop::Pass() {
         return false;
     }
     FollowGenerations();
+    FollowPresses();
     // Nothing read leaves the buffer as it was: never act on the previous stroke again.
     if (count > 0) {
         KV_TRACE(kTraceReceived);
@@ -93,6 +98,23 @@ void CaptureLoop::FollowGenerations() {
     }
 }
 
+void CaptureLoop::FollowPresses() {
+    WindowsKeys keys;
+    bool fresh = false;
+    if (shared_.windowsKeys.Take(keys, fresh))
+        presses_.TakeWindowsKeys(keys, fresh);
+    const std::uint32_t presence = shared_.presenceGeneration.load(std::memory_order_acquire);
+    if (presence == pressesPresenceGeneration_)
+        return;
+    pressesPresenceGeneration_ = presence;
+    for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
+        const std::uint32_t seen = shared_.presence[d].load(std::memory_order_relaxed);
+        if (seen != pressesPresence_[d])
+            presses_.Forget(d);
+        pressesPresence_[d] = seen;
+    }
+}
+
 void CaptureLoop::Handle(int device, DriverContext context) {
     if (driver_.is_keyboard(device)) {
         Keyboard(device, context);
@@ -104,11 +126,15 @@ void CaptureLoop::Handle(int device, DriverContext context) {
 void CaptureLoop::Keyboard(int device, DriverContext context) {
     const bool setup = shared_.setupMode.load(std::memory_order_acquire) != 0;
     const std::int32_t index = table_[device].index.load(std::memory_order_relaxed);
-    if (!setup && index < 0) {
+    const std::uint16_t keyState = stroke_.KeyState();
+    // A key goes where its press went. E1 strokes (Pause) come as press and release at once.
+    const bool back =
+        (keyState & kKeyE1) == 0 && presses_.KeyGoesBack(device, KeyOf(stroke_.ScanCode(), keyState),
+                                                         (keyState & kKeyUp) != 0, !setup && index >= 0);
+    if (!setup && (index < 0 || back)) {
         driver_.send(context, device, &stroke_, 1);
         return;
     }
-    const std::uint16_t keyState = stroke_.KeyState();
     const std::uint16_t before = modifiers_;
     const KeyAction action = IsFakeShift(stroke_.ScanCode(), keyState)
                                  ? KeyAction{KeyActionKind::Consume, 0}
@@ -143,11 +169,21 @@ void CaptureLoop::Keyboard(int device, DriverContext context) {
 void CaptureLoop::Mouse(int device, DriverContext context) {
     const bool setup = shared_.setupMode.load(std::memory_order_acquire) != 0;
     const std::int32_t index = table_[device].index.load(std::memory_order_relaxed);
+    const bool captured = !setup && index >= 0;
+    const std::uint16_t back = presses_.ButtonsGoingBack(device, stroke_.ButtonState(), captured);
     if (!setup && index < 0) {
         driver_.send(context, device, &stroke_, 1);
         return;
     }
-    const std::uint16_t state = stroke_.ButtonState();
+    if (captured && back != 0) {
+        // Ups and downs of buttons the system has down go back on their own, without the movement.
+        Stroke own{};
+        own.SetU16(0, back);
+        for (int b = kStrokeInformation; b < kStrokeInformation + 4; ++b)
+            own.bytes[b] = stroke_.bytes[b];
+        driver_.send(context, device, &own, 1);
+    }
+    const auto state = static_cast<std::uint16_t>(stroke_.ButtonState() & (captured ? ~back : 0xFFFF));
     if (IsPostedButtonState(state)) {
         const auto delta = static_cast<std::uint16_t>(stroke_.WheelDelta());
         const AuxInputParams p = PackAuxInput(device, delta, index, state);

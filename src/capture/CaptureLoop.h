@@ -9,6 +9,7 @@
 #include "capture/DeviceTable.h"
 #include "capture/DriverApi.h"
 #include "capture/KeypadZeroGate.h"
+#include "capture/PressLedger.h"
 #include "capture/ScanCodeMap.h"
 
 // Gives up the processor for about a millisecond (Sleep(1), or a sleep of the standard library).
@@ -51,6 +52,8 @@ private:
     // Modifier flags follow the devices: a new filter generation clears them all, a device that
     // went takes its own with it.
     void FollowGenerations();
+    // The press ledger follows the keys Windows has down and forgets devices that went.
+    void FollowPresses();
 
     const DriverApi& driver_;
     CaptureShared& shared_;
@@ -74,4 +77,7 @@ private:
     std::uint32_t lastTimeout_ = 0;
     std::uint32_t passes_ = 0; // published in CaptureShared::passes
     KeypadZeroGate keypadZero_;
+    PressLedger presses_;
+    std::uint32_t pressesPresenceGeneration_ = 0;
+    std::uint32_t pressesPresence_[kDeviceCount] = {};
 };

@@ -32,5 +32,5 @@ void WideToAnsiWin32(const char16_t* text, std::size_t length, std::string& out)
 }
 
 CaptureServices CaptureServicesWin32() {
-    return {MapScanCodeWin32, TickCountWin32, WideToAnsiWin32, PauseWin32};
+    return {MapScanCodeWin32, TickCountWin32, WideToAnsiWin32, PauseWin32, ReadWindowsKeysWin32};
 }

@@ -3,6 +3,7 @@
 // with plain loads and stores only, and each has a single writer.
 #include "capture/DeviceClass.h"
 #include "capture/DriverApi.h"
+#include "capture/WindowsKeysHandoff.h"
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -34,4 +35,7 @@ struct CaptureShared {
     std::atomic<std::int32_t> releases{0};
     // Passes completed, for the stall check on the user-interface thread (capture thread writes).
     std::atomic<std::uint32_t> passes{0};
+    // The keys Windows had down when a filter was last set, narrowed as they are let go
+    // (user-interface thread writes, capture thread reads).
+    WindowsKeysHandoff windowsKeys;
 };

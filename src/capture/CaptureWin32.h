@@ -22,10 +22,12 @@ std::uint32_t MapScanCodeWin32(std::uint32_t scanCode);                         
 std::uint32_t TickCountWin32();                                                   // GetTickCount
 void PauseWin32();                                                                // Sleep(1)
 void WideToAnsiWin32(const char16_t* text, std::size_t length, std::string& out); // CP_THREAD_ACP
+// GetAsyncKeyState of every virtual key, as the scan codes and buttons that give them.
+void ReadWindowsKeysWin32(WindowsKeys& keys);
 
 // From now on an unhandled exception on any thread, or std::terminate, sets both driver filters to 0
 // (when capture armed the reset) before the crash goes on as before. Once, at start.
 void InstallCrashHandlersWin32();
 
-// MapScanCodeWin32, TickCountWin32, WideToAnsiWin32 and PauseWin32 together.
+// MapScanCodeWin32, TickCountWin32, WideToAnsiWin32, PauseWin32 and ReadWindowsKeysWin32 together.
 CaptureServices CaptureServicesWin32();

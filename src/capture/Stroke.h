@@ -2,7 +2,8 @@
 // A driver stroke: a 20-byte little-endian buffer. Only the fields below are read; the buffer is
 // re-injected unchanged.
 //   keyboard: bytes 0-1 scan code, bytes 2-3 key state (1 release, 2 E0, 4 E1)
-//   mouse:    bytes 0-1 button state (transitions), bytes 4-5 wheel delta (signed)
+//   mouse:    bytes 0-1 button state (transitions), bytes 2-3 flags, bytes 4-5 wheel delta (signed),
+//             bytes 8-11 and 12-15 movement, bytes 16-19 extra information
 #include <cstdint>
 
 struct Stroke {
@@ -22,6 +23,9 @@ struct Stroke {
     std::int16_t WheelDelta() const { return static_cast<std::int16_t>(U16(4)); }
 };
 static_assert(sizeof(Stroke) == 20);
+
+// Offset of a mouse stroke's extra information.
+constexpr int kStrokeInformation = 16;
 
 // Key-state bits of a keyboard stroke.
 constexpr std::uint16_t kKeyUp = 1;

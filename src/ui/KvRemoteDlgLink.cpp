@@ -98,6 +98,7 @@ void CkvRemoteDlg::OnHeldChanged(bool held) {
 }
 
 void CkvRemoteDlg::OnStallCheck() {
+    m_services.capture.FollowWindowsKeys();
     // A stall (the filters are being cleared aside) or a thread that gave up on a driver that kept
     // waking it for nothing: capture stays ended until the program restarts, and the check has
     // stopped with it.

@@ -1,10 +1,12 @@
 // The safety net under a capture thread that hangs in the driver, a process that crashes while the
 // filters are set, or a session that ends: the user gets the main keyboard and mouse back, and the
-// receiver every key up.
+// receiver every key up; and no key pressed while its keypad was not held is left down in the system
+// when the keypad is held again.
 #include "ProgramTest.h"
 
 #include "Controls.h"
 #include "UdpReceiver.h"
+#include "WindowFind.h"
 
 #include <chrono>
 
@@ -106,6 +108,69 @@ TEST_F(SafetyNetTest, AStalledCaptureGivesTheDevicesBackAndStaysStopped) {
     ASSERT_TRUE(PostCommand(Main(), ID_TRAY_EXIT));
     EXPECT_TRUE(Program().WaitForExit(Millis(5000)));
     EXPECT_LT(std::chrono::steady_clock::now() - start, Millis(5000));
+}
+
+// F24 down in Windows' own key state, as a key that reached the system leaves it, until destroyed.
+class WindowsKeyDown {
+public:
+    WindowsKeyDown() { Send(0); }
+    ~WindowsKeyDown() { Send(KEYEVENTF_KEYUP); }
+    WindowsKeyDown(const WindowsKeyDown&) = delete;
+    WindowsKeyDown& operator=(const WindowsKeyDown&) = delete;
+
+    // Wine's X11 driver sets the key state to the X keyboard's when one of its windows gets the
+    // focus, which lets go of a key only sent: it is pressed again until it stays down a while.
+    testing::AssertionResult StaysDown() {
+        return WaitUntil(
+            [] {
+                for (int i = 0; i < 10; ++i) {
+                    if ((GetAsyncKeyState(VK_F24) & 0x8000) == 0) {
+                        Send(0);
+                        return false;
+                    }
+                    Sleep(50);
+                }
+                return true;
+            },
+            kWait, "F24 to stay down in Windows");
+    }
+
+private:
+    static void Send(DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = VK_F24;
+        in.ki.wScan = 0x76;
+        in.ki.dwFlags = flags;
+        EXPECT_EQ(SendInput(1, &in, sizeof in), 1u);
+    }
+};
+
+TEST_F(SafetyNetTest, KeysPressedWhileTheKeypadWasNotHeldAreReleasedInTheSystem) {
+    LaunchCapturing();
+    // After a setup dialog nothing holds the keypad until Apply.
+    ASSERT_TRUE(OpenSettings());
+    ASSERT_TRUE(Press(IDC_KEYB_SETUP));
+    HWND setup = nullptr;
+    ASSERT_TRUE(WaitForWindow(Pid(), "Keyboards setup", setup));
+    ASSERT_TRUE(PressButton(setup, IDCANCEL));
+    ASSERT_TRUE(WaitForWindowGone(Pid(), "Keyboards setup"));
+    ASSERT_TRUE(WaitForFilters(false));
+    ASSERT_TRUE(Inject("key 3 0x1C 2\nkey 3 0x76 0\n")); // keypad Enter and F24 pressed
+    ASSERT_TRUE(WaitForRecord("system key 3 0x1C 2"));
+    ASSERT_TRUE(WaitForRecord("system key 3 0x76 0"));
+    WindowsKeyDown f24;
+    ASSERT_TRUE(f24.StaysDown());
+
+    ASSERT_TRUE(Press(IDC_APPLY));
+    ASSERT_TRUE(WaitForHeld(3, 3, 15));
+    // F24 repeats, then both are let go.
+    ASSERT_TRUE(Inject("key 3 0x76 0\nkey 3 0x76 0\nkey 3 0x76 1\nkey 3 0x1C 3\nkey 3 0x47 0\n"));
+    EXPECT_EQ(receiver_.Receive(kWait), KeypadSevenLine(5)) << "only keypad 7 is captured";
+    EXPECT_EQ(RecordLines("send key 3"),
+              (std::vector<std::string>{"send key 3 0x76 0", "send key 3 0x76 0", "send key 3 0x76 1",
+                                        "send key 3 0x1C 3"}));
+    EXPECT_TRUE(Exit());
 }
 
 TEST_F(SafetyNetTest, ACrashInTheCaptureThreadClearsBothFiltersBeforeTheProcessEnds) {

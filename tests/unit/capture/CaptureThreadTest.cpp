@@ -58,6 +58,12 @@ constexpr std::uint32_t Bit(int device) {
 }
 constexpr std::uint32_t kKeyboardBits = 0x7FE, kMouseBits = 0x1FF800;
 
+// What Windows has down, as the test says.
+WindowsKeys gWindowsKeys;
+void ReadTestWindowsKeys(WindowsKeys& keys) {
+    keys = gWindowsKeys;
+}
+
 constexpr std::uintptr_t kMainWindow = 0x1000, kSetupWindow = 0x2000;
 constexpr int kMarkerDevice = 10; // a main keyboard in every test
 
@@ -70,6 +76,7 @@ protected:
     void SetUp() override {
         fake_driver::Reset();
         names.Fill();
+        gWindowsKeys = {};
     }
     void TearDown() override { controller.StopCapture(); }
 
@@ -104,8 +111,9 @@ protected:
     DeviceTable table;
     RecordingSink sink;
     StdThreadStarter threads;
-    CaptureController controller{fake_driver::Api(), table, sink, threads,
-                                 CaptureServices{UsScanCodeToVirtualKey, Ticks, NarrowLatin1, Pause}};
+    CaptureController controller{
+        fake_driver::Api(), table, sink, threads,
+        CaptureServices{UsScanCodeToVirtualKey, Ticks, NarrowLatin1, Pause, ReadTestWindowsKeys}};
 };
 
 TEST_F(CaptureThread, MainStrokesGoBackUnchangedAndInOrder) {
@@ -184,13 +192,14 @@ TEST_F(CaptureThread, SetupModeReinjectsEveryStrokeOfTheClass) {
     EXPECT_EQ(p[2].in.value, AUXMOD_SHIFT | AUXMOD_CTRL | AUXMOD_ALT);
 
     controller.LeaveSetupMode();
+    fake_driver::Inject(3, KeyStroke(0x30, 1)); // its press went to the system: so does its release
     fake_driver::Inject(3, KeyStroke(0x30, 0));
     Settle();
     p = sink.Posts();
     ASSERT_EQ(p.size(), 4u);
     EXPECT_EQ(p[3].target, kMainWindow);
     EXPECT_EQ(p[3].in.value, 0) << "flags cleared when the filters were set";
-    EXPECT_EQ(Sent().size(), strokes.size() + 1) << "auxiliary strokes are swallowed again";
+    EXPECT_EQ(Sent().size(), strokes.size() + 2) << "auxiliary presses are swallowed again";
     // Setup holds every keyboard, present or not; leaving it releases them, and nothing else is called.
     EXPECT_EQ(fake_driver::FilterCalls(),
               (std::vector<FilterCall>{{kMouseBits, 0}, {kKeyboardBits, 15}, {kKeyboardBits, 0}}));
@@ -200,7 +209,7 @@ TEST_F(CaptureThread, SetupModeReinjectsEveryStrokeOfTheClass) {
     fake_driver::Inject(11, MouseStroke(kMouseRightUp));
     fake_driver::Inject(12, MouseStroke(kMouseButton4Down));
     Settle();
-    EXPECT_EQ(Sent().size(), strokes.size() + 4);
+    EXPECT_EQ(Sent().size(), strokes.size() + 5);
     ASSERT_EQ(sink.Posts().size(), 5u);
     EXPECT_EQ(sink.Posts()[4].in.code, kMouseRightUp);
     EXPECT_EQ(fake_driver::FilterCalls().back(), (FilterCall{kMouseBits, kMouseFilterCaptured}));
@@ -268,6 +277,85 @@ TEST_F(CaptureThread, ReplugsAreFollowedAndModifiersGoWithTheirDevice) {
     EXPECT_EQ((std::vector<int>{p[0].in.device, p[0].in.index, p[0].in.value}),
               (std::vector<int>{7, 5, AUXMOD_CTRL}))
         << "the Shift of the keypad that went is forgotten, the Ctrl of the one that stays is kept";
+}
+
+TEST_F(CaptureThread, AKeyGoesWhereItsPressWentWhateverHoldsTheKeypadNow) {
+    Start({{3, 5}, {12, 2}});
+    controller.EnterSetupMode(DEVICE_CLASS_KEYBOARDS, kSetupWindow);
+    fake_driver::Inject(3, KeyStroke(0x48, 0)); // given back in setup mode
+    Settle();
+    controller.LeaveSetupMode();
+    // Pressed while nothing held the keypad: Enter (the system saw it) and F24, which Windows has
+    // down; a press consumed before is still down too.
+    gWindowsKeys.SetKey(KeyOf(0x76, 0));
+    controller.SetCaptureFilters(true, false);
+    for (const Stroke& s : {KeyStroke(0x48, 0), KeyStroke(0x48, 1), KeyStroke(0x1C, 3), KeyStroke(0x76, 0),
+                            KeyStroke(0x76, 1), KeyStroke(0x47, 0), KeyStroke(0x47, 1)})
+        fake_driver::Inject(3, s);
+    Settle();
+    auto sent = Sent();
+    ASSERT_EQ(sent.size(), 6u) << "all but keypad 7";
+    EXPECT_TRUE(Same(sent[5].stroke, KeyStroke(0x76, 1)));
+    ASSERT_EQ(sink.Posts().size(), 2u) << "the setup press and keypad 7";
+    EXPECT_EQ(sink.Posts()[1].in.code, 103);
+
+    // Held while the mouse is taken too, a consumed key stays consumed; F24 pressed again is captured.
+    gWindowsKeys = {};
+    fake_driver::Inject(3, KeyStroke(0x49, 0));
+    Settle();
+    controller.SetCaptureFilters(true, true);
+    fake_driver::Inject(3, KeyStroke(0x49, 1));
+    fake_driver::Inject(3, KeyStroke(0x76, 0));
+    Settle();
+    EXPECT_EQ(Sent().size(), 6u);
+    EXPECT_EQ(sink.Posts().size(), 4u);
+
+    // Consumed, then its release and a new press went to the system while nothing held the keypad:
+    // Windows has it down when the keypad is held again, so its release goes back.
+    controller.EnterSetupMode(DEVICE_CLASS_MICE, kSetupWindow);
+    controller.LeaveSetupMode();
+    gWindowsKeys.SetKey(KeyOf(0x76, 0));
+    // Enter down on the main keyboard when the filters were set (it pressed OK), let go since: a
+    // press on the keypad is captured once the stall check has seen it go.
+    gWindowsKeys.SetKey(KeyOf(0x1C, 2));
+    controller.SetCaptureFilters(true, false);
+    fake_driver::Inject(3, KeyStroke(0x76, 1));
+    Settle();
+    gWindowsKeys = {};
+    controller.FollowWindowsKeys();
+    fake_driver::Inject(3, KeyStroke(0x1C, 2));
+    Settle();
+    sent = Sent();
+    ASSERT_EQ(sent.size(), 7u);
+    EXPECT_TRUE(Same(sent[6].stroke, KeyStroke(0x76, 1)));
+    EXPECT_EQ(sink.Posts().size(), 5u) << "keypad Enter posted";
+}
+
+TEST_F(CaptureThread, AMouseStrokeGivesBackTheTransitionsOfButtonsTheSystemHasDownOnTheirOwn) {
+    Start({{12, 2}});
+    gWindowsKeys.buttons = 4; // the middle button, pressed before the mouse was held
+    controller.SetCaptureFilters(false, true);
+    // The left button went down before too; its up comes with a right down, a move and a wheel step.
+    Stroke mixed = MouseStroke(kMouseLeftUp | kMouseRightDown | kMouseMiddleUp);
+    mixed.SetU16(2, 1); // absolute
+    mixed.bytes[8] = 40;
+    mixed.bytes[12] = 30;
+    mixed.bytes[16] = 0x5A;
+    fake_driver::Inject(12, mixed);
+    fake_driver::Inject(12, MouseStroke(kMouseRightUp));
+    fake_driver::Inject(12, MouseStroke(kMouseMiddleDown));
+    Settle();
+    const auto sent = Sent();
+    ASSERT_EQ(sent.size(), 1u);
+    Stroke alone{};
+    alone.SetU16(0, kMouseLeftUp | kMouseMiddleUp);
+    alone.bytes[16] = 0x5A;
+    EXPECT_TRUE(Same(sent[0].stroke, alone)) << "no movement, no flags";
+    const auto p = sink.Posts();
+    ASSERT_EQ(p.size(), 3u);
+    EXPECT_EQ(p[0].in.code, kMouseRightDown) << "the rest is one transition";
+    EXPECT_EQ(p[1].in.code, kMouseRightUp);
+    EXPECT_EQ(p[2].in.code, kMouseMiddleDown) << "the middle button is the mouse's again";
 }
 
 TEST_F(CaptureThread, FakeShiftsAroundNavigationKeysAreConsumed) {
