@@ -13,7 +13,7 @@
 
 class MessageBoxesWin32 : public MessageBoxes {
 public:
-    int Show(HWND owner, const std::string& text, UINT type) override;    // MessageBoxA
+    int Show(HWND owner, const std::string& text, UINT type) override;     // MessageBoxA
     int ShowUtf8(HWND owner, const std::string& text, UINT type) override; // MessageBoxW
 };
 

@@ -16,7 +16,8 @@ constexpr const wchar_t* kValueName = L"kvRemote";
 std::wstring FullPath(const std::wstring& name) {
     std::wstring full(MAX_PATH, L'\0');
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const DWORD length = ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        const DWORD length =
+            ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
         if (length == 0)
             return name;
         if (length < full.size()) {
@@ -40,8 +41,8 @@ std::optional<std::string> RunValueStoreWin32::Read() const {
         (type == REG_SZ || type == REG_EXPAND_SZ)) {
         std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
         DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        if (::RegQueryValueExW(key, kValueName, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) ==
-            ERROR_SUCCESS) {
+        if (::RegQueryValueExW(key, kValueName, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                               &bytes) == ERROR_SUCCESS) {
             text.resize(std::min<std::size_t>(bytes / sizeof(wchar_t), text.size()));
             // Stored with or without its terminating zero.
             while (!text.empty() && text.back() == L'\0')
@@ -59,8 +60,9 @@ bool RunValueStoreWin32::Write(const std::string& command) {
         ERROR_SUCCESS)
         return false;
     const std::wstring wide = WideFromUtf8(command);
-    const LONG result = ::RegSetValueExW(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
-                                         static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+    const LONG result =
+        ::RegSetValueExW(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                         static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
     ::RegCloseKey(key);
     return result == ERROR_SUCCESS;
 }
@@ -82,7 +84,8 @@ std::string ProgramPathWin32() {
 }
 
 std::string SignInCommandWin32(const std::string& alternateDir, const std::string& iniName) {
-    const std::string fullDir = alternateDir.empty() ? std::string() : Utf8FromWide(FullPath(WideFromAnsi(alternateDir)));
+    const std::string fullDir =
+        alternateDir.empty() ? std::string() : Utf8FromWide(FullPath(WideFromAnsi(alternateDir)));
     return ComposeRunCommand(ProgramPathWin32(), fullDir, Utf8FromAnsi(iniName));
 }
 

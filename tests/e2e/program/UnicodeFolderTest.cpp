@@ -46,7 +46,8 @@ protected:
         BOOL lost = FALSE;
         char ansi[16];
         WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, kFolderName, -1, ansi, sizeof ansi, nullptr, &lost);
-        ASSERT_TRUE(lost) << "ANSI code page " << GetACP() << " spells the folder's name; run with LANG=C.UTF-8";
+        ASSERT_TRUE(lost) << "ANSI code page " << GetACP()
+                          << " spells the folder's name; run with LANG=C.UTF-8";
         PlaceProgramIn(kFolderName);
         DeleteRunValue();
     }
