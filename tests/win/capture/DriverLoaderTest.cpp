@@ -79,7 +79,8 @@ TEST_F(DriverLoader, ALibraryImportingADllFoundOnlyInSystem32IsBoundWithTheSearc
     wchar_t system[MAX_PATH];
     ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
     placedInSystem_ = fs::path(system) / "kvsysdep.dll";
-    fs::copy_file(Samples() / "kvsysdep.dll", placedInSystem_, fs::copy_options::overwrite_existing);
+    fs::remove(placedInSystem_); // left by a run that crashed
+    fs::copy_file(Samples() / "kvsysdep.dll", placedInSystem_);
     fs::copy_file(Samples() / "system-dependent" / "interception.dll", Beside());
 
     Bind(&KernelHasAddDllDirectory);
