@@ -27,6 +27,8 @@ class DriverLoader : public testing::Test {
 protected:
     void SetUp() override {
         root_ = fs::temp_directory_path() / ("kvloader" + std::to_string(GetCurrentProcessId()));
+        std::error_code ignored;
+        fs::remove_all(root_, ignored); // left by a run that crashed (Wine gives out the same ids)
         fs::create_directories(root_ / "program");
         fs::create_directories(root_ / "current");
         previousFolder_ = fs::current_path();
