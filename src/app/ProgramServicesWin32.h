@@ -1,6 +1,6 @@
 #pragma once
 // The program's real services: the Windows profile store on the INI path, the device table and
-// capture over interception.dll, KvCom as the network link, MessageBoxA and the Run value.
+// capture over interception.dll, KvCom as the network link, message boxes and the Run value.
 #include "app/CommandLine.h"
 #include "app/ProfileStoreWin32.h"
 #include "app/SettingNames.h"
@@ -13,7 +13,8 @@
 
 class MessageBoxesWin32 : public MessageBoxes {
 public:
-    int Show(HWND owner, const std::string& text, UINT type) override;
+    int Show(HWND owner, const std::string& text, UINT type) override;     // MessageBoxA
+    int ShowUtf8(HWND owner, const std::string& text, UINT type) override; // MessageBoxW
 };
 
 // Owns everything the main dialog is handed; lives as long as the application object needs it.

@@ -1,5 +1,6 @@
 #include "app/SignInEntry.h"
-#include "app/AsciiCase.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -7,8 +8,9 @@ bool NeedsQuotes(const std::string& argument) {
     return argument.empty() || argument.find_first_of(" \t\n\v\"") != std::string::npos;
 }
 
-char Folded(char c) {
-    return c == '/' ? '\\' : AsciiLower(c);
+std::string WithBackslashes(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 // The first argument of a command line, as the run-time library reads a program's name: up to the
@@ -56,19 +58,14 @@ std::string ComposeRunCommand(const std::string& programPath, const std::string&
     return command;
 }
 
-bool RunCommandNamesProgram(const std::string& command, const std::string& programPath) {
+bool RunCommandNamesProgram(const std::string& command, const std::string& programPath, SamePath samePath) {
     const std::string first = FirstArgument(command);
-    if (first.empty() || first.size() != programPath.size())
-        return false;
-    for (std::size_t i = 0; i < first.size(); ++i)
-        if (Folded(first[i]) != Folded(programPath[i]))
-            return false;
-    return true;
+    return !first.empty() && samePath(WithBackslashes(first), WithBackslashes(programPath));
 }
 
 bool SignInEntry::IsOn() const {
     const std::optional<std::string> value = store_.Read();
-    return value && RunCommandNamesProgram(*value, programPath_);
+    return value && RunCommandNamesProgram(*value, programPath_, samePath_);
 }
 
 bool SignInEntry::Set(bool on) {

@@ -1,30 +1,53 @@
 #include "app/SignInEntryWin32.h"
 
+#include "winfx/WideText.h"
+
 #include <windows.h>
+
+#include <algorithm>
 
 namespace {
 
-constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char* kValueName = "kvRemote";
+constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const wchar_t* kValueName = L"kvRemote";
+
+// The full path of a file or folder name, however long; the name as it is when the system cannot
+// make one.
+std::wstring FullPath(const std::wstring& name) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD length =
+            ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0)
+            return name;
+        if (length < full.size()) {
+            full.resize(length);
+            return full;
+        }
+        full.resize(length); // what the call asked for, with its terminating zero
+    }
+    return name;
+}
 
 } // namespace
 
 std::optional<std::string> RunValueStoreWin32::Read() const {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return std::nullopt;
     DWORD type = 0, size = 0;
     std::optional<std::string> value;
-    if (::RegQueryValueExA(key, kValueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+    if (::RegQueryValueExW(key, kValueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_EXPAND_SZ)) {
-        std::string text(size, '\0');
-        if (::RegQueryValueExA(key, kValueName, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
-                               &size) == ERROR_SUCCESS) {
-            text.resize(size < text.size() ? size : text.size());
+        std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+        DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        if (::RegQueryValueExW(key, kValueName, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                               &bytes) == ERROR_SUCCESS) {
+            text.resize(std::min<std::size_t>(bytes / sizeof(wchar_t), text.size()));
             // Stored with or without its terminating zero.
-            while (!text.empty() && text.back() == '\0')
+            while (!text.empty() && text.back() == L'\0')
                 text.pop_back();
-            value = text;
+            value = Utf8FromWide(text);
         }
     }
     ::RegCloseKey(key);
@@ -33,41 +56,41 @@ std::optional<std::string> RunValueStoreWin32::Read() const {
 
 bool RunValueStoreWin32::Write(const std::string& command) {
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)
         return false;
+    const std::wstring wide = WideFromUtf8(command);
     const LONG result =
-        ::RegSetValueExA(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                         static_cast<DWORD>(command.size() + 1));
+        ::RegSetValueExW(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                         static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
     ::RegCloseKey(key);
     return result == ERROR_SUCCESS;
 }
 
 bool RunValueStoreWin32::Remove() {
     HKEY key = nullptr;
-    const LONG opened = ::RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &key);
+    const LONG opened = ::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &key);
     if (opened == ERROR_FILE_NOT_FOUND)
         return true;
     if (opened != ERROR_SUCCESS)
         return false;
-    const LONG result = ::RegDeleteValueA(key, kValueName);
+    const LONG result = ::RegDeleteValueW(key, kValueName);
     ::RegCloseKey(key);
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
 std::string ProgramPathWin32() {
-    char path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, length < MAX_PATH ? length : 0);
+    return Utf8FromWide(ProgramFileW());
 }
 
 std::string SignInCommandWin32(const std::string& alternateDir, const std::string& iniName) {
-    std::string fullDir = alternateDir;
-    if (!alternateDir.empty()) {
-        char full[MAX_PATH] = {};
-        const DWORD length = ::GetFullPathNameA(alternateDir.c_str(), MAX_PATH, full, nullptr);
-        if (length > 0 && length < MAX_PATH)
-            fullDir.assign(full, length);
-    }
-    return ComposeRunCommand(ProgramPathWin32(), fullDir, iniName);
+    const std::string fullDir =
+        alternateDir.empty() ? std::string() : Utf8FromWide(FullPath(WideFromAnsi(alternateDir)));
+    return ComposeRunCommand(ProgramPathWin32(), fullDir, Utf8FromAnsi(iniName));
+}
+
+bool SamePathWin32(std::string_view a, std::string_view b) {
+    const std::wstring wideA = WideFromUtf8(a), wideB = WideFromUtf8(b);
+    return ::CompareStringOrdinal(wideA.data(), static_cast<int>(wideA.size()), wideB.data(),
+                                  static_cast<int>(wideB.size()), TRUE) == CSTR_EQUAL;
 }

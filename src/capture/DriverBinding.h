@@ -41,12 +41,13 @@ enum class DriverLibraryState {
 };
 struct DriverLibraryStatus {
     DriverLibraryState state = DriverLibraryState::Bound;
-    std::string path;                 // the library's full path beside the program
+    std::string path;                 // the library's full path beside the program, UTF-8
     unsigned long error = 0;          // the loader's error code
     std::vector<std::string> missing; // names not exported
 };
 
 // The message of the settings window's first opening: what is wrong with which file and where the
 // right one belongs. Empty when the library is bound. architecture: the program's, "x64" or "x86".
+// UTF-8 when texts are.
 std::string DriverLibraryMessage(const DriverLibraryStatus& status, std::string_view architecture,
                                  const Texts& texts);

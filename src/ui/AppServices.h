@@ -20,7 +20,8 @@
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
-    virtual int Show(HWND owner, const std::string& text, UINT type) = 0;
+    virtual int Show(HWND owner, const std::string& text, UINT type) = 0; // text in the ANSI code page
+    virtual int ShowUtf8(HWND owner, const std::string& text, UINT type) = 0;
 };
 
 struct AppServices {
@@ -34,7 +35,8 @@ struct AppServices {
     // The broadcast address proposed by the Default button (never fails; a fallback is given).
     std::function<std::string()> detectBroadcastAddress;
     SignInEntry& signIn; // the tray menu's "Start when I sign in"
-    // Shown once, at the settings window's first opening; empty when the library is in order.
+    // Shown once, at the settings window's first opening; empty when the library is in order. UTF-8:
+    // it names the library's path.
     std::string driverLibraryMessage;
     // The network connections; none in a program or test that has no connections.
     DestinationSink* destinations = nullptr;

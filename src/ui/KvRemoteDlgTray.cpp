@@ -188,7 +188,7 @@ void CkvRemoteDlg::ShowForEditing() {
     // Without a usable driver library the first opening says why nothing is captured.
     if (!m_driverLibraryToldOnce && !m_services.driverLibraryMessage.empty()) {
         m_driverLibraryToldOnce = true;
-        m_services.boxes.Show(m_hWnd, m_services.driverLibraryMessage, MB_OK | MB_ICONWARNING);
+        m_services.boxes.ShowUtf8(m_hWnd, m_services.driverLibraryMessage, MB_OK | MB_ICONWARNING);
     }
     // And why the file's release command is not used.
     if (!m_releaseCmdToldOnce && m_releaseCmdProblem != 0) {

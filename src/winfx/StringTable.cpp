@@ -1,5 +1,6 @@
 #include "winfx/StringTable.h"
 
+#include "winfx/WideText.h"
 #include "winfx/WinApp.h"
 
 std::string LoadResourceString(unsigned id) {
@@ -7,4 +8,8 @@ std::string LoadResourceString(unsigned id) {
     char buffer[2048];
     const int length = ::LoadStringA(WinFxResourceInstance(), id, buffer, sizeof buffer);
     return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
+}
+
+std::string StringTableUtf8Texts::Load(unsigned id) const {
+    return Utf8FromAnsi(LoadResourceString(id));
 }

@@ -11,3 +11,9 @@ class StringTableTexts : public Texts {
 public:
     std::string Load(unsigned id) const override { return LoadResourceString(id); }
 };
+
+// The same texts in UTF-8, for messages that also name a path in UTF-8 (shown with MessageBoxW).
+class StringTableUtf8Texts : public Texts {
+public:
+    std::string Load(unsigned id) const override;
+};

@@ -49,7 +49,16 @@ void KvRemoteFixture::TearDown() {
 }
 
 std::filesystem::path KvRemoteFixture::ProgramPath() const {
-    return folder_->Path() / "kvRemote.exe";
+    return folder_->Path() / programFolder_ / "kvRemote.exe";
+}
+
+void KvRemoteFixture::PlaceProgramIn(const std::filesystem::path& subfolder) {
+    const std::filesystem::path from = ProgramPath().parent_path();
+    std::filesystem::create_directories(folder_->Path() / subfolder);
+    programFolder_ = subfolder;
+    for (const auto& product : kProducts) {
+        std::filesystem::rename(from / product.name, ProgramPath().parent_path() / product.name);
+    }
 }
 
 std::filesystem::path KvRemoteFixture::IniPath() const {

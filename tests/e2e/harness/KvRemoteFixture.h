@@ -35,6 +35,9 @@ protected:
 
     RunFolder& Folder() { return *folder_; }
     std::filesystem::path ProgramPath() const;
+    // Moves the program and its libraries into this sub-folder of the run folder (made here), where
+    // Start runs it from then on.
+    void PlaceProgramIn(const std::filesystem::path& subfolder);
     std::filesystem::path IniPath() const; // kvRemote.ini in the run folder
 
     // Writes kvRemote.ini (bytes as given) into the run folder.
@@ -56,6 +59,7 @@ protected:
 
 private:
     std::optional<RunFolder> folder_;
+    std::filesystem::path programFolder_; // relative to the run folder; empty: the run folder
     std::optional<Process> program_;
     std::map<std::string, std::optional<std::string>> env_;
     std::optional<uint16_t> simPort_;

@@ -50,6 +50,15 @@ std::runtime_error StartError(const std::filesystem::path& exe, const char* step
                               std::to_string(GetLastError()) + ")");
 }
 
+// ANSI text (the arguments) in UTF-16, as CreateProcessA would have widened it.
+std::wstring WideFromAnsi(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                      static_cast<int>(wide.size()));
+    wide.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return wide;
+}
+
 } // namespace
 
 std::string QuoteArgument(const std::string& arg) {
@@ -74,11 +83,13 @@ std::string QuoteArgument(const std::string& arg) {
 }
 
 Process Process::Start(const std::filesystem::path& exe, const StartOptions& options) {
-    std::string commandLine = QuoteArgument(exe.string());
+    // The program's path in UTF-16, so it may lie in a folder of any name.
+    std::string args;
     for (const auto& arg : options.args) {
-        commandLine += ' ';
-        commandLine += QuoteArgument(arg);
+        args += ' ';
+        args += QuoteArgument(arg);
     }
+    std::wstring commandLine = L"\"" + exe.wstring() + L"\"" + WideFromAnsi(args);
     const std::filesystem::path dir = options.workingDir.empty() ? exe.parent_path() : options.workingDir;
     std::string env;
     if (!options.env.empty()) {
@@ -93,16 +104,17 @@ Process Process::Start(const std::filesystem::path& exe, const StartOptions& opt
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
         SetInformationJobObject(p.job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     }
-    STARTUPINFOA si{};
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     // Under load Wine now and then fails a start with ERROR_INTERNAL_ERROR (seen once in several
     // hundred starts of a program that gets a new console); that is the host's hiccup, not the
     // program's, so such a start is tried again a few times.
     for (int attempt = 1;; ++attempt) {
-        if (CreateProcessA(exe.string().c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+        // The environment block stays ANSI (no CREATE_UNICODE_ENVIRONMENT).
+        if (CreateProcessW(exe.wstring().c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                            options.creationFlags | CREATE_SUSPENDED, env.empty() ? nullptr : env.data(),
-                           dir.string().c_str(), &si, &pi))
+                           dir.wstring().c_str(), &si, &pi))
             break;
         if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 3)
             throw StartError(exe, "CreateProcess");

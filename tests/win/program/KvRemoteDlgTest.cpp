@@ -116,6 +116,7 @@ struct FakeBoxes : MessageBoxes {
         types.push_back(type);
         return answer;
     }
+    int ShowUtf8(HWND owner, const std::string& text, UINT type) override { return Show(owner, text, type); }
 };
 
 // A Run value that cannot be written or deleted.

@@ -28,6 +28,7 @@ struct RecordingBoxes : MessageBoxes {
         shown.emplace_back(text, type);
         return IDOK;
     }
+    int ShowUtf8(HWND owner, const std::string& text, UINT type) override { return Show(owner, text, type); }
 };
 
 // Runs the script inside the modal loop once the dialog is initialised; records the error boxes
