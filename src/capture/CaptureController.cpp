@@ -178,7 +178,7 @@ void CaptureController::ApplyFilters() {
     }
     // A number whose filter changes forgets what the thread saw held on it, before the strokes of
     // the new filter arrive; the others keep their modifiers.
-    ForgetHeldOn(changed);
+    ForgetHeldOn(changed, false);
     // Keys pressed while their device was not held stay Windows' until released.
     if ((toKeyboards | toMice) != 0)
         HandOverWindowsKeys(true);
@@ -196,15 +196,23 @@ void CaptureController::ApplyFilters() {
     SetHeld(anySet);
 }
 
-void CaptureController::ForgetHeldOn(DeviceMask devices) {
+void CaptureController::ForgetHeldOn(DeviceMask devices, bool departed) {
     if (devices == 0)
         return;
-    for (int d = kFirstKeyboard; d <= kLastMouse; ++d)
-        if ((devices & DeviceBit(d)) != 0)
-            shared_.presence[d].store(shared_.presence[d].load(std::memory_order_relaxed) + 1,
-                                      std::memory_order_relaxed);
+    for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
+        if ((devices & DeviceBit(d)) == 0)
+            continue;
+        shared_.presence[d].store(shared_.presence[d].load(std::memory_order_relaxed) + 1,
+                                  std::memory_order_relaxed);
+        if (departed)
+            shared_.departure[d].store(shared_.departure[d].load(std::memory_order_relaxed) + 1,
+                                       std::memory_order_relaxed);
+    }
     shared_.presenceGeneration.store(shared_.presenceGeneration.load(std::memory_order_relaxed) + 1,
                                      std::memory_order_release);
+    if (departed)
+        shared_.departureGeneration.store(shared_.departureGeneration.load(std::memory_order_relaxed) + 1,
+                                          std::memory_order_release);
 }
 
 void CaptureController::HandOverWindowsKeys(bool fresh) {
@@ -285,7 +293,7 @@ DeviceChanges CaptureController::RereadDevices() {
         gone |= DeviceBit(d);
         applied_[d] = kUnknownFilter;
     }
-    ForgetHeldOn(gone);
+    ForgetHeldOn(gone, true);
     ApplyFilters();
     return changes;
 }

@@ -124,9 +124,10 @@ private:
     void ChangeFilterState(FilterState state);
     void ApplyFilters();
     unsigned short WantedFilter(int device) const;
-    // Has the capture thread forget what it saw held on these numbers (their device went or
-    // changed, or their filter changes).
-    void ForgetHeldOn(DeviceMask devices);
+    // Has the capture thread forget the modifiers it saw held on these numbers (their device went or
+    // changed, or their filter changes) and, for devices that departed, which keys it took or gave
+    // back: a key keeps going where its press went across a filter change.
+    void ForgetHeldOn(DeviceMask devices, bool departed);
     // filtersSet_ with the stall watch and heldChanged_ following it.
     void SetHeld(bool held);
     // Reads what Windows has down and hands it to the capture thread.

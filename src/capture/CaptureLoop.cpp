@@ -15,9 +15,9 @@ void CaptureLoop::Run() {
     for (int d = 0; d < kDeviceCount; ++d)
         seenPresence_[d] = shared_.presence[d].load(std::memory_order_relaxed);
     presses_.Clear();
-    pressesPresenceGeneration_ = seenPresenceGeneration_;
+    pressesPresenceGeneration_ = shared_.departureGeneration.load(std::memory_order_acquire);
     for (int d = 0; d < kDeviceCount; ++d)
-        pressesPresence_[d] = seenPresence_[d];
+        pressesPresence_[d] = shared_.departure[d].load(std::memory_order_relaxed);
     while (Pass()) {
     }
     if (shared_.ended.load(std::memory_order_seq_cst) == 0)
@@ -103,12 +103,12 @@ void CaptureLoop::FollowPresses() {
     bool fresh = false;
     if (shared_.windowsKeys.Take(keys, fresh))
         presses_.TakeWindowsKeys(keys, fresh);
-    const std::uint32_t presence = shared_.presenceGeneration.load(std::memory_order_acquire);
+    const std::uint32_t presence = shared_.departureGeneration.load(std::memory_order_acquire);
     if (presence == pressesPresenceGeneration_)
         return;
     pressesPresenceGeneration_ = presence;
     for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
-        const std::uint32_t seen = shared_.presence[d].load(std::memory_order_relaxed);
+        const std::uint32_t seen = shared_.departure[d].load(std::memory_order_relaxed);
         if (seen != pressesPresence_[d])
             presses_.Forget(d);
         pressesPresence_[d] = seen;

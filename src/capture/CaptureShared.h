@@ -30,6 +30,11 @@ struct CaptureShared {
     // reads).
     std::array<std::atomic<std::uint32_t>, kDeviceCount> presence{};
     std::atomic<std::uint32_t> presenceGeneration{0};
+    // Advanced for a device number whose device went or changed (not for a filter change), with
+    // departureGeneration after any of them: the thread forgets which of its keys it took or gave
+    // back (user-interface thread writes, capture thread reads).
+    std::array<std::atomic<std::uint32_t>, kDeviceCount> departure{};
+    std::atomic<std::uint32_t> departureGeneration{0};
     // 1: key presses of auxiliary keyboards name their key and their releases are posted too, for
     // release lines (user-interface thread writes, capture thread reads).
     std::atomic<std::int32_t> releases{0};
