@@ -24,6 +24,7 @@ ProgramServices::ProgramServices(const std::string& iniPath, const SettingNames&
              &DetectBroadcastAddressWin32,
              m_signIn,
              DriverLibraryMessage(InterceptionDriverStatus(), InterceptionDriverArchitecture(),
-                                  StringTableTexts())} {
+                                  StringTableTexts()),
+             m_connections} {
     ClearDeviceTable(m_devices);
 }

@@ -18,6 +18,8 @@ void SettingNames::Fill() {
         {KEY_MOUSES_USE_AUX, "UseAux"},
         {KEY_MOUSES_MAIN_INDEX, "MainIndex"},
         {KEY_MOUSES_TEXT_CMD, "TextCmd"},
+        {SECTION_CONNECTIONS, "Connections"},
+        {KEY_CONNECTIONS_STATION, "Station"},
     };
 }
 

@@ -6,6 +6,7 @@
 #define IDD_ABOUTBOX 100
 #define IDD_KVREMOTE_DIALOG 102
 #define IDD_AUXDEVICES 106
+#define IDD_CONNECTIONS 109
 
 // Icons
 #define IDR_MAINFRAME 128
@@ -66,6 +67,17 @@
 #define IDS_DRIVER_DLL_NOT_LOADED 152
 #define IDS_DRIVER_DLL_INCOMPLETE 153
 #define IDS_DRIVER_DLL_PLACE 154
+// Connections (160-169; 170-179 and 180-189 belong to the connections' own groups)
+#define IDS_CONNECTION_LOST 160
+#define IDS_CONNECTION_CONNECTED 161
+#define IDS_CONNECTION_CONNECTING 162
+#define IDS_CONNECTION_CANNOT_REACH 163
+#define IDS_CONNECTION_DROPPED 164
+#define IDS_CONNECTION_DOWN_TIP 165
+#define IDS_CONNECTION_CLOSED_BY_PEER 166
+#define IDS_CONNECTION_NO_ANSWER 167
+#define IDS_STATION_INVALID 168
+#define IDS_CONNECTION_ERROR 169
 #define IDS_DDX_INTEGER 61712
 #define IDS_DDX_INTEGER_RANGE 61714
 #define IDS_DDX_TOO_LONG 61716
@@ -92,6 +104,7 @@
 #define IDC_MOUSE_USE_AUX 1022
 #define IDC_MOUSE_SETUP 1023
 #define IDC_MOUSE_STATUS 1024
+#define IDC_CONNECTIONS 1056
 #define IDC_APPLY 12321
 
 // Controls of the setup dialog (template 106). Slot n (1-10) has a check box, an LED
@@ -135,6 +148,11 @@
 // Control of the about box (template 100)
 #define IDC_ABOUT_LABEL 1054
 
+// Controls of the Connections dialog (template 109): 1056-1069 its own, 1070-1099 the groups of the
+// connections
+#define IDC_STATION 1057
+#define IDC_STATION_NOTE 1058
+
 // Menu commands
 #define ID_SYSMENU_ABOUT 16
 #define ID_TRAY_SETTINGS 32771
@@ -142,3 +160,4 @@
 #define ID_TRAY_EXIT 32773
 #define ID_TRAY_CMDLINE 32774
 #define ID_TRAY_SIGNIN 32775
+#define ID_TRAY_CONNECTIONS 32776

@@ -61,8 +61,11 @@ public:
     // saveOnOk false: the setup dialog's OK only changes the device table, and the file follows at
     // the settings window's OK.
     void OpenDevicesSetup(DeviceClass deviceClass, bool saveOnOk = true);
-    // The shutdown sequence: title timer, link, capture, tray icon, window, quit message.
+    // The shutdown sequence: title timer, capture, releases, the connections' goodbye, link, tray
+    // icon, window, quit message.
     void OnExit();
+    // The Connections dialog, modally; under a modal window of ours that window comes to the front.
+    void OpenConnections();
 
     const SettingsValues& Members() const { return m_members; }
     bool ExitRequested() const { return m_exitRequested; }
@@ -91,6 +94,15 @@ private:
     ApplyResult FailApply(int controlId);
     void SetStatusLine(DeviceClass deviceClass);
     void ReportLinkFailure();
+
+    // Network destinations.
+    void StartConnections();
+    // WM_CONNECTIONS_STATUS: the balloon of a lost connection, the tooltip, an open dialog.
+    void OnConnectionsStatus();
+    // The tooltip's lines for the connections that are down.
+    std::vector<std::string> ConnectionTipLines() const;
+    // Every connection's goodbye, within what is left of the exit's bound since exitStarted.
+    void SayGoodbye(DWORD exitStarted);
 
     // Capture's safety net.
     void UpdateStallCheckTimer();
@@ -162,6 +174,9 @@ private:
     AnimationState m_animation{0}; // given the normal tray icon at initialisation
     NOTIFYICONDATAA m_handedNid{}; // m_nid as last handed to the shell
     DeviceClass m_balloonClass = DEVICE_CLASS_NONE;
+    bool m_balloonConnections = false; // a click on the balloon opens the Connections dialog
+    // The open Connections dialog, told of the connections' news.
+    HWND m_connectionsWindow = nullptr;
     // Saved devices found at another number, until the setup dialog of their class is opened.
     std::vector<int> m_movedDevices;
     // What placing found while the start-up About box was up, announced once it has closed.

@@ -65,10 +65,15 @@ void CkvRemoteDlg::ShowBalloon(const std::string& text, DeviceClass clickClass) 
     std::strncpy(m_nid.szInfoTitle, WinFxAppTitle().c_str(), sizeof m_nid.szInfoTitle - 1);
     m_nid.dwInfoFlags = NIIF_WARNING;
     m_balloonClass = clickClass;
+    m_balloonConnections = false;
     NotifyShell(NIM_MODIFY);
 }
 
 void CkvRemoteDlg::OnBalloonClick() {
+    if (m_balloonConnections) {
+        OpenConnections();
+        return;
+    }
     const DeviceClass deviceClass = m_balloonClass;
     if (deviceClass == DEVICE_CLASS_NONE)
         return;
@@ -93,7 +98,13 @@ std::vector<std::string> CkvRemoteDlg::DeviceNames(const std::vector<int>& devic
 void CkvRemoteDlg::UpdateTrayTip() {
     const std::vector<std::string> names = DeviceNames(m_movedDevices);
     const std::string title = LoadResourceString(IDS_TRAY_TIP);
-    const std::string tip = names.empty() ? title : MovedDevicesTip(title, names);
+    std::string tip = names.empty() ? title : MovedDevicesTip(title, names);
+    // A line per connection that is down, as many as fit whole.
+    for (const std::string& line : ConnectionTipLines()) {
+        if (tip.size() + 1 + line.size() > kTrayTipMax)
+            break;
+        tip += "\n" + line;
+    }
     std::strncpy(m_nid.szTip, tip.c_str(), sizeof m_nid.szTip - 1);
     m_nid.szTip[sizeof m_nid.szTip - 1] = '\0';
 }
@@ -202,6 +213,7 @@ void CkvRemoteDlg::OnAnimationTick() {
 }
 
 void CkvRemoteDlg::OnExit() {
+    const DWORD exitStarted = ::GetTickCount();
     m_exitRequested = true;
     KillTimer(MainTimer::Title);
     KillTimer(MainTimer::DeviceReread);
@@ -209,6 +221,7 @@ void CkvRemoteDlg::OnExit() {
     // Capture first, so no press comes after the forced releases, which go out before the link closes.
     m_services.capture.StopCapture();
     ForceReleases();
+    SayGoodbye(exitStarted);
     m_services.link.Close();
     NotifyShell(NIM_DELETE);
     DestroyWindow();
