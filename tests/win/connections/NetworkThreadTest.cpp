@@ -85,22 +85,18 @@ struct Winsock {
 // A loopback listener on a port of the system's choosing.
 class Listener {
 public:
-    Listener() {
-        socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        int size = sizeof address;
-        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin_port);
-    }
+    Listener() { Bind(); }
     ~Listener() {
         CloseConnection();
         ::closesocket(socket_);
     }
     std::uint16_t Port() const { return port_; }
     void Listen() { ::listen(socket_, 4); }
+    // Connections are refused until the next Listen.
+    void StopListening() {
+        ::closesocket(socket_);
+        Bind();
+    }
     bool Accept() {
         if (!Readable(socket_))
             return false;
@@ -128,6 +124,20 @@ public:
     }
 
 private:
+    // A fresh socket on the same port (the system's choice the first time).
+    void Bind() {
+        socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        const BOOL reuse = TRUE;
+        ::setsockopt(socket_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(port_);
+        ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        int size = sizeof address;
+        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &size);
+        port_ = ntohs(address.sin_port);
+    }
     static bool Readable(SOCKET socket) {
         fd_set set;
         FD_ZERO(&set);
@@ -149,10 +159,11 @@ protected:
     }
     ~NetworkThreadTest() override { ::DestroyWindow(window_); }
 
-    void Start(std::uint16_t port) {
+    // Retries after firstMs, doubled up to capMs.
+    void Start(std::uint16_t port, MonoMs firstMs, MonoMs capMs) {
         std::vector<HubConnection> connections;
         connections.push_back(
-            {ConnectionTarget{"127.0.0.1", port, 200, 50}, std::make_unique<LineClient>(seen_)});
+            {ConnectionTarget{"127.0.0.1", port, capMs, firstMs}, std::make_unique<LineClient>(seen_)});
         hub_.Start(std::move(connections));
     }
     // Takes the hub's news as the main window does, until the status is as wanted.
@@ -176,7 +187,7 @@ protected:
 
 TEST_F(NetworkThreadTest, ARefusingPortIsTriedAgainAndTheStatusSaysWhyUntilItListens) {
     Listener listener; // bound, not listening: connections are refused
-    Start(listener.Port());
+    Start(listener.Port(), 50, 200);
     ASSERT_TRUE(WaitForStatus(LinkState::Retrying)) << ConnectionStatusLine(Status(), StringTableTexts());
     const std::string where = "127.0.0.1:" + std::to_string(listener.Port());
     EXPECT_EQ(HostAndPort(Status()), where);
@@ -195,7 +206,8 @@ TEST_F(NetworkThreadTest, ARefusingPortIsTriedAgainAndTheStatusSaysWhyUntilItLis
 TEST_F(NetworkThreadTest, BytesFlowAClosedPeerIsToldOnceNothingIsReplayedAndGoodbyeIsWritten) {
     Listener listener;
     listener.Listen();
-    Start(listener.Port());
+    // Long enough between attempts for the status to be seen before the next one.
+    Start(listener.Port(), 500, 500);
     ASSERT_TRUE(listener.Accept());
     ASSERT_EQ(listener.ReadUntil("HELLO\n"), "HELLO\n");
     listener.Send("WELCOME\n");
@@ -232,12 +244,15 @@ TEST_F(NetworkThreadTest, BytesFlowAClosedPeerIsToldOnceNothingIsReplayedAndGood
         << ConnectionStatusLine(Status(), StringTableTexts());
 
     // The peer goes: noticed, told once, and what comes meanwhile is not sent when it is back.
+    listener.StopListening();
     listener.CloseConnection();
     ASSERT_TRUE(WaitForStatus(LinkState::Retrying));
     EXPECT_EQ(Status().reason, "closed by the other side");
     EXPECT_EQ(lost_, std::vector<std::size_t>{0});
     press.code = 7;
     hub_.Post(press);
+    uitest::Pump(300);
+    listener.Listen();
     ASSERT_TRUE(listener.Accept());
     ASSERT_TRUE(WaitForStatus(LinkState::Connected));
     press.code = 8;
