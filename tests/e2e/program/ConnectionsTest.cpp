@@ -31,8 +31,9 @@ TEST_F(ConnectionsTest, OpensFromTheTrayAndTheSettingsKeepsTheStationNameAndRefu
     ASSERT_TRUE(Open(ID_TRAY_CONNECTIONS, dialog));
     const std::string computerDefault = ControlText(dialog, IDC_STATION).value_or("");
     EXPECT_FALSE(computerDefault.empty()) << "the default comes from the computer's name";
-    EXPECT_EQ(computerDefault.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"),
-              std::string::npos)
+    EXPECT_EQ(
+        computerDefault.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"),
+        std::string::npos)
         << computerDefault;
     ASSERT_TRUE(SetControlText(dialog, IDC_STATION, "Stage7"));
     ASSERT_TRUE(PressButton(dialog, IDOK));

@@ -543,7 +543,10 @@ TEST_F(MainDialog, ALostConnectionGivesOneBalloonWhoseClickOpensTheConnectionsDi
     hub.lost = {0};
     ::SendMessageA(dlg->m_hWnd, WM_CONNECTIONS_STATUS, 0, 0);
     EXPECT_STREQ(dlg->TrayIconData().szInfo, "Lost the connection to Companion at 10.0.0.9:16622. Retrying.");
+    // Back again: the tooltip follows, and no balloon comes with the news.
+    hub.statuses[0].state = LinkState::Connected;
     ::SendMessageA(dlg->m_hWnd, WM_CONNECTIONS_STATUS, 0, 0);
+    EXPECT_STREQ(dlg->TrayIconData().szTip, "kvRemote");
     EXPECT_FALSE(dlg->TrayIconData().uFlags & NIF_INFO) << "once per loss";
     ::PostMessageA(dlg->m_hWnd, WM_TRAY_NOTIFY, 1, NIN_BALLOONUSERCLICK);
     Pump();
@@ -556,9 +559,6 @@ TEST_F(MainDialog, ALostConnectionGivesOneBalloonWhoseClickOpensTheConnectionsDi
     Click(IDC_CONNECTIONS);
     EXPECT_EQ(DialogHooksRecord().connectionsRuns, 3);
 
-    hub.statuses[0].state = LinkState::Connected;
-    ::SendMessageA(dlg->m_hWnd, WM_CONNECTIONS_STATUS, 0, 0);
-    EXPECT_STREQ(dlg->TrayIconData().szTip, "kvRemote");
     dlg->OnExit();
     EXPECT_EQ(hub.calls.back(), "goodbye within the exit's bound");
 }

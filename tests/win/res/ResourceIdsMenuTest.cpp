@@ -49,10 +49,9 @@ bool HasResource(long id, LPCSTR type) {
 TEST(ResourceIds, EveryIdTheCodeUsesExistsInTheScript) {
     const std::map<std::string, long> ids = ResourceHeaderIds();
     ASSERT_GT(ids.size(), 100u);
-    kvtest::TemplateWindow dialogs[] = {kvtest::TemplateWindow(IDD_KVREMOTE_DIALOG),
-                                        kvtest::TemplateWindow(IDD_AUXDEVICES),
-                                        kvtest::TemplateWindow(IDD_ABOUTBOX),
-                                        kvtest::TemplateWindow(IDD_CONNECTIONS)};
+    kvtest::TemplateWindow dialogs[] = {
+        kvtest::TemplateWindow(IDD_KVREMOTE_DIALOG), kvtest::TemplateWindow(IDD_AUXDEVICES),
+        kvtest::TemplateWindow(IDD_ABOUTBOX), kvtest::TemplateWindow(IDD_CONNECTIONS)};
     HMENU menu = LoadMenuA(Module(), MAKEINTRESOURCEA(IDR_TRAY_MENU));
     ASSERT_NE(menu, nullptr);
     for (const auto& [name, id] : ids) {
