@@ -31,7 +31,7 @@ void ConnectionSession::Connected(MonoMs now) {
     status_.reason.clear();
     outbox_.clear();
     sent_ = 0;
-    pending_.clear();
+    pendingCount_ = 0;
     client_->OnConnected(now);
     TakeOutput();
 }
@@ -61,7 +61,7 @@ void ConnectionSession::Failed(std::string reason, MonoMs now) {
     outbox_.clear();
     sent_ = 0;
     // Nothing is replayed: what waited for this connection is gone with it.
-    pending_.clear();
+    pendingCount_ = 0;
     status_.state = LinkState::Retrying;
     status_.reason = std::move(reason);
     status_.detail.clear();
@@ -88,11 +88,12 @@ void ConnectionSession::Written(std::size_t bytes, MonoMs now) {
 void ConnectionSession::Post(const DestinationEvent& event, MonoMs now) {
     if (!IsConnected())
         return; // dropped, never queued: no stale presses when the peer comes back
-    if (pending_.size() == kPendingEvents) {
-        pending_.pop_front();
+    if (pendingCount_ == kPendingEvents) {
+        pendingFirst_ = (pendingFirst_ + 1) % kPendingEvents;
+        --pendingCount_;
         ++status_.dropped;
     }
-    pending_.push_back(event);
+    pending_[(pendingFirst_ + pendingCount_++) % kPendingEvents] = event;
     Feed(now);
 }
 
@@ -135,9 +136,10 @@ void ConnectionSession::TakeOutput() {
 }
 
 void ConnectionSession::Feed(MonoMs now) {
-    while (IsConnected() && !pending_.empty() && Unsent().size() < kFeedBelowBytes) {
-        const DestinationEvent event = pending_.front();
-        pending_.pop_front();
+    while (IsConnected() && pendingCount_ != 0 && Unsent().size() < kFeedBelowBytes) {
+        const DestinationEvent event = pending_[pendingFirst_];
+        pendingFirst_ = (pendingFirst_ + 1) % kPendingEvents;
+        --pendingCount_;
         client_->OnEvent(event, now);
         TakeOutput();
     }

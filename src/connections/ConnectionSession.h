@@ -7,7 +7,7 @@
 #include "connections/ReconnectSchedule.h"
 
 #include <cstddef>
-#include <deque>
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -72,5 +72,8 @@ private:
     bool closing_ = false;
     std::string outbox_;
     std::size_t sent_ = 0;
-    std::deque<DestinationEvent> pending_;
+    // A ring of events held back for a slow socket.
+    std::array<DestinationEvent, kPendingEvents> pending_{};
+    std::size_t pendingFirst_ = 0;
+    std::size_t pendingCount_ = 0;
 };

@@ -434,8 +434,10 @@ void NetworkThreadWin32::EnsureThread() {
 }
 
 void NetworkThreadWin32::FlushBacklog() {
-    while (!backlog_.empty() && shared_->commands.TryPush(backlog_.front()))
-        backlog_.pop_front();
+    std::size_t handed = 0;
+    while (handed < backlog_.size() && shared_->commands.TryPush(backlog_[handed]))
+        ++handed;
+    backlog_.erase(backlog_.begin(), backlog_.begin() + static_cast<std::ptrdiff_t>(handed));
 }
 
 void NetworkThreadWin32::Send(std::unique_ptr<Command> command) {

@@ -6,7 +6,6 @@
 // Neither thread waits for the other, except for Goodbye's bounded wait at the end.
 #include "connections/ConnectionsHub.h"
 
-#include <deque>
 #include <memory>
 
 // Every time the thread keeps, shortened by tests.
@@ -49,8 +48,8 @@ private:
     NetworkTimes times_;
     bool winsock_ = false;
     std::shared_ptr<Shared> shared_;
-    void* thread_ = nullptr; // HANDLE
-    std::deque<std::unique_ptr<Command>> backlog_;
+    void* thread_ = nullptr;                        // HANDLE
+    std::vector<std::unique_ptr<Command>> backlog_; // oldest first
     std::vector<ConnectionStatus> statuses_;
     std::vector<ExposedDevice> exposure_; // the latest, for connections started later
     std::uint64_t generation_ = 0;
