@@ -17,9 +17,9 @@ struct DestinationEvent {
     DeviceClass deviceClass = DEVICE_CLASS_KEYBOARDS;
     int index = 0; // the device index 0-255 (shared by every device with that index)
     DestinationEventKind kind = DestinationEventKind::Press;
-    std::int32_t code = 0;                  // keyboards: the translated key code of the REMOTE line
-    std::int16_t value = 0;                 // keyboards: the press's modifier flags (1 Shift, 2 Alt, 4 Ctrl)
-    int key = -1;                           // keyboards: scan code with the E0 bit (0x100), -1 when not known
+    std::int32_t code = 0;  // keyboards: the translated key code of the REMOTE line
+    std::int16_t value = 0; // keyboards: the press's modifier flags (1 Shift, 2 Alt, 4 Ctrl)
+    int key = -1;           // keyboards: scan code with the E0 bit (0x100), -1 when not known
     MouseButton button = MouseButton::None; // mice, Press and Release
     int delta = 0;                          // mice, Wheel
     bool operator==(const DestinationEvent&) const = default;
