@@ -393,7 +393,9 @@ NetworkThreadWin32::~NetworkThreadWin32() {
     if (thread_) {
         shared_->stop.store(true, std::memory_order_release);
         ::SetEvent(shared_->wake);
-        ended = ::WaitForSingleObject(thread_, static_cast<DWORD>(times_.stopWaitMs)) == WAIT_OBJECT_0;
+        // After a goodbye that ran out of time the exit's bound is spent: no further wait.
+        const DWORD wait = outOfTime_ ? 0 : static_cast<DWORD>(times_.stopWaitMs);
+        ended = ::WaitForSingleObject(thread_, wait) == WAIT_OBJECT_0;
         ::CloseHandle(thread_);
     }
     // A thread stuck in name resolution keeps its own share of the state; its sockets need Winsock.
@@ -509,6 +511,7 @@ void NetworkThreadWin32::Goodbye(MonoMs boundMs) {
     const MonoMs left = std::max<MonoMs>(end - NowMs(), 0);
     if (::WaitForSingleObject(thread_, static_cast<DWORD>(left)) != WAIT_OBJECT_0) {
         // Out of time: the thread is asked to stop; what it has not sent is dropped.
+        outOfTime_ = true;
         shared_->stop.store(true, std::memory_order_release);
         ::SetEvent(shared_->wake);
     }

@@ -54,4 +54,5 @@ private:
     std::vector<ExposedDevice> exposure_; // the latest, for connections started later
     std::uint64_t generation_ = 0;
     bool anyOn_ = false;
+    bool outOfTime_ = false; // a goodbye ran out of its bound
 };
