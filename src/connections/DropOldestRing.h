@@ -46,10 +46,12 @@ public:
             }
             Slot& slot = slots_[tail_ % Capacity];
             const std::uint64_t before = slot.sequence.load(std::memory_order_acquire);
-            if (before % 2 == 1)
+            if (before != 2 * tail_ + 2) {
+                // Written over: skipped once the head says so; until then, as while it is being written.
+                if (before % 2 == 0 && head_.load(std::memory_order_acquire) - tail_ > Capacity)
+                    continue;
                 return std::nullopt;
-            if (before != 2 * tail_ + 2)
-                continue; // written over meanwhile: the head has moved on
+            }
             std::uint64_t words[kWords];
             for (std::size_t i = 0; i < kWords; ++i)
                 words[i] = slot.words[i].load(std::memory_order_relaxed);

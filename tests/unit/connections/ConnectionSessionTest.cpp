@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -155,6 +156,32 @@ TEST(ConnectionSession, ASlowSocketDropsTheOldestEventsAndTheStatusCountsThem) {
     EXPECT_FALSE(session.Finished());
     session.Written(session.Unsent().size(), 30);
     EXPECT_TRUE(session.Finished());
+}
+
+TEST(DropOldestRing, AReaderRacingTheWriterGetsWholeEventsInOrderAndCountsEveryOneItMissed) {
+    DropOldestRing<DestinationEvent, 64> ring;
+    constexpr int kEvents = 200000;
+    std::thread writer([&] {
+        for (int code = 1; code <= kEvents; ++code) {
+            DestinationEvent event = Press(code);
+            event.delta = -code;
+            ring.Push(event);
+        }
+    });
+    std::uint64_t lost = 0;
+    int taken = 0, last = 0;
+    bool whole = true, ordered = true;
+    while (last < kEvents) // the newest is never written over
+        if (const auto event = ring.Pop(lost)) {
+            whole = whole && event->delta == -event->code;
+            ordered = ordered && event->code > last;
+            last = event->code;
+            ++taken;
+        }
+    writer.join();
+    EXPECT_TRUE(whole) << "no event read half old, half new";
+    EXPECT_TRUE(ordered);
+    EXPECT_EQ(taken + lost, static_cast<std::uint64_t>(kEvents));
 }
 
 } // namespace
