@@ -30,6 +30,7 @@ ProgramServices::ProgramServices(const std::string& iniPath, const SettingNames&
              &DetectBroadcastAddressWin32,
              m_signIn,
              DriverLibraryMessage(InterceptionDriverStatus(), InterceptionDriverArchitecture(),
-                                  StringTableUtf8Texts())} {
+                                  StringTableUtf8Texts()),
+             m_connections} {
     ClearDeviceTable(m_devices);
 }

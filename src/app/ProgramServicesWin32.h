@@ -1,11 +1,13 @@
 #pragma once
 // The program's real services: the Windows profile store on the INI path, the device table and
-// capture over interception.dll, KvCom as the network link, message boxes and the Run value.
+// capture over interception.dll, KvCom as the network link, MessageBoxA, the Run value and the
+// network thread of the connections.
 #include "app/CommandLine.h"
 #include "app/ProfileStoreWin32.h"
 #include "app/SettingNames.h"
 #include "app/SignInEntryWin32.h"
 #include "capture/CaptureWin32.h"
+#include "connections/NetworkThreadWin32.h"
 #include "remote/KvComLinkWin32.h"
 #include "ui/AppServices.h"
 
@@ -38,5 +40,6 @@ private:
     MessageBoxesWin32 m_boxes;
     RunValueStoreWin32 m_runValue;
     SignInEntry m_signIn;
+    NetworkThreadWin32 m_connections;
     AppServices m_view;
 };

@@ -30,6 +30,8 @@ void SettingNames::Fill() {
         {KEY_MQTT_TOPIC, "Topic"},
         {KEY_MQTT_DISCOVERY, "Discovery"},
         {KEY_MQTT_KEEP_ALIVE, "KeepAlive"},
+        {SECTION_CONNECTIONS, "Connections"},
+        {KEY_CONNECTIONS_STATION, "Station"},
     };
 }
 

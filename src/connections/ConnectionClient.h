@@ -16,6 +16,7 @@ struct ConnectionTarget {
     std::string host; // empty: the connection is off
     std::uint16_t port = 0;
     MonoMs reconnectCapMs = 5000; // after 1 s, 2 s, 4 s, retries come at most this far apart
+    MonoMs firstRetryMs = 1000;   // the first wait, doubled after each failure; tests make it short
 };
 
 class ConnectionClient {

@@ -1,14 +1,14 @@
 #pragma once
 // What the main dialog works with, handed to it by the application object: the configuration, the
-// device table and capture, the network link, message boxes, broadcast detection, the sign-in entry
-// and what start-up found wrong with the driver's library. The program
+// device table and capture, the network link, message boxes, broadcast detection, the sign-in entry,
+// what start-up found wrong with the driver's library and the network destinations. The program
 // wires the real ones (app/ProgramServicesWin32); tests wire fakes that record what the dialog did.
 #include "app/Settings.h"
 #include "app/SignInEntry.h"
 #include "capture/CaptureController.h"
 #include "capture/DeviceTable.h"
 #include "capture/DriverApi.h"
-#include "connections/DestinationSink.h"
+#include "connections/ConnectionsHub.h"
 #include "remote/NetworkLink.h"
 
 #include <windows.h>
@@ -38,6 +38,5 @@ struct AppServices {
     // Shown once, at the settings window's first opening; empty when the library is in order. UTF-8:
     // it names the library's path.
     std::string driverLibraryMessage;
-    // The network connections; none in a program or test that has no connections.
-    DestinationSink* destinations = nullptr;
+    ConnectionsHub& connections; // the network destinations beyond the REMOTE line
 };

@@ -3,6 +3,7 @@
 
 #include "ui/AboutDlg.h"
 #include "ui/AuxDevicesDlg.h"
+#include "ui/ConnectionsDlg.h"
 
 INT_PTR RunDevicesSetupDialog(CWnd* parent, DeviceClass deviceClass, AppServices& services,
                               const SetupWindowReady& ready, bool saveOnOk) {
@@ -10,6 +11,14 @@ INT_PTR RunDevicesSetupDialog(CWnd* parent, DeviceClass deviceClass, AppServices
         parent, deviceClass,
         AuxDevicesModel{services.devices, services.settings, services.iniPath, services.boxes, saveOnOk},
         ready);
+    return dialog.DoModal();
+}
+
+INT_PTR RunConnectionsDialog(CWnd* parent, AppServices& services, const std::function<void(HWND)>& ready) {
+    CConnectionsDlg dialog(parent,
+                           ConnectionsModel{services.settings, services.iniPath, services.boxes,
+                                            services.connections, ComputerNameWin32()},
+                           ready);
     return dialog.DoModal();
 }
 

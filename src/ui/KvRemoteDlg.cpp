@@ -50,6 +50,7 @@ bool CkvRemoteDlg::OnInitDialog() {
         EnableSettingsControls();
     }
 
+    StartConnections();
     AddTrayIcon();
     RegisterDeviceNotifications();
     for (int frame = 0; frame < 4; ++frame)
@@ -100,6 +101,9 @@ bool CkvRemoteDlg::OnCommand(int id, int code, HWND control) {
     case ID_TRAY_SIGNIN:
         ToggleSignIn();
         return true;
+    case ID_TRAY_CONNECTIONS:
+        OpenConnections();
+        return true;
     default:
         break;
     }
@@ -130,6 +134,9 @@ bool CkvRemoteDlg::OnCommand(int id, int code, HWND control) {
     case IDC_BROADCAST_DEFAULT:
         DetectBroadcastAddress();
         return true;
+    case IDC_CONNECTIONS:
+        OpenConnections();
+        return true;
     case IDC_PORT_DEFAULT:
         SetItemText(IDC_PORT, std::to_string(kDefaultPort));
         return true;
@@ -158,6 +165,10 @@ INT_PTR CkvRemoteDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         handled = true;
         return OnTrayNotify(static_cast<UINT>(lParam));
     case WM_LINK_NOTIFY:
+        handled = true;
+        return 0;
+    case WM_CONNECTIONS_STATUS:
+        OnConnectionsStatus();
         handled = true;
         return 0;
     case WM_AUX_INPUT:

@@ -64,8 +64,11 @@ public:
     // saveOnOk false: the setup dialog's OK only changes the device table, and the file follows at
     // the settings window's OK.
     void OpenDevicesSetup(DeviceClass deviceClass, bool saveOnOk = true);
-    // The shutdown sequence: ShutDown, then the window and the quit message.
+    // The shutdown sequence: ShutDown (capture, releases, the connections' goodbye, link, tray icon),
+    // then the window and the quit message.
     void OnExit();
+    // The Connections dialog, modally; under a modal window of ours that window comes to the front.
+    void OpenConnections();
 
     const SettingsValues& Members() const { return m_members; }
     bool ExitRequested() const { return m_exitRequested; }
@@ -97,6 +100,17 @@ private:
     void ShowRejectedReleaseCommand();
     void SetStatusLine(DeviceClass deviceClass);
     void ReportLinkFailure();
+
+    // Network destinations.
+    void StartConnections();
+    // After the connections were (re)started: their exposure and the release reports follow.
+    void FollowConnections();
+    // WM_CONNECTIONS_STATUS: the balloon of a lost connection, the tooltip, an open dialog.
+    void OnConnectionsStatus();
+    // The tooltip's lines for the connections that are down.
+    std::vector<std::string> ConnectionTipLines() const;
+    // Every connection's goodbye, within what is left of the exit's bound since exitStarted.
+    void SayGoodbye(DWORD exitStarted);
 
     // Capture's safety net.
     // The stall check runs exactly while some filter holds a device (told by the capture controller).
@@ -164,7 +178,7 @@ private:
     // Shell_NotifyIconA with the tray record; a refusal is traced.
     void NotifyShell(DWORD message);
     // What a click on the balloon shown last does.
-    enum class BalloonClick { Nothing, OpenSettings, OpenSetup };
+    enum class BalloonClick { Nothing, OpenSettings, OpenSetup, OpenConnections };
     // A balloon from the tray icon; a click on it opens the setup of clickClass, if any.
     void ShowBalloon(const std::string& text, DeviceClass clickClass);
     void ShowBalloon(const std::string& text, BalloonClick click, DeviceClass setupClass = DEVICE_CLASS_NONE);
@@ -190,6 +204,8 @@ private:
     NOTIFYICONDATAA m_handedNid{}; // m_nid as last handed to the shell
     BalloonClick m_balloonClick = BalloonClick::Nothing;
     DeviceClass m_balloonClass = DEVICE_CLASS_NONE;
+    // The open Connections dialog, told of the connections' news.
+    HWND m_connectionsWindow = nullptr;
     // Saved devices found at another number, until the setup dialog of their class is opened.
     std::vector<int> m_movedDevices;
     // What placing found while the start-up About box was up, announced once it has closed.

@@ -39,21 +39,21 @@ void CkvRemoteDlg::OnAuxInput(WPARAM wParam, LPARAM lParam) {
     if (deviceClass == DEVICE_CLASS_KEYBOARDS && in.key >= 0) {
         if (const auto press = m_tracker.KeyPressed(in.device, in.key, in.code, in.value, in.index, m_members,
                                                     toConnections))
-            m_services.destinations->Post(*press);
+            m_services.connections.Post(*press);
     } else if (deviceClass == DEVICE_CLASS_MICE) {
         const ButtonTransition button = ButtonTransitionOf(in.code);
         if (button.button != MouseButton::None && !button.down)
             Deliver(m_tracker.ButtonReleased(in.device, button.button));
         else if (button.button != MouseButton::None) {
             if (const auto press = m_tracker.ButtonPressed(in.device, button.button, in.index, toConnections))
-                m_services.destinations->Post(*press);
+                m_services.connections.Post(*press);
         } else if (in.code == kMouseWheel && toConnections) {
             DestinationEvent wheel;
             wheel.deviceClass = DEVICE_CLASS_MICE;
             wheel.index = in.index;
             wheel.kind = DestinationEventKind::Wheel;
             wheel.delta = in.value;
-            m_services.destinations->Post(wheel);
+            m_services.connections.Post(wheel);
         }
     }
     // Posted before a filter change that left this device unheld here: its release will not be
@@ -63,14 +63,14 @@ void CkvRemoteDlg::OnAuxInput(WPARAM wParam, LPARAM lParam) {
 }
 
 bool CkvRemoteDlg::ConnectionsOn() const {
-    return m_services.destinations && m_services.destinations->AnyOn();
+    return m_services.connections.AnyOn();
 }
 
 void CkvRemoteDlg::Deliver(const PressEnd& end) {
     if (end.remote)
         SendComposedCommand(*this, end.remote->command, end.remote->line);
-    if (end.connections && m_services.destinations)
-        m_services.destinations->Post(*end.connections);
+    if (end.connections)
+        m_services.connections.Post(*end.connections);
 }
 
 void CkvRemoteDlg::ForceReleases(int device) {
@@ -79,15 +79,13 @@ void CkvRemoteDlg::ForceReleases(int device) {
 }
 
 void CkvRemoteDlg::UpdateExposure() {
-    if (!m_services.destinations)
-        return;
     const bool capturing = m_services.capture.ThreadRunning();
     std::vector<ExposedDevice> shown = ExposedDevices(
         m_services.devices, capturing && m_members.keyboards.useAux, capturing && m_members.mouses.useAux);
     if (shown == m_exposed)
         return;
     m_exposed = shown;
-    m_services.destinations->Expose(m_exposed);
+    m_services.connections.SetExposure(m_exposed);
 }
 
 void CkvRemoteDlg::SetLastCommandText(std::string_view command) {

@@ -77,6 +77,10 @@ void CkvRemoteDlg::ShowBalloon(const std::string& text, BalloonClick click, Devi
 }
 
 void CkvRemoteDlg::OnBalloonClick() {
+    if (m_balloonClick == BalloonClick::OpenConnections) {
+        OpenConnections();
+        return;
+    }
     const DeviceClass deviceClass = m_balloonClass;
     if (m_balloonClick == BalloonClick::Nothing)
         return;
@@ -102,7 +106,7 @@ std::vector<std::string> CkvRemoteDlg::DeviceNames(const std::vector<int>& devic
 
 void CkvRemoteDlg::UpdateTrayTip() {
     const std::string first = LoadResourceString(m_notCapturing ? IDS_TRAY_TIP_NOT_CAPTURING : IDS_TRAY_TIP);
-    const std::string tip = TrayTooltipText(first, DeviceNames(m_movedDevices));
+    const std::string tip = TrayTooltipText(first, DeviceNames(m_movedDevices), ConnectionTipLines());
     std::strncpy(m_nid.szTip, tip.c_str(), sizeof m_nid.szTip - 1);
     m_nid.szTip[sizeof m_nid.szTip - 1] = '\0';
 }
@@ -241,6 +245,7 @@ void CkvRemoteDlg::ShutDown() {
     if (m_shutDown)
         return;
     m_shutDown = true;
+    const DWORD started = ::GetTickCount();
     KillTimer(MainTimer::DeviceReread);
     UnregisterDeviceNotifications();
     // Capture first, so no press comes after the forced releases. What the thread posted up to its
@@ -249,6 +254,7 @@ void CkvRemoteDlg::ShutDown() {
     m_services.capture.StopCapture();
     SendQueuedAuxInput();
     ForceReleases();
+    SayGoodbye(started);
     KillTimer(MainTimer::Title);
     KillTimer(MainTimer::Animation);
     m_services.link.Close();

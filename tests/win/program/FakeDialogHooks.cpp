@@ -28,3 +28,8 @@ void ShowAboutBox(CWnd*) {
     if (record.duringAbout)
         record.duringAbout();
 }
+
+INT_PTR RunConnectionsDialog(CWnd*, AppServices&, const std::function<void(HWND)>&) {
+    ++DialogHooksRecord().connectionsRuns;
+    return IDCANCEL;
+}

@@ -1,6 +1,6 @@
 #pragma once
-// Test stand-ins for the setup dialog and the About box: they record their calls, and the setup
-// stand-in hands a window of its own to the ready callback and notes what the driver saw meanwhile.
+// Test stand-ins for the setup dialog, the Connections dialog and the About box: they record their calls, and
+// the setup stand-in hands a window of its own to the ready callback and notes what the driver saw meanwhile.
 #include "ui/DialogHooks.h"
 
 #include <functional>
@@ -8,6 +8,7 @@
 struct FakeDialogHooks {
     int aboutShown = 0;
     int setupRuns = 0;
+    int connectionsRuns = 0;
     DeviceClass setupClass = DEVICE_CLASS_NONE;
     bool setupSavesOnOk = true;
     HWND setupWindow = nullptr;

@@ -119,6 +119,25 @@ struct FakeBoxes : MessageBoxes {
     int ShowUtf8(HWND owner, const std::string& text, UINT type) override { return Show(owner, text, type); }
 };
 
+// Network destinations as the dialog sees them: news handed in by the test, calls recorded.
+struct FakeHub : ConnectionsHub {
+    std::vector<ConnectionStatus> statuses;
+    std::vector<std::size_t> lost; // given out by the next TakeNews
+    std::vector<std::string> calls;
+    void SetNotifyWindow(std::uintptr_t) override {}
+    void Start(std::vector<HubConnection> connections) override {
+        calls.push_back("start " + std::to_string(connections.size()));
+    }
+    bool AnyOn() const override { return !statuses.empty(); }
+    void Post(const DestinationEvent&) override {}
+    void SetExposure(const std::vector<ExposedDevice>&) override {}
+    void Goodbye(MonoMs boundMs) override {
+        calls.push_back(boundMs > 0 && boundMs <= 2000 ? "goodbye within the exit's bound" : "goodbye");
+    }
+    std::vector<std::size_t> TakeNews() override { return std::exchange(lost, {}); }
+    const std::vector<ConnectionStatus>& Statuses() const override { return statuses; }
+};
+
 // A Run value that cannot be written or deleted.
 struct RefusingRunValue : RunValueStore {
     std::optional<std::string> Read() const override { return std::nullopt; }
@@ -158,7 +177,7 @@ protected:
         signIn = std::make_unique<SignInEntry>(*runValue, ProgramPathWin32(), signInCommand);
         services = std::make_unique<AppServices>(
             AppServices{*settings, iniPath, devices, *capture, kFakeDriver, link, boxes,
-                        [] { return std::string("127.1.255.255"); }, *signIn, driverLibraryMessage});
+                        [] { return std::string("127.1.255.255"); }, *signIn, driverLibraryMessage, hub});
         dlg = std::make_unique<CkvRemoteDlg>(*services);
         return dlg->Create(IDD_KVREMOTE_DIALOG, nullptr) && dlg->m_hWnd;
     }
@@ -201,6 +220,7 @@ protected:
     std::unique_ptr<CaptureController> capture;
     FakeLink link;
     FakeBoxes boxes;
+    FakeHub hub;
     RunValueStoreWin32 registryRunValue; // the Run value of the test prefix's user
     RefusingRunValue refusingRunValue;
     RunValueStore* runValue = &registryRunValue;
@@ -519,6 +539,46 @@ TEST_F(MainDialog, AMovedDeviceIsNamedAndItsBalloonOpensTheSetup) {
     EXPECT_STREQ(dlg->TrayIconData().szTip, "kvRemote - not capturing");
     EXPECT_FALSE(dlg->TrayIconData().uFlags & NIF_INFO);
     EXPECT_EQ(TempDir::Contents(iniPath), kConfigured);
+}
+
+TEST_F(MainDialog, ALostConnectionGivesOneBalloonWhoseClickOpensTheConnectionsDialog) {
+    ConnectionStatus status;
+    status.peer = "Companion";
+    status.host = "10.0.0.9";
+    status.port = 16622;
+    status.state = LinkState::Retrying;
+    hub.statuses = {status};
+    hub.lost = {0};
+    // News during the start-up About box: no balloon over it.
+    DialogHooksRecord().duringAbout = [this] {
+        ::SendMessageA(dlg->m_hWnd, WM_CONNECTIONS_STATUS, 0, 0);
+        EXPECT_FALSE(dlg->TrayIconData().uFlags & NIF_INFO);
+    };
+    Start(kConfigured);
+    EXPECT_EQ(hub.calls, std::vector<std::string>{"start 0"}) << "no connection is set up yet";
+    EXPECT_STREQ(dlg->TrayIconData().szTip, "kvRemote\nNot connected to Companion");
+
+    hub.lost = {0};
+    ::SendMessageA(dlg->m_hWnd, WM_CONNECTIONS_STATUS, 0, 0);
+    EXPECT_STREQ(dlg->TrayIconData().szInfo, "Lost the connection to Companion at 10.0.0.9:16622. Retrying.");
+    // Back again: the tooltip follows, and no balloon comes with the news.
+    hub.statuses[0].state = LinkState::Connected;
+    ::SendMessageA(dlg->m_hWnd, WM_CONNECTIONS_STATUS, 0, 0);
+    EXPECT_STREQ(dlg->TrayIconData().szTip, "kvRemote");
+    EXPECT_FALSE(dlg->TrayIconData().uFlags & NIF_INFO) << "once per loss";
+    ::PostMessageA(dlg->m_hWnd, WM_TRAY_NOTIFY, 1, NIN_BALLOONUSERCLICK);
+    Pump();
+    EXPECT_EQ(DialogHooksRecord().connectionsRuns, 1);
+    EXPECT_EQ(DialogHooksRecord().setupRuns, 0);
+
+    // The tray menu's item and the settings window's button open it too.
+    ::SendMessageA(dlg->m_hWnd, WM_COMMAND, ID_TRAY_CONNECTIONS, 0);
+    dlg->ShowForEditing();
+    Click(IDC_CONNECTIONS);
+    EXPECT_EQ(DialogHooksRecord().connectionsRuns, 3);
+
+    dlg->OnExit();
+    EXPECT_EQ(hub.calls.back(), "goodbye within the exit's bound");
 }
 
 // An icon's size and colour pixels, so that icons loaded apart compare by what they show.

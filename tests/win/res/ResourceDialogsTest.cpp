@@ -1,4 +1,4 @@
-// The three dialog templates as a user meets them: every text, the template's own and those the
+// The dialog templates as a user meets them: every text, the template's own and those the
 // program puts in at run time, fits its control in the dialog's font; Tab visits the stops in
 // their order; the default button is the one Enter presses.
 #include "DialogSize.h"
@@ -130,6 +130,7 @@ TEST(SettingsDialog, TabRunsThroughTheStopsInTheirOrderAndNoButtonIsTheDefault) 
                                    IDC_BROADCAST_ADDRESS,
                                    IDC_PORT,
                                    IDC_APPLICATION_ID,
+                                   IDC_CONNECTIONS,
                                    IDOK,
                                    IDCANCEL,
                                    IDC_MOUSE_USE_AUX,
@@ -137,6 +138,15 @@ TEST(SettingsDialog, TabRunsThroughTheStopsInTheirOrderAndNoButtonIsTheDefault) 
     EXPECT_EQ(TabCycle(dlg.get(), IDC_KEYB_USE_AUX), want);
     // Enter in an edit must not press OK: the window hides on OK.
     EXPECT_TRUE(DefaultButtons(dlg.get()).empty());
+}
+
+TEST(ConnectionsDialog, EveryTextFitsItsControlTabVisitsTheStationThenTheButtonsAndOkIsTheDefault) {
+    TemplateWindow dlg(IDD_CONNECTIONS);
+    ASSERT_NE(dlg.get(), nullptr);
+    uitest::ExpectTemplateSize(dlg.get(), IDD_CONNECTIONS);
+    ExpectTemplateTextsFit(dlg.get());
+    EXPECT_EQ(TabCycle(dlg.get(), IDC_STATION), (std::vector<int>{IDC_STATION, IDOK, IDCANCEL}));
+    EXPECT_EQ(DefaultButtons(dlg.get()), std::vector<int>{IDOK});
 }
 
 TEST(SetupDialog, EveryTextFitsItsControlForKeyboardsAndMice) {

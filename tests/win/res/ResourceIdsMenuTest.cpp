@@ -49,9 +49,9 @@ bool HasResource(long id, LPCSTR type) {
 TEST(ResourceIds, EveryIdTheCodeUsesExistsInTheScript) {
     const std::map<std::string, long> ids = ResourceHeaderIds();
     ASSERT_GT(ids.size(), 100u);
-    kvtest::TemplateWindow dialogs[] = {kvtest::TemplateWindow(IDD_KVREMOTE_DIALOG),
-                                        kvtest::TemplateWindow(IDD_AUXDEVICES),
-                                        kvtest::TemplateWindow(IDD_ABOUTBOX)};
+    kvtest::TemplateWindow dialogs[] = {
+        kvtest::TemplateWindow(IDD_KVREMOTE_DIALOG), kvtest::TemplateWindow(IDD_AUXDEVICES),
+        kvtest::TemplateWindow(IDD_ABOUTBOX), kvtest::TemplateWindow(IDD_CONNECTIONS)};
     HMENU menu = LoadMenuA(Module(), MAKEINTRESOURCEA(IDR_TRAY_MENU));
     ASSERT_NE(menu, nullptr);
     for (const auto& [name, id] : ids) {
@@ -99,12 +99,13 @@ TEST(ResourceMenu, TrayPopupHoldsItsItemsInOrder) {
     const MenuRow expected[] = {{ID_TRAY_ABOUT, "About kvRemote..."},
                                 {0, ""},
                                 {ID_TRAY_SETTINGS, "Settings..."},
+                                {ID_TRAY_CONNECTIONS, "Connections..."},
                                 {ID_TRAY_CMDLINE, "Command-line arguments..."},
                                 {0, ""},
                                 {ID_TRAY_SIGNIN, "Start when I sign in"},
                                 {ID_TRAY_EXIT, "Exit"}};
-    ASSERT_EQ(GetMenuItemCount(tray), 7);
-    for (int pos = 0; pos < 7; ++pos) {
+    ASSERT_EQ(GetMenuItemCount(tray), 8);
+    for (int pos = 0; pos < 8; ++pos) {
         const MenuRow& row = expected[pos];
         UINT state = GetMenuState(tray, static_cast<UINT>(pos), MF_BYPOSITION);
         if (row.id == 0) {

@@ -156,7 +156,7 @@ private:
 const std::string kDevices = "1 HID\\VID_045E&PID_0750\n2 HID\\VID_05A4&PID_9759\n3 HID\\VID_046D&PID_C31C\n"
                              "11 HID\\VID_046D&PID_C077\n12 HID\\VID_1BCF&PID_0005\n";
 const std::string kConfig =
-    "[Network]\r\nBroadcastAddress=127.255.255.255\r\nPort=49873\r\n"
+    "[Network]\r\nBroadcastAddress=127.255.255.255\r\nPort=49873\r\n[Connections]\r\nStation=Stage1\r\n"
     "[Keyboards]\r\nDevice1=2\r\nHarwareId1=HID\\VID_05A4&PID_9759\r\nIndex1=5\r\n"
     "Device2=3\r\nHarwareId2=HID\\VID_046D&PID_C31C\r\nIndex2=6\r\nUseAux=1\r\n"
     "[Mouses]\r\nDevice1=12\r\nHarwareId1=HID\\VID_1BCF&PID_0005\r\nIndex1=7\r\nUseAux=1\r\n";
@@ -238,6 +238,14 @@ int main(int argc, char** argv) {
                         "setup-keyboards.png");
             SetupDialog(s, out, IDC_MOUSE_SETUP, "Mouses setup", "mouse 12 1 0\nmouse 12 2 0\n",
                         "setup-mice.png");
+            HWND connections = nullptr;
+            if (Check(PressButton(s.Main(), IDC_CONNECTIONS), "connections") &&
+                Check(WaitForWindow(s.Pid(), "Connections", connections), "connections")) {
+                Settle();
+                SaveWindow(out, "connections.png", connections);
+                PressButton(connections, IDCANCEL);
+                Check(WaitForWindowGone(s.Pid(), "Connections"), "connections");
+            }
             PressButton(s.Main(), IDCANCEL);
         }
         HWND about = nullptr;
