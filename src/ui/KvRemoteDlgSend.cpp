@@ -57,8 +57,8 @@ void CkvRemoteDlg::OnAuxInput(WPARAM wParam, LPARAM lParam) {
         }
     }
     // Posted before a filter change that left this device unheld here: its release will not be
-    // reported to this window, so it ends now.
-    if (!m_services.capture.Holds(in.device))
+    // reported to this window, so it ends now (at a shutdown, after everything taken was sent).
+    if (!m_shutDown && !m_services.capture.Holds(in.device))
         ForceReleases(in.device);
 }
 
