@@ -1,6 +1,6 @@
 #include "ui/MqttSettingsCheck.h"
 #include "res/resource.h"
-#include "ui/BroadcastAddressCheck.h"
+#include "ui/HostNameCheck.h"
 
 namespace {
 
@@ -8,33 +8,7 @@ bool IsAsciiLetterOrDigit(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
 
-bool IsValidHostLabel(std::string_view label) {
-    if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-')
-        return false;
-    for (char c : label)
-        if (!IsAsciiLetterOrDigit(c) && c != '-')
-            return false;
-    return true;
-}
-
 } // namespace
-
-bool IsValidHostOrAddress(std::string_view host) {
-    if (host.empty() || host.size() > 253)
-        return false;
-    // Digits and dots only is an address: a name resolver would read "10.1" as 10.0.0.1.
-    if (host.find_first_not_of("0123456789.") == std::string_view::npos)
-        return IsValidBroadcastAddressSyntax(host);
-    std::size_t pos = 0;
-    while (true) {
-        const std::size_t dot = host.find('.', pos);
-        if (!IsValidHostLabel(host.substr(pos, dot - pos)))
-            return false;
-        if (dot == std::string_view::npos)
-            return true;
-        pos = dot + 1;
-    }
-}
 
 bool IsValidMqttTopicPrefix(std::string_view topic) {
     if (topic.empty() || topic.front() == '/' || topic.back() == '/')
@@ -48,7 +22,7 @@ bool IsValidMqttTopicPrefix(std::string_view topic) {
 }
 
 MqttSettingsProblem CheckMqttSettings(const MqttSettings& values) {
-    if (!values.host.empty() && !IsValidHostOrAddress(values.host))
+    if (!values.host.empty() && !IsValidHost(values.host))
         return {MqttField::Host, IDS_MQTT_HOST_INVALID};
     if (values.port < 1 || values.port > 65535)
         return {MqttField::Port, IDS_MQTT_PORT_RANGE};

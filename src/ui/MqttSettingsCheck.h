@@ -12,9 +12,6 @@ struct MqttSettingsProblem {
     bool operator==(const MqttSettingsProblem&) const = default;
 };
 
-// An IPv4 address (four groups 0-255, as the broadcast address is read) or a host name (labels of
-// letters, digits and -, not at a label's ends, 1-63 characters, at most 253 in all).
-bool IsValidHostOrAddress(std::string_view host);
 // A topic prefix: letters, digits, -, _ and /, not at either end. Bytes above ASCII are letters of the
 // ANSI code page. No + or #: they are the wildcards of subscriptions.
 bool IsValidMqttTopicPrefix(std::string_view topic);
