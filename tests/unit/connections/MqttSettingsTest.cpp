@@ -68,10 +68,10 @@ TEST(MqttSettings, TheChecksNameTheFieldAndWhy) {
     };
     EXPECT_EQ(problem([](MqttSettings&) {}), MqttSettingsProblem{});
     EXPECT_EQ(problem([](MqttSettings& v) { v.host = ""; }), MqttSettingsProblem{});
-    for (const char* host : {"ha.local", "broker-1", "A.b.c", "10.0.0.1"})
+    for (const char* host : {"ha.local", "ha.local.", "broker-1", "A.b.c", "10.0.0.1"})
         EXPECT_EQ(problem([&](MqttSettings& v) { v.host = host; }), MqttSettingsProblem{}) << host;
-    for (const char* host : {"10.1", "1.2.3.256", "-ha.local", "ha-.local", "ha..local", "ha.local.", "h a",
-                             "ha_local", "[::1]"})
+    for (const char* host :
+         {"10.1", "1.2.3.256", "-ha.local", "ha-.local", "ha..local", "h a", "ha_local", "[::1]"})
         EXPECT_EQ(problem([&](MqttSettings& v) { v.host = host; }),
                   (MqttSettingsProblem{MqttField::Host, IDS_MQTT_HOST_INVALID}))
             << host;
