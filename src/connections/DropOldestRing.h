@@ -23,11 +23,11 @@ public:
         const std::uint64_t position = head_.load(std::memory_order_relaxed);
         Slot& slot = slots_[position % Capacity];
         slot.sequence.store(2 * position + 1, std::memory_order_relaxed); // odd: being written
-        std::atomic_thread_fence(std::memory_order_release);
         std::uint64_t words[kWords] = {};
         std::memcpy(words, &item, sizeof(T));
+        // Release stores: a reader that sees any new word also sees the odd sequence before it.
         for (std::size_t i = 0; i < kWords; ++i)
-            slot.words[i].store(words[i], std::memory_order_relaxed);
+            slot.words[i].store(words[i], std::memory_order_release);
         slot.sequence.store(2 * position + 2, std::memory_order_release);
         head_.store(position + 1, std::memory_order_release);
     }
@@ -53,9 +53,9 @@ public:
                 return std::nullopt;
             }
             std::uint64_t words[kWords];
+            // Acquire loads, so the sequence read after them is at least the one of any word seen.
             for (std::size_t i = 0; i < kWords; ++i)
-                words[i] = slot.words[i].load(std::memory_order_relaxed);
-            std::atomic_thread_fence(std::memory_order_acquire);
+                words[i] = slot.words[i].load(std::memory_order_acquire);
             if (slot.sequence.load(std::memory_order_relaxed) != before)
                 continue;
             ++tail_;
