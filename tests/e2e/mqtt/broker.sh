@@ -42,6 +42,7 @@ start)
     exit 1
     ;;
 stop)
+    rm -f "$dir/port"
     [ -f "$dir/pid" ] || exit 0
     pid=$(cat "$dir/pid")
     kill "$pid" 2>/dev/null
