@@ -13,6 +13,8 @@
 #   path 2      the same with the settings window in front;
 #   path 3      main-keyboard stroke -> re-injected stroke, stamped by the simulated driver;
 #   path 4      a main mouse moving 1,000 times a second for 10 s: every move re-injected, in order.
+#   MQTT        path 1 again after a restart with MQTT on, connected to a mosquitto broker on
+#               loopback, as a ratio to path 1 (skipped when mosquitto is not installed).
 #
 # Prints, per path, the median, the 99th percentile and the median's ratio to the floor. Absolute
 # times vary with the machine's load; the ratios are what to compare between runs.
@@ -60,6 +62,8 @@ stop_everything() {
   trap - EXIT INT TERM
   [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
   [ -n "$floor_pid" ] && kill "$floor_pid" 2>/dev/null
+  [ -n "${mqtt_sub_pid:-}" ] && kill "$mqtt_sub_pid" 2>/dev/null
+  [ -n "${mqtt_dir:-}" ] && "$root/tests/e2e/mqtt/broker.sh" stop "$mqtt_dir"
   kv_stop_all
 }
 trap stop_everything EXIT
@@ -163,6 +167,41 @@ echo "  path 4: main mouse moves $(field injected "$path4") injected at 1,000/s,
 echo "  idle over ${idle_seconds} s: kvRemote ${idle_program} % of one core (wineserver ${idle_server} %, not counted)"
 echo "  kvRemote.exe $(stat -c %s "$build/src/kvRemote.exe") bytes"
 echo "  load at the end: $load"
+
+# MQTT: kvRemote started again with [Mqtt] on a loopback mosquitto; path 1 once it is connected.
+mqtt_dir=$build/latency-broker
+if ! command -v mosquitto_sub >/dev/null; then
+  echo "  MQTT: not measured, mosquitto_sub is not installed (Debian package mosquitto-clients)"
+elif ! "$root/tests/e2e/mqtt/broker.sh" start "$mqtt_dir" || [ ! -f "$mqtt_dir/port" ]; then
+  echo "  MQTT: not measured, $(cat "$mqtt_dir/skip" 2>/dev/null || echo "the broker did not start")"
+else
+  mqtt_port=$(cat "$mqtt_dir/port")
+  printf '%s\r\n' "[Connections]" "Station=latency" "[Mqtt]" "Host=127.0.0.1" "Port=$mqtt_port" >>"$run/cfg/kvRemote.ini"
+  stdbuf -oL mosquitto_sub -h 127.0.0.1 -p "$mqtt_port" -t kvremote/latency/keyboard/5 >"$mqtt_dir/events.txt" 2>/dev/null &
+  mqtt_sub_pid=$!
+  log_lines=$(wc -l <kvsim.log)
+  wine kvRemote.exe -a "$(kv_winpath "$run")" >/dev/null 2>&1 &
+  program_pid=$!
+  for ((i = 0; i < 600; i++)); do
+    tail -n +$((log_lines + 1)) kvsim.log | grep -Eq '^filter (keyboards|devices[0-9 ]*) 15( unchanged)?[[:space:]]*$' && break
+    sleep 0.1
+  done
+  sleep 6 # the start-up About box
+  for ((i = 0; i < 60; i++)); do
+    [ "$(mosquitto_sub -h 127.0.0.1 -p "$mqtt_port" -t kvremote/latency/status -C 1 -W 2 2>/dev/null)" = online ] && break
+  done
+  path1_mqtt=$(lines) || path1_mqtt=""
+  wine "$(kv_winpath "$build/tests/e2e/program/kvremote_ctl.exe")" exit >/dev/null 2>&1 && program_pid=""
+  sleep 1
+  kill "$mqtt_sub_pid" 2>/dev/null && mqtt_sub_pid=""
+  published=$(grep -c '"event_type":"press"' "$mqtt_dir/events.txt")
+  if [ -n "$path1_mqtt" ]; then
+    row "1 with MQTT connected to a loopback broker" "$path1_mqtt" "$floor"
+    echo "  MQTT: path 1 with MQTT / without, medians: $(ratio "$(field median_us "$path1_mqtt")" "$(field median_us "$path1")") (goal at most 1.1); $published presses published"
+  else
+    echo "  MQTT: path 1 with MQTT failed"
+  fi
+fi
 # A build with the KV_LATENCY_TRACE option leaves its breakdown of paths 1 and 2 behind.
 [ -f "$run/kvRemote-trace.txt" ] && sed -e '/^events:/,$d' -e 's/^/  trace: /' "$run/kvRemote-trace.txt"
 [ "$(field held "$path3")" = 0 ] && [ "$(field held "$path4")" = 0 ]

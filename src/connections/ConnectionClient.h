@@ -41,6 +41,9 @@ public:
     virtual void OnExposure(const std::vector<ExposedDevice>& devices, MonoMs now) = 0;
     // A clean stop (Exit, sign-out): say goodbye; the thread sends what follows and then closes.
     virtual void OnGoodbye(MonoMs now) = 0;
+    // Before its first call: this client replaces `previous` (the user changed the settings) and takes
+    // over what that one left on the peer. Nothing by default.
+    virtual void Follow(const ConnectionClient& previous) { (void)previous; }
 
     // Bytes to write now, taken (the client forgets them).
     virtual std::string TakeOutput() = 0;

@@ -97,6 +97,11 @@ void ConnectionSession::Post(const DestinationEvent& event, MonoMs now) {
     Feed(now);
 }
 
+void ConnectionSession::Follow(const ConnectionSession& previous) {
+    if (client_ && previous.client_)
+        client_->Follow(*previous.client_);
+}
+
 void ConnectionSession::Expose(const std::vector<ExposedDevice>& devices, MonoMs now) {
     if (!On() || closing_)
         return;

@@ -44,6 +44,9 @@ public:
     bool WantsClose() const { return IsConnected() && client_->WantsClose(); }
     std::string CloseReason() const { return client_ ? client_->StatusDetail() : std::string(); }
 
+    // The session this one replaces at the same place: its client hands over what it left on the peer.
+    void Follow(const ConnectionSession& previous);
+
     // The user-interface side, through the thread's queue.
     void Post(const DestinationEvent& event, MonoMs now);
     void Expose(const std::vector<ExposedDevice>& devices, MonoMs now);

@@ -40,13 +40,21 @@ std::string RefusalReason(std::uint8_t code) {
 
 MqttClient::MqttClient(MqttClientConfig config, std::optional<MqttPublishedScope> previous)
     : config_(std::move(config)), topics_(config_.topic, config_.station), clientId_(topics_.ClientId()) {
-    if (!previous)
-        return;
-    if (previous->station == config_.station && previous->topic == config_.topic &&
-        previous->discovery == config_.discovery) {
+    if (previous)
+        Adopt(std::move(*previous));
+}
+
+void MqttClient::Follow(const ConnectionClient& previous) {
+    if (const auto* mqtt = dynamic_cast<const MqttClient*>(&previous))
+        Adopt(mqtt->PublishedScope());
+}
+
+void MqttClient::Adopt(MqttPublishedScope previous) {
+    if (previous.station == config_.station && previous.topic == config_.topic &&
+        previous.discovery == config_.discovery) {
         // The same names: what the previous client knew stays true, its removals still due.
-        known_ = std::move(previous->devices);
-        dueRemovals_ = std::move(previous->dueRemovals);
+        known_ = std::move(previous.devices);
+        dueRemovals_ = std::move(previous.dueRemovals);
     } else {
         leftover_ = std::move(previous);
     }

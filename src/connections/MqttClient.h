@@ -45,6 +45,8 @@ public:
     void OnEvent(const DestinationEvent& event, MonoMs now) override;
     void OnExposure(const std::vector<ExposedDevice>& devices, MonoMs now) override;
     void OnGoodbye(MonoMs now) override;
+    // A previous MQTT client's retained values: cleared when they are under other names.
+    void Follow(const ConnectionClient& previous) override;
     std::string TakeOutput() override;
     bool WantsClose() const override { return wantsClose_; }
     MonoMs RetryNotBefore() const override { return retryNotBefore_; }
@@ -63,6 +65,7 @@ private:
         ExposedDevice device;
     };
 
+    void Adopt(MqttPublishedScope previous);
     std::uint16_t Publish(std::string_view topic, std::string_view payload, int qos, bool retain);
     void PublishDevice(const ExposedDevice& device);
     void PublishRemoval(const ExposedDevice& device);

@@ -155,22 +155,26 @@ void NetworkLoop::Run() {
 void NetworkLoop::TakeCommands(MonoMs now) {
     while (std::optional<std::unique_ptr<NetworkThreadWin32::Command>> taken = shared_->commands.TryPop()) {
         NetworkThreadWin32::Command& command = **taken;
+        std::vector<Link> replacements;
         switch (command.kind) {
         case NetworkThreadWin32::Command::Kind::Start:
+            generation_ = command.generation;
+            for (std::size_t i = 0; i < command.connections.size(); ++i) {
+                HubConnection& connection = command.connections[i];
+                Link link;
+                link.session = std::make_unique<ConnectionSession>(std::move(connection.target),
+                                                                   std::move(connection.client), now);
+                if (i < links_.size())
+                    link.session->Follow(*links_[i].session);
+                link.session->Expose(command.devices, now);
+                replacements.push_back(std::move(link));
+            }
             for (Link& link : links_) {
                 link.session->Goodbye(now);
                 link.leaveBy = now + shared_->times.replacedGoodbyeMs;
                 leaving_.push_back(std::move(link));
             }
-            links_.clear();
-            generation_ = command.generation;
-            for (HubConnection& connection : command.connections) {
-                Link link;
-                link.session = std::make_unique<ConnectionSession>(std::move(connection.target),
-                                                                   std::move(connection.client), now);
-                link.session->Expose(command.devices, now);
-                links_.push_back(std::move(link));
-            }
+            links_ = std::move(replacements);
             break;
         case NetworkThreadWin32::Command::Kind::Exposure:
             for (Link& link : links_)

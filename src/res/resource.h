@@ -163,6 +163,15 @@
 #define IDC_COMPANION_HOST 1070
 #define IDC_COMPANION_PORT 1071
 #define IDC_COMPANION_LAYOUT 1072
+// Controls of the MQTT group of the Connections dialog
+#define IDC_MQTT_HOST 1080
+#define IDC_MQTT_PORT 1081
+#define IDC_MQTT_USER 1082
+#define IDC_MQTT_PASSWORD 1083
+#define IDC_MQTT_TOPIC 1084
+#define IDC_MQTT_DISCOVERY 1085
+#define IDC_MQTT_KEEP_ALIVE 1086
+#define IDC_MQTT_STATUS 1087
 // Controls of the Connections dialog (template 109): 1056-1069 its own, 1070-1099 the groups of the
 // connections
 #define IDC_STATION 1057

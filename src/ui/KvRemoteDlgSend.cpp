@@ -80,8 +80,11 @@ void CkvRemoteDlg::ForceReleases(int device) {
 
 void CkvRemoteDlg::UpdateExposure() {
     const bool capturing = m_services.capture.ThreadRunning();
+    // A class whose last device went is turned off by the forcing rule; its saved devices stay known
+    // as away while the user's choice holds.
     std::vector<ExposedDevice> shown = ExposedDevices(
-        m_services.devices, capturing && m_members.keyboards.useAux, capturing && m_members.mouses.useAux);
+        m_services.devices, {capturing && m_members.keyboards.useAux, capturing && m_members.mouses.useAux},
+        {capturing && m_wantedUseAux[0], capturing && m_wantedUseAux[1]});
     if (shown == m_exposed)
         return;
     m_exposed = shown;

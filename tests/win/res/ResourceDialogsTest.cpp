@@ -140,12 +140,18 @@ TEST(SettingsDialog, TabRunsThroughTheStopsInTheirOrderAndNoButtonIsTheDefault) 
     EXPECT_TRUE(DefaultButtons(dlg.get()).empty());
 }
 
-TEST(ConnectionsDialog, EveryTextFitsItsControlTabVisitsTheStationThenTheButtonsAndOkIsTheDefault) {
+TEST(ConnectionsDialog, EveryTextFitsItsControlTabVisitsTheFieldsThenTheButtonsAndOkIsTheDefault) {
     TemplateWindow dlg(IDD_CONNECTIONS);
     ASSERT_NE(dlg.get(), nullptr);
     uitest::ExpectTemplateSize(dlg.get(), IDD_CONNECTIONS);
     ExpectTemplateTextsFit(dlg.get());
-    EXPECT_EQ(TabCycle(dlg.get(), IDC_STATION), (std::vector<int>{IDC_STATION, IDOK, IDCANCEL}));
+    // The longest client id and a broker's name of some length.
+    EXPECT_TRUE(
+        Fits(dlg.get(), GetDlgItem(dlg.get(), IDC_MQTT_STATUS),
+             Filled(IDS_CONNECTION_CONNECTED, "mqtt.home.example.net:1883") + " as kvremoteABCDEFGHIJKLMNO"));
+    EXPECT_EQ(TabCycle(dlg.get(), IDC_STATION),
+              (std::vector<int>{IDC_STATION, IDC_MQTT_HOST, IDC_MQTT_PORT, IDC_MQTT_USER, IDC_MQTT_PASSWORD,
+                                IDC_MQTT_TOPIC, IDC_MQTT_KEEP_ALIVE, IDC_MQTT_DISCOVERY, IDOK, IDCANCEL}));
     EXPECT_EQ(DefaultButtons(dlg.get()), std::vector<int>{IDOK});
 }
 

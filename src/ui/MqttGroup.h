@@ -1,0 +1,19 @@
+#pragma once
+// The MQTT group of the Connections dialog: the broker, the account, the topic prefix, discovery and
+// the keep-alive of [Mqtt], and the publisher they describe. A section that fails its checks (a file
+// edited by hand) leaves MQTT off; the dialog shows the value to mend.
+#include "connections/MqttSettings.h"
+#include "ui/ConnectionGroup.h"
+
+class MqttGroup final : public ConnectionGroup {
+public:
+    void Load(Settings& settings) override;
+    void Exchange(CDataExchange* dx) override;
+    int Check(MessageBoxes& boxes, HWND owner) override;
+    bool Save(Settings& settings) override;
+    int StatusControlId() const override;
+    HubConnection Connection(const std::string& station) const override;
+
+private:
+    MqttSettings m_values;
+};

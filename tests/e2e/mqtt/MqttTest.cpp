@@ -1,0 +1,249 @@
+// kvRemote as a Home Assistant publisher, as a broker's subscribers see it: the station online, a
+// retained discovery config per auxiliary device that Home Assistant can read, a keypad's press and
+// release, its availability when it is unplugged, and the station offline at Exit. A hand-edited
+// [Mqtt] that fails its checks leaves MQTT off until the Connections dialog mends it.
+#include "MqttSubscriber.h"
+#include "ProgramTest.h"
+
+#include "BuildPath.h"
+#include "Controls.h"
+#include "FileText.h"
+#include "WindowFind.h"
+
+#include <map>
+
+namespace kve2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A reader just strict enough to judge a config as JSON: the whole text one object of valid values,
+// its members returned as their raw text.
+class JsonObjectReader {
+public:
+    explicit JsonObjectReader(std::string_view text) : t_(text) {}
+
+    std::optional<std::map<std::string, std::string>> Members() {
+        std::map<std::string, std::string> members;
+        if (!Object(&members) || (Space(), i_ != t_.size()))
+            return std::nullopt;
+        return members;
+    }
+
+private:
+    bool Object(std::map<std::string, std::string>* members) {
+        if (!Eat('{'))
+            return false;
+        if (Eat('}'))
+            return true;
+        do {
+            std::string key;
+            if (!String(&key) || !Eat(':'))
+                return false;
+            Space();
+            const std::size_t start = i_;
+            if (!Value())
+                return false;
+            if (members)
+                (*members)[key] = std::string(t_.substr(start, i_ - start));
+        } while (Eat(','));
+        return Eat('}');
+    }
+    bool Value() {
+        Space();
+        if (i_ >= t_.size())
+            return false;
+        switch (t_[i_]) {
+        case '{':
+            return Object(nullptr);
+        case '[':
+            ++i_;
+            if (Eat(']'))
+                return true;
+            do {
+                if (!Value())
+                    return false;
+            } while (Eat(','));
+            return Eat(']');
+        case '"':
+            return String(nullptr);
+        default:
+            for (std::string_view word : {"true", "false", "null"})
+                if (t_.substr(i_, word.size()) == word)
+                    return i_ += word.size(), true;
+            const std::size_t start = i_;
+            while (i_ < t_.size() &&
+                   std::string_view("-+.eE0123456789").find(t_[i_]) != std::string_view::npos)
+                ++i_;
+            return i_ > start;
+        }
+    }
+    bool String(std::string* out) {
+        Space();
+        if (i_ >= t_.size() || t_[i_++] != '"')
+            return false;
+        for (; i_ < t_.size(); ++i_) {
+            if (t_[i_] == '"')
+                return ++i_, true;
+            if (static_cast<unsigned char>(t_[i_]) < 0x20)
+                return false;
+            if (t_[i_] == '\\' && ++i_ >= t_.size())
+                return false;
+            if (out)
+                *out += t_[i_];
+        }
+        return false;
+    }
+    bool Eat(char c) {
+        Space();
+        return i_ < t_.size() && t_[i_] == c ? (++i_, true) : false;
+    }
+    void Space() {
+        while (i_ < t_.size() && std::string_view(" \t\r\n").find(t_[i_]) != std::string_view::npos)
+            ++i_;
+    }
+    std::string_view t_;
+    std::size_t i_ = 0;
+};
+
+class MqttTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        const std::filesystem::path broker = BuildPath(KV_E2E_MQTT_BROKER_DIR);
+        if (const auto reason = ReadFileText(broker / "skip"))
+            GTEST_SKIP() << *reason;
+        const auto port = ReadFileText(broker / "port");
+        if (!port)
+            GTEST_SKIP() << "no broker: the suite runs through ctest, whose fixture starts mosquitto";
+        port_ = static_cast<std::uint16_t>(std::stoi(*port));
+        ProgramTest::SetUp();
+    }
+
+    // The keypad 3 (index 5) and the mouse 12 (index 7) in use, the station Stage7, and [Mqtt] with
+    // the broker and extra keys.
+    void WriteMqttConfig(std::string_view mqtt = {}) {
+        WriteDevices(kFourDevices);
+        WriteAuxConfig(receiver_.Port(),
+                       "[Connections]\r\nStation=Stage7\r\n[Mqtt]\r\nHost=127.0.0.1\r\nPort=" +
+                           std::to_string(port_) + "\r\n" + std::string(mqtt));
+    }
+    // A subscriber on filter that is there before the program publishes.
+    std::unique_ptr<MqttSubscriber> Listen(std::string_view filter) {
+        auto subscriber = std::make_unique<MqttSubscriber>();
+        EXPECT_TRUE(subscriber->Subscribe(port_, filter)) << "the broker on port " << port_;
+        return subscriber;
+    }
+    // The retained copies under filter, as a subscriber that comes now is given them.
+    std::vector<MqttMessage> Retained(std::string_view filter) {
+        std::vector<MqttMessage> messages;
+        const auto subscriber = Listen(filter);
+        while (const auto message = subscriber->Next(1500ms))
+            messages.push_back(*message);
+        return messages;
+    }
+
+    std::uint16_t port_ = 0;
+    UdpReceiver receiver_;
+};
+
+TEST_F(MqttTest, DiscoveryPressesAvailabilityAndTheStationsStatusReachTheBroker) {
+    WriteMqttConfig();
+    const auto live = Listen("kvremote/#");
+    Launch();
+    ASSERT_TRUE(WaitForFilters(true));
+    ASSERT_TRUE(live->WaitFor("kvremote/Stage7/status", "online", 20s));
+    EXPECT_TRUE(live->WaitFor("kvremote/Stage7/mouse/7/availability", "online", 10s));
+
+    const std::vector<MqttMessage> configs = Retained("homeassistant/event/#");
+    ASSERT_EQ(configs.size(), 2u);
+    for (const auto& [message, name] :
+         {std::pair{configs[0], std::string("keyboard_5")}, std::pair{configs[1], std::string("mouse_7")}}) {
+        EXPECT_EQ(message.topic, "homeassistant/event/Stage7_" + name + "/config");
+        EXPECT_TRUE(message.retained);
+        const auto fields = JsonObjectReader(message.payload).Members();
+        ASSERT_TRUE(fields) << "not JSON: " << message.payload;
+        const std::string events = "kvremote/Stage7/" + name.substr(0, name.find('_')) + "/" + name.back();
+        EXPECT_EQ(fields->at("unique_id"), "\"kvremote_Stage7_" + name + "\"");
+        EXPECT_EQ(fields->at("state_topic"), "\"" + events + "\"");
+        EXPECT_EQ(fields->at("event_types"),
+                  name[0] == 'k' ? R"(["press","release"])" : R"(["press","release","wheel"])");
+        EXPECT_EQ(fields->at("availability"),
+                  R"([{"topic":"kvremote/Stage7/status"},{"topic":")" + events + R"(/availability"}])");
+        EXPECT_EQ(fields->at("availability_mode"), "\"all\"");
+        EXPECT_TRUE(fields->contains("name"));
+        EXPECT_EQ(
+            fields->at("device").rfind(R"({"identifiers":["kvremote_Stage7"],"name":"kvRemote Stage7",)", 0),
+            0u)
+            << fields->at("device");
+    }
+
+    // A key down once and up once: a press and a release, the REMOTE line as before.
+    ASSERT_TRUE(Inject("key 3 0x47 0\nkey 3 0x47 1\n"));
+    EXPECT_EQ(receiver_.Receive(kWait), KeypadSevenLine(5));
+    EXPECT_TRUE(
+        live->WaitFor("kvremote/Stage7/keyboard/5", R"({"event_type":"press","code":103,"value":0})", 10s));
+    EXPECT_TRUE(
+        live->WaitFor("kvremote/Stage7/keyboard/5", R"({"event_type":"release","code":103,"value":0})", 10s));
+
+    // Unplugged: offline, its config kept for the automations that name it.
+    ASSERT_TRUE(Inject("unplug 3\n"));
+    EXPECT_TRUE(live->WaitFor("kvremote/Stage7/keyboard/5/availability", "offline", 10s));
+    EXPECT_EQ(Retained("homeassistant/event/Stage7_keyboard_5/config").size(), 1u);
+
+    EXPECT_TRUE(Exit());
+    EXPECT_TRUE(live->WaitFor("kvremote/Stage7/status", "offline", 5s));
+    const std::vector<MqttMessage> status = Retained("kvremote/Stage7/status");
+    ASSERT_EQ(status.size(), 1u);
+    EXPECT_EQ(status[0].payload, "offline") << "Exit leaves the station offline";
+}
+
+TEST_F(MqttTest, AHandEditedTopicThatFailsLeavesMqttOffUntilTheDialogMendsIt) {
+    WriteMqttConfig("Topic=/lights\r\n");
+    const auto live = Listen("#");
+    Launch();
+    ASSERT_TRUE(WaitForFilters(true));
+    // What earlier tests left retained comes first; nothing new is published under a topic that fails.
+    std::optional<MqttMessage> message;
+    while ((message = live->Next(2000ms)) && message->retained) {
+    }
+    EXPECT_FALSE(message) << message->topic;
+
+    ASSERT_TRUE(PostCommand(Main(), ID_TRAY_CONNECTIONS));
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitForWindow(Pid(), "Connections", dialog));
+    EXPECT_EQ(ControlText(dialog, IDC_MQTT_TOPIC), "/lights") << "the value to mend";
+    EXPECT_EQ(ControlText(dialog, IDC_MQTT_STATUS), "");
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    EXPECT_TRUE(Answer(
+        "The MQTT topic may hold only letters, digits, -, _ and /, and cannot begin or end with /.", IDOK));
+    EXPECT_EQ(FocusedControlId(dialog), IDC_MQTT_TOPIC);
+
+    ASSERT_TRUE(SetControlText(dialog, IDC_MQTT_TOPIC, "lights"));
+    ASSERT_TRUE(SetControlText(dialog, IDC_MQTT_PASSWORD, "secret"));
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    EXPECT_TRUE(Answer("An MQTT password needs a user name.", IDOK));
+    ASSERT_TRUE(SetControlText(dialog, IDC_MQTT_PASSWORD, ""));
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    ASSERT_TRUE(WaitForWindowGone(Pid(), "Connections"));
+    EXPECT_TRUE(live->WaitFor("lights/Stage7/status", "online", 20s));
+    EXPECT_NE(ConfigText().value_or("").find("Topic=lights\r\n"), std::string::npos);
+
+    // The dialog shows the live status line.
+    ASSERT_TRUE(PostCommand(Main(), ID_TRAY_CONNECTIONS));
+    ASSERT_TRUE(WaitForWindow(Pid(), "Connections", dialog));
+    const std::string connected = "connected to 127.0.0.1:" + std::to_string(port_) + " as kvremoteStage7";
+    EXPECT_TRUE(
+        WaitUntil([&] { return ControlText(dialog, IDC_MQTT_STATUS) == connected; }, kWait, connected))
+        << ControlText(dialog, IDC_MQTT_STATUS).value_or("");
+    // A new prefix: what the old one left retained is cleared.
+    ASSERT_TRUE(SetControlText(dialog, IDC_MQTT_TOPIC, "rooms"));
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    ASSERT_TRUE(WaitForWindowGone(Pid(), "Connections"));
+    EXPECT_TRUE(live->WaitFor("rooms/Stage7/status", "online", 20s));
+    const std::vector<MqttMessage> old = Retained("lights/#");
+    EXPECT_TRUE(old.empty()) << old.front().topic << " " << old.front().payload;
+    EXPECT_TRUE(Exit());
+}
+
+} // namespace
+} // namespace kve2e
