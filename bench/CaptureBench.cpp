@@ -65,7 +65,7 @@ void RunStrokes(benchmark::State& state, int device, Stroke stroke) {
     CaptureShared shared;
     shared.context = &gDevice;
     CountingSink sink;
-    CaptureLoop loop(kDriver, shared, table, sink, UsScanCodeToVirtualKey, Ticks);
+    CaptureLoop loop(kDriver, shared, table, sink, UsScanCodeToVirtualKey, Ticks, nullptr);
     gDevice = device;
     gStroke = stroke;
     gSent = 0;
