@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <shellapi.h>
 
 #include <atomic>
@@ -125,8 +127,11 @@ struct FakeHub : ConnectionsHub {
     std::vector<std::size_t> lost; // given out by the next TakeNews
     std::vector<std::string> calls;
     void SetNotifyWindow(std::uintptr_t) override {}
+    // Records how many of the connections are on (an empty host is one that is off).
     void Start(std::vector<HubConnection> connections) override {
-        calls.push_back("start " + std::to_string(connections.size()));
+        const auto on = std::count_if(connections.begin(), connections.end(),
+                                      [](const HubConnection& c) { return !c.target.host.empty(); });
+        calls.push_back("start " + std::to_string(on));
     }
     bool AnyOn() const override { return !statuses.empty(); }
     void Post(const DestinationEvent&) override {}
