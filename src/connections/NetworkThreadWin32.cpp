@@ -340,6 +340,9 @@ void NetworkLoop::Publish() {
         ConnectionStatus status = link.session->Status();
         if (link.publishedOnce && status == link.published && !link.lostPending)
             continue;
+        // What the peer refused or remarked is traced as it comes, besides the status line.
+        if (!status.detail.empty() && status.detail != link.published.detail)
+            TraceRemark(status.peer, status.detail);
         auto news = std::make_unique<StatusNews>(StatusNews{generation_, i, status, link.lostPending});
         if (!shared_->news.TryPush(news))
             continue; // tried again on the next pass

@@ -163,6 +163,8 @@
 #define IDC_COMPANION_HOST 1070
 #define IDC_COMPANION_PORT 1071
 #define IDC_COMPANION_LAYOUT 1072
+#define IDC_COMPANION_STATUS 1073
+#define IDC_COMPANION_NOTE 1074
 // Controls of the Connections dialog (template 109): 1056-1069 its own, 1070-1099 the groups of the
 // connections
 #define IDC_STATION 1057

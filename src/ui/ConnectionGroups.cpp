@@ -1,11 +1,15 @@
 // The kinds of connection the program offers, and the connections the settings file describes.
 #include "ui/ConnectionGroup.h"
 
+#include "ui/CompanionGroup.h"
+
 #include <windows.h>
 
 std::vector<std::unique_ptr<ConnectionGroup>> MakeConnectionGroups() {
     // Each kind of connection adds its group here, in the order of template 109.
-    return {};
+    std::vector<std::unique_ptr<ConnectionGroup>> groups;
+    groups.push_back(std::make_unique<CompanionGroup>());
+    return groups;
 }
 
 std::vector<HubConnection> ConnectionsFromSettings(Settings& settings, const std::string& station) {

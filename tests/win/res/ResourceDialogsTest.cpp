@@ -140,13 +140,20 @@ TEST(SettingsDialog, TabRunsThroughTheStopsInTheirOrderAndNoButtonIsTheDefault) 
     EXPECT_TRUE(DefaultButtons(dlg.get()).empty());
 }
 
-TEST(ConnectionsDialog, EveryTextFitsItsControlTabVisitsTheStationThenTheButtonsAndOkIsTheDefault) {
+TEST(ConnectionsDialog, EveryTextFitsItsControlTabVisitsTheFieldsThenTheButtonsAndOkIsTheDefault) {
     TemplateWindow dlg(IDD_CONNECTIONS);
     ASSERT_NE(dlg.get(), nullptr);
     uitest::ExpectTemplateSize(dlg.get(), IDD_CONNECTIONS);
     ExpectTemplateTextsFit(dlg.get());
-    EXPECT_EQ(TabCycle(dlg.get(), IDC_STATION), (std::vector<int>{IDC_STATION, IDOK, IDCANCEL}));
+    EXPECT_EQ(TabCycle(dlg.get(), IDC_STATION),
+              (std::vector<int>{IDC_STATION, IDC_COMPANION_HOST, IDC_COMPANION_PORT, IDC_COMPANION_LAYOUT,
+                                IDOK, IDCANCEL}));
     EXPECT_EQ(DefaultButtons(dlg.get()), std::vector<int>{IDOK});
+    // A status line as long as Windows makes them, for a long address.
+    const std::string refused =
+        "cannot reach 192.168.100.200:16622 (No connection could be made because the target machine "
+        "actively refused it.), retrying";
+    EXPECT_TRUE(Fits(dlg.get(), GetDlgItem(dlg.get(), IDC_COMPANION_STATUS), refused));
 }
 
 TEST(SetupDialog, EveryTextFitsItsControlForKeyboardsAndMice) {
