@@ -143,17 +143,24 @@ TEST_F(CompanionTest, DevicesAreSurfacesThatFollowPlugsPressOnceAndComeBackAfter
     ASSERT_TRUE(Inject("key 3 0x50 0\nkey 3 0x50 1\n")); // keypad 2: button 13
     ASSERT_TRUE(SatelliteStandIn::WaitFor([&] { return standIn.Actions().size() == before + 5; }, 20000))
         << standIn.Actions().size();
-    EXPECT_EQ(std::vector<std::string>(standIn.Actions().begin() + static_cast<std::ptrdiff_t>(before + 3),
-                                       standIn.Actions().end()),
-              (std::vector<std::string>{Pressed(kKeypad, 13, true), Pressed(kKeypad, 13, false)}));
+    const std::vector<std::string> actions = standIn.Actions();
+    EXPECT_EQ(
+        std::vector<std::string>(actions.begin() + static_cast<std::ptrdiff_t>(before + 3), actions.end()),
+        (std::vector<std::string>{Pressed(kKeypad, 13, true), Pressed(kKeypad, 13, false)}));
 
     // Exit takes the surfaces away and says goodbye.
     EXPECT_TRUE(Exit());
     std::vector<std::string> goodbye;
-    for (const StandInLine& line : standIn.Lines())
-        if (line.connection == 2 && (line.line.starts_with("REMOVE-DEVICE") || line.line == "QUIT"))
-            goodbye.push_back(line.line);
-    std::sort(goodbye.begin(), goodbye.end());
+    SatelliteStandIn::WaitFor(
+        [&] {
+            goodbye.clear();
+            for (const StandInLine& line : standIn.Lines())
+                if (line.connection == 2 && (line.line.starts_with("REMOVE-DEVICE") || line.line == "QUIT"))
+                    goodbye.push_back(line.line);
+            std::sort(goodbye.begin(), goodbye.end());
+            return goodbye.size() >= 3;
+        },
+        5000);
     EXPECT_EQ(goodbye, (std::vector<std::string>{"QUIT", "REMOVE-DEVICE DEVICEID=" + kKeypad,
                                                  "REMOVE-DEVICE DEVICEID=" + kMouse}));
 }
