@@ -163,9 +163,13 @@ done
 grep -q '^surfaces 2 ' standin.log || { say "kvRemote did not add its Companion surfaces"; exit 1; }
 sleep 6
 path5=$(lines) || { say "path 5 failed"; exit 1; }
-sleep 1
-companion_actions=$(sed -n 's/^surfaces [0-9]* actions \([0-9]*\)$/\1/p' standin.log | tail -n1)
 wine "$(kv_winpath "$build/tests/e2e/program/kvremote_ctl.exe")" exit >/dev/null 2>&1 && program_pid=""
+# The stand-in's last count, after kvRemote's goodbye took the surfaces away (its lines end in CR LF).
+for ((i = 0; i < 50; i++)); do
+  grep -q '^surfaces 0 ' standin.log && break
+  sleep 0.1
+done
+companion_actions=$(tr -d '\r' <standin.log | sed -n 's/^surfaces [0-9]* actions \([0-9]*\)$/\1/p' | tail -n1)
 kill "$standin_pid" 2>/dev/null
 wait "$standin_pid" 2>/dev/null
 standin_pid=""

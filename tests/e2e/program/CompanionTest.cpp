@@ -32,55 +32,39 @@ protected:
     }
 
     // Waits until the stand-in holds exactly these surfaces (of connection, 0: any).
-    testing::AssertionResult HasSurfaces(SatelliteStandIn& standIn, std::vector<std::string> ids,
-                                         int connection = 0) {
+    static testing::AssertionResult HasSurfaces(SatelliteStandIn& standIn, std::vector<std::string> ids,
+                                                int connection = 0) {
         std::sort(ids.begin(), ids.end());
         std::vector<std::string> now;
-        const bool held = SatelliteStandIn::WaitFor(
-            [&] {
-                now = standIn.Devices(connection);
-                std::sort(now.begin(), now.end());
-                return now == ids;
-            },
-            static_cast<int>(kWait.count()));
-        if (held)
+        if (SatelliteStandIn::WaitFor(
+                [&] {
+                    now = standIn.Devices(connection);
+                    std::sort(now.begin(), now.end());
+                    return now == ids;
+                },
+                kWaitMs))
             return testing::AssertionSuccess();
-        auto failure = testing::AssertionFailure() << "the surfaces are:";
-        for (const std::string& id : now)
-            failure << " " << id;
-        return failure;
+        return testing::AssertionFailure() << now.size() << " surfaces";
     }
 
-    // Waits until the stand-in's actions are these, in order.
-    static testing::AssertionResult HasActions(SatelliteStandIn& standIn,
-                                               const std::vector<std::string>& want) {
-        if (SatelliteStandIn::WaitFor([&] { return standIn.Actions() == want; },
-                                      static_cast<int>(kWait.count())))
-            return testing::AssertionSuccess();
-        auto failure = testing::AssertionFailure() << "the actions are:";
-        for (const std::string& action : standIn.Actions())
-            failure << "\n  " << action;
-        return failure;
+    // The stand-in's button actions from the first'th on, once there are count of them.
+    static std::vector<std::string> Actions(SatelliteStandIn& standIn, std::size_t first, std::size_t count) {
+        SatelliteStandIn::WaitFor([&] { return standIn.Actions().size() >= first + count; }, kWaitMs);
+        const std::vector<std::string> all = standIn.Actions();
+        return std::vector<std::string>(
+            all.begin() + static_cast<std::ptrdiff_t>(std::min(first, all.size())), all.end());
     }
 
-    // The Companion status line of the Connections dialog, opened from the tray, once it holds.
+    // Opens the Connections dialog from the tray and waits until its Companion status line holds.
     testing::AssertionResult StatusLine(const std::function<bool(const std::string&)>& holds, HWND& dialog) {
-        if (auto posted = PostCommand(Main(), ID_TRAY_CONNECTIONS); !posted)
-            return posted;
-        if (auto shown = WaitForWindow(Pid(), "Connections", dialog); !shown)
+        if (auto shown = PostCommand(Main(), ID_TRAY_CONNECTIONS);
+            !shown || !(shown = WaitForWindow(Pid(), "Connections", dialog)))
             return shown;
-        std::string line;
-        const auto seen = WaitUntil(
-            [&] {
-                line = ControlText(dialog, IDC_COMPANION_STATUS).value_or("");
-                return holds(line);
-            },
-            kWait, "the Companion status line");
-        if (seen)
-            return seen;
-        return testing::AssertionFailure() << seen.message() << ": \"" << line << "\"";
+        return WaitUntil([&] { return holds(ControlText(dialog, IDC_COMPANION_STATUS).value_or("")); }, kWait,
+                         "the Companion status line");
     }
 
+    static constexpr int kWaitMs = static_cast<int>(kWait.count());
     SocketSession sockets_;
     UdpReceiver receiver_;
 };
@@ -99,9 +83,10 @@ TEST_F(CompanionTest, DevicesAreSurfacesThatFollowPlugsPressOnceAndComeBackAfter
     EXPECT_EQ(receiver_.Receive(kWait), KeypadSevenLine(5));
     // The left button, then a notch of the wheel on the encoder (button 3).
     ASSERT_TRUE(Inject("mouse 12 1 0\nmouse 12 2 0\nmouse 12 1024 120\n"));
-    EXPECT_TRUE(
-        HasActions(standIn, {Pressed(kKeypad, 4, true), Pressed(kKeypad, 4, false), Pressed(kMouse, 0, true),
-                             Pressed(kMouse, 0, false), "rotate " + kMouse + " 3 1"}));
+    EXPECT_EQ(Actions(standIn, 0, 5),
+              (std::vector<std::string>{Pressed(kKeypad, 4, true), Pressed(kKeypad, 4, false),
+                                        Pressed(kMouse, 0, true), Pressed(kMouse, 0, false),
+                                        "rotate " + kMouse + " 3 1"}));
 
     // The keypad unplugged takes its surface away; plugged back in, it brings it back.
     ASSERT_TRUE(Inject("unplug 3\n"));
@@ -114,10 +99,9 @@ TEST_F(CompanionTest, DevicesAreSurfacesThatFollowPlugsPressOnceAndComeBackAfter
         "ERROR MESSAGE=\"Unknown command: FROB\"\nKEY-PRESS ERROR DEVICEID=\"x\" MESSAGE=\"Device "
         "not found\"\n\x01\x7f=\"\"\" ==\nKEYS-CLEAR\nKEY-STATE DEVICEID=\"" +
         kKeypad + "\" KEY=4 COLOR=#ff0000\n" + std::string(70000, 'x') + "\nBEGIN ApiVersion=0.0.1\n");
-    const std::size_t before = standIn.Actions().size();
     ASSERT_TRUE(Inject("key 3 0x48 0\nkey 3 0x48 1\n")); // keypad 8: button 5
-    ASSERT_TRUE(SatelliteStandIn::WaitFor([&] { return standIn.Actions().size() == before + 2; }, 20000));
-    EXPECT_EQ(standIn.Actions()[before], Pressed(kKeypad, 5, true));
+    EXPECT_EQ(Actions(standIn, 5, 2),
+              (std::vector<std::string>{Pressed(kKeypad, 5, true), Pressed(kKeypad, 5, false)}));
     EXPECT_EQ(standIn.Accepted(), 1) << "still the first connection";
     EXPECT_TRUE(HasSurfaces(standIn, {kKeypad, kMouse}));
     HWND dialog = nullptr;
@@ -132,7 +116,7 @@ TEST_F(CompanionTest, DevicesAreSurfacesThatFollowPlugsPressOnceAndComeBackAfter
     // Companion restarted while keypad 9 is down; what happens meanwhile is not sent later, and the
     // release of a press from before goes nowhere.
     ASSERT_TRUE(Inject("key 3 0x49 0\n"));
-    ASSERT_TRUE(SatelliteStandIn::WaitFor([&] { return standIn.Actions().size() == before + 3; }, 20000));
+    ASSERT_EQ(Actions(standIn, 7, 1), std::vector<std::string>{Pressed(kKeypad, 6, true)});
     const std::uint16_t port = standIn.Port();
     standIn.Stop();
     receiver_.Drain();
@@ -141,12 +125,8 @@ TEST_F(CompanionTest, DevicesAreSurfacesThatFollowPlugsPressOnceAndComeBackAfter
     ASSERT_TRUE(standIn.Start(port));
     ASSERT_TRUE(HasSurfaces(standIn, {kKeypad, kMouse}, 2)) << "added again on the new connection";
     ASSERT_TRUE(Inject("key 3 0x50 0\nkey 3 0x50 1\n")); // keypad 2: button 13
-    ASSERT_TRUE(SatelliteStandIn::WaitFor([&] { return standIn.Actions().size() == before + 5; }, 20000))
-        << standIn.Actions().size();
-    const std::vector<std::string> actions = standIn.Actions();
-    EXPECT_EQ(
-        std::vector<std::string>(actions.begin() + static_cast<std::ptrdiff_t>(before + 3), actions.end()),
-        (std::vector<std::string>{Pressed(kKeypad, 13, true), Pressed(kKeypad, 13, false)}));
+    EXPECT_EQ(Actions(standIn, 8, 2),
+              (std::vector<std::string>{Pressed(kKeypad, 13, true), Pressed(kKeypad, 13, false)}));
 
     // Exit takes the surfaces away and says goodbye.
     EXPECT_TRUE(Exit());
@@ -189,8 +169,8 @@ TEST_F(CompanionTest, ASurfaceWithoutAnAnswerIsAskedForAgainAndPressesCountOnceI
     }
     const std::size_t before = standIn.Actions().size();
     ASSERT_TRUE(Inject("key 3 0x47 0\nkey 3 0x47 1\n"));
-    ASSERT_TRUE(SatelliteStandIn::WaitFor([&] { return standIn.Actions().size() == before + 2; }, 20000));
-    EXPECT_EQ(standIn.Actions()[before], Pressed(kKeypad, 4, true));
+    EXPECT_EQ(Actions(standIn, before, 2),
+              (std::vector<std::string>{Pressed(kKeypad, 4, true), Pressed(kKeypad, 4, false)}));
     EXPECT_TRUE(Exit());
 }
 
