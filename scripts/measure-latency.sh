@@ -14,7 +14,9 @@
 #   path 3      main-keyboard stroke -> re-injected stroke, stamped by the simulated driver;
 #   path 4      a main mouse moving 1,000 times a second for 10 s: every move re-injected, in order.
 #   path 5      path 1 again after a restart with Companion connected to a Satellite stand-in on
-#               loopback (satellite_standin), beside path 1 of the same run.
+#               loopback (satellite_standin, built natively like the probe: a Companion of its own,
+#               as on another machine, rather than a second Wine process sharing kvRemote's
+#               wineserver), beside path 1 of the same run.
 #
 # Prints, per path, the median, the 99th percentile and the median's ratio to the floor. Absolute
 # times vary with the machine's load; the ratios are what to compare between runs.
@@ -36,7 +38,7 @@ floor_port=${KV_FLOOR_PORT:-49803}
 companion_port=${KV_COMPANION_PORT:-49804}
 count=${KV_LATENCY_COUNT:-1000}
 idle_seconds=${KV_IDLE_SECONDS:-30}
-targets=(kvRemote kvcom simdriver kvremote_ctl floor_probe satellite_standin)
+targets=(kvRemote kvcom simdriver kvremote_ctl floor_probe)
 say() { echo "measure-latency: $*"; }
 
 kv_build "$build" "${targets[@]}" || { say "build failed"; exit 1; }
@@ -45,6 +47,10 @@ probe_build=$build/latency-probe
 { [ -f "$probe_build/build.ninja" ] || cmake -S bench/latency -B "$probe_build" -G Ninja >/dev/null; } &&
   cmake --build "$probe_build" >/dev/null || { say "probe build failed"; exit 1; }
 probe=$probe_build/latency_probe
+native=${KV_NATIVE_BUILD_DIR:-$root/build/native}
+{ [ -f "$native/build.ninja" ] || cmake --preset native >/dev/null; } &&
+  cmake --build "$native" --target satellite_standin >/dev/null || { say "stand-in build failed"; exit 1; }
+standin=$native/tests/support/satellite_standin
 
 run=$build/latency-run
 kv_run_folder "$build" "$run" || { say "no run folder"; exit 1; }
@@ -150,7 +156,7 @@ for ((i = 0; i < 150; i++)); do
 done
 
 # Path 5: kvRemote again, now with Companion connected to the stand-in, once both surfaces are added.
-wine "$(kv_winpath "$build/tests/support/satellite_standin.exe")" "$companion_port" >standin.log 2>&1 &
+"$standin" "$companion_port" >standin.log 2>&1 &
 standin_pid=$!
 printf '%s\r\n' "[Connections]" "Station=Measure" "[Companion]" "Host=127.0.0.1" "Port=$companion_port" \
   >>cfg/kvRemote.ini
@@ -164,12 +170,12 @@ grep -q '^surfaces 2 ' standin.log || { say "kvRemote did not add its Companion 
 sleep 6
 path5=$(lines) || { say "path 5 failed"; exit 1; }
 wine "$(kv_winpath "$build/tests/e2e/program/kvremote_ctl.exe")" exit >/dev/null 2>&1 && program_pid=""
-# The stand-in's last count, after kvRemote's goodbye took the surfaces away (its lines end in CR LF).
+# The stand-in's last count, after kvRemote's goodbye took the surfaces away.
 for ((i = 0; i < 50; i++)); do
   grep -q '^surfaces 0 ' standin.log && break
   sleep 0.1
 done
-companion_actions=$(tr -d '\r' <standin.log | sed -n 's/^surfaces [0-9]* actions \([0-9]*\)$/\1/p' | tail -n1)
+companion_actions=$(sed -n 's/^surfaces [0-9]* actions \([0-9]*\)$/\1/p' standin.log | tail -n1)
 kill "$standin_pid" 2>/dev/null
 wait "$standin_pid" 2>/dev/null
 standin_pid=""

@@ -5,7 +5,8 @@
 #include "connections/SatelliteClient.h"
 #include "ui/ConnectionGroup.h"
 
-// Every time the connection keeps; tests make them short, as they do the network thread's.
+// Every time the connection keeps, a parameter as the network thread's times are, so a test can
+// make them short.
 struct CompanionTimes {
     SatelliteTimes protocol;
     MonoMs firstRetryMs = 1000; // after a failure, doubled up to the 5 s between attempts
