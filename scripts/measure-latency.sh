@@ -13,6 +13,10 @@
 #   path 2      the same with the settings window in front;
 #   path 3      main-keyboard stroke -> re-injected stroke, stamped by the simulated driver;
 #   path 4      a main mouse moving 1,000 times a second for 10 s: every move re-injected, in order.
+#   path 5      path 1 again after a restart with Companion connected to a Satellite stand-in on
+#               loopback (satellite_standin, built natively like the probe: a Companion of its own,
+#               as on another machine, rather than a second Wine process sharing kvRemote's
+#               wineserver), beside path 1 of the same run.
 #   MQTT        path 1 again after a restart with MQTT on, connected to a mosquitto broker on
 #               loopback, as a ratio to path 1 (skipped when mosquitto is not installed).
 #
@@ -21,7 +25,8 @@
 #
 # Environment: KV_BUILD_DIR (default build/win64; a folder configured with -DKV_LATENCY_TRACE=ON
 # adds the program's own breakdown of each step), KV_LATENCY_COUNT (strokes per path, 1000),
-# KV_IDLE_SECONDS (30), KV_DEMO_PORT / KV_SIM_PORT / KV_FLOOR_PORT (49872 / 49802 / 49803).
+# KV_IDLE_SECONDS (30), KV_DEMO_PORT / KV_SIM_PORT / KV_FLOOR_PORT / KV_COMPANION_PORT (49872 / 49802 /
+# 49803 / 49804).
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
@@ -32,6 +37,7 @@ build=${KV_BUILD_DIR:-build/win64}
 remote_port=${KV_DEMO_PORT:-49872}
 sim_port=${KV_SIM_PORT:-49802}
 floor_port=${KV_FLOOR_PORT:-49803}
+companion_port=${KV_COMPANION_PORT:-49804}
 count=${KV_LATENCY_COUNT:-1000}
 idle_seconds=${KV_IDLE_SECONDS:-30}
 targets=(kvRemote kvcom simdriver kvremote_ctl floor_probe)
@@ -43,6 +49,10 @@ probe_build=$build/latency-probe
 { [ -f "$probe_build/build.ninja" ] || cmake -S bench/latency -B "$probe_build" -G Ninja >/dev/null; } &&
   cmake --build "$probe_build" >/dev/null || { say "probe build failed"; exit 1; }
 probe=$probe_build/latency_probe
+native=${KV_NATIVE_BUILD_DIR:-$root/build/native}
+{ [ -f "$native/build.ninja" ] || cmake --preset native >/dev/null; } &&
+  cmake --build "$native" --target satellite_standin >/dev/null || { say "stand-in build failed"; exit 1; }
+standin=$native/tests/support/satellite_standin
 
 run=$build/latency-run
 kv_run_folder "$build" "$run" || { say "no run folder"; exit 1; }
@@ -58,10 +68,12 @@ kv_sim_env "$build" "$run" "$sim_port" || { say "no Wine prefix"; exit 1; }
 
 program_pid=""
 floor_pid=""
+standin_pid=""
 stop_everything() {
   trap - EXIT INT TERM
   [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
   [ -n "$floor_pid" ] && kill "$floor_pid" 2>/dev/null
+  [ -n "$standin_pid" ] && kill "$standin_pid" 2>/dev/null
   [ -n "${mqtt_sub_pid:-}" ] && kill "$mqtt_sub_pid" 2>/dev/null
   [ -n "${mqtt_dir:-}" ] && "$root/tests/e2e/mqtt/broker.sh" stop "$mqtt_dir"
   kv_stop_all
@@ -142,6 +154,35 @@ wine "$(kv_winpath "$build/tests/e2e/program/kvremote_ctl.exe")" settings >/dev/
 sleep 2
 path2=$(lines) || { say "path 2 failed"; exit 1; }
 wine "$(kv_winpath "$build/tests/e2e/program/kvremote_ctl.exe")" exit >/dev/null 2>&1 && program_pid=""
+for ((i = 0; i < 150; i++)); do
+  [ -z "$(windows_pid kvRemote.exe)" ] && break
+  sleep 0.1
+done
+
+# Path 5: kvRemote again, now with Companion connected to the stand-in, once both surfaces are added.
+"$standin" "$companion_port" >standin.log 2>&1 &
+standin_pid=$!
+printf '%s\r\n' "[Connections]" "Station=Measure" "[Companion]" "Host=127.0.0.1" "Port=$companion_port" \
+  >>cfg/kvRemote.ini
+wine kvRemote.exe -a "$(kv_winpath "$run")" >/dev/null 2>&1 &
+program_pid=$!
+for ((i = 0; i < 600; i++)); do
+  grep -q '^surfaces 2 ' standin.log 2>/dev/null && break
+  sleep 0.1
+done
+grep -q '^surfaces 2 ' standin.log || { say "kvRemote did not add its Companion surfaces"; exit 1; }
+sleep 6
+path5=$(lines) || { say "path 5 failed"; exit 1; }
+wine "$(kv_winpath "$build/tests/e2e/program/kvremote_ctl.exe")" exit >/dev/null 2>&1 && program_pid=""
+# The stand-in's last count, after kvRemote's goodbye took the surfaces away.
+for ((i = 0; i < 50; i++)); do
+  grep -q '^surfaces 0 ' standin.log && break
+  sleep 0.1
+done
+companion_actions=$(sed -n 's/^surfaces [0-9]* actions \([0-9]*\)$/\1/p' standin.log | tail -n1)
+kill "$standin_pid" 2>/dev/null
+wait "$standin_pid" 2>/dev/null
+standin_pid=""
 
 floor_run after || exit 1
 load=$(cut -d' ' -f1-3 /proc/loadavg)
@@ -161,6 +202,8 @@ row "floor before: event wake" "$before_wake" "$wake"
 row "floor after: event wake" "$after_wake" "$wake"
 row "1 auxiliary key -> REMOTE line, window hidden" "$path1" "$floor"
 row "2 auxiliary key -> REMOTE line, window in front" "$path2" "$floor"
+row "5 as 1, Companion connected (loopback)" "$path5" "$floor"
+echo "  path 5 / path 1 (medians): $(ratio "$(field median_us "$path5")" "$(field median_us "$path1")"), goal at most 1.1; Companion got ${companion_actions:-0} button presses and releases"
 # Main devices are not held in capture mode: their strokes never wait on kvRemote.
 echo "  path 3: main keys $(field injected "$path3") injected, $(field held "$path3") held by the driver for kvRemote"
 echo "  path 4: main mouse moves $(field injected "$path4") injected at 1,000/s, $(field held "$path4") held"

@@ -109,6 +109,7 @@ private:
     void WriteAll(Link& link, MonoMs now);
     void Fail(Link& link, std::string reason, MonoMs now);
     void CloseSocket(Link& link);
+    void CloseAfterGoodbye();
     void Publish();
     DWORD WaitMs(MonoMs now) const;
     bool AllFinished() const;
@@ -137,8 +138,10 @@ void NetworkLoop::Run() {
             return true;
         });
         Publish();
-        if (goodbye_ && AllFinished())
+        if (goodbye_ && AllFinished()) {
+            CloseAfterGoodbye();
             break;
+        }
         std::vector<WSAEVENT> handles{shared_->wake};
         for (const std::vector<Link>* list : {&links_, &leaving_})
             for (const Link& link : *list)
@@ -322,9 +325,45 @@ void NetworkLoop::Fail(Link& link, std::string reason, MonoMs now) {
     link.session->Failed(std::move(reason), now);
 }
 
+void NetworkLoop::CloseAfterGoodbye() {
+    // Our side is done (FIN), and the peers get a moment to close theirs: Companion closes on QUIT,
+    // a broker on DISCONNECT. Closing at once with their answers unread would reset the connection,
+    // and a reset can make the peer drop the goodbye it has not read yet.
+    std::vector<Link*> open;
+    for (Link& link : links_)
+        if (link.socket != INVALID_SOCKET && !link.connecting) {
+            ::shutdown(link.socket, SD_SEND);
+            open.push_back(&link);
+        }
+    const MonoMs until = NowMs() + shared_->times.lingerMs;
+    while (!open.empty() && NowMs() < until && !shared_->stop.load(std::memory_order_acquire)) {
+        std::vector<WSAEVENT> handles{shared_->wake};
+        for (const Link* link : open)
+            handles.push_back(link->event);
+        ::WSAWaitForMultipleEvents(static_cast<DWORD>(handles.size()), handles.data(), FALSE,
+                                   static_cast<DWORD>(std::max<MonoMs>(until - NowMs(), 0)), FALSE);
+        std::erase_if(open, [&](Link* link) {
+            WSANETWORKEVENTS happened{};
+            ::WSAEnumNetworkEvents(link->socket, link->event, &happened);
+            char buffer[4096];
+            int got;
+            while ((got = ::recv(link->socket, buffer, sizeof buffer, 0)) > 0) {
+            }
+            if (got == SOCKET_ERROR && ::WSAGetLastError() == WSAEWOULDBLOCK)
+                return false;
+            CloseSocket(*link);
+            return true;
+        });
+    }
+}
+
 void NetworkLoop::CloseSocket(Link& link) {
     if (link.socket != INVALID_SOCKET) {
         ::shutdown(link.socket, SD_SEND);
+        // What the peer sent and we did not read would turn the close into a reset.
+        char buffer[4096];
+        while (::recv(link.socket, buffer, sizeof buffer, 0) > 0) {
+        }
         ::closesocket(link.socket);
         link.socket = INVALID_SOCKET;
     }
@@ -344,6 +383,9 @@ void NetworkLoop::Publish() {
         ConnectionStatus status = link.session->Status();
         if (link.publishedOnce && status == link.published && !link.lostPending)
             continue;
+        // What the peer refused or remarked is traced as it comes, besides the status line.
+        if (!status.detail.empty() && status.detail != link.published.detail)
+            TraceRemark(status.peer, status.detail);
         auto news = std::make_unique<StatusNews>(StatusNews{generation_, i, status, link.lostPending});
         if (!shared_->news.TryPush(news))
             continue; // tried again on the next pass

@@ -14,6 +14,7 @@ struct NetworkTimes {
     MonoMs connectTimeoutMs = 10000; // a connect that gets no answer is given up
     MonoMs replacedGoodbyeMs = 2000; // connections replaced by Start get this long to say goodbye
     MonoMs stopWaitMs = 1000;        // how long the destructor waits for a thread still running
+    MonoMs lingerMs = 500;           // after a goodbye, how long the peers are given to close first
 };
 
 class NetworkThreadWin32 final : public ConnectionsHub {

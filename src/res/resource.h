@@ -163,6 +163,8 @@
 #define IDC_COMPANION_HOST 1070
 #define IDC_COMPANION_PORT 1071
 #define IDC_COMPANION_LAYOUT 1072
+#define IDC_COMPANION_STATUS 1073
+#define IDC_COMPANION_NOTE 1074
 // Controls of the MQTT group of the Connections dialog
 #define IDC_MQTT_HOST 1080
 #define IDC_MQTT_PORT 1081

@@ -2,11 +2,14 @@
 #include "ui/ConnectionGroup.h"
 #include "ui/MqttGroup.h"
 
+#include "ui/CompanionGroup.h"
+
 #include <windows.h>
 
 std::vector<std::unique_ptr<ConnectionGroup>> MakeConnectionGroups() {
     // Each kind of connection adds its group here, in the order of template 109.
     std::vector<std::unique_ptr<ConnectionGroup>> groups;
+    groups.push_back(std::make_unique<CompanionGroup>());
     groups.push_back(std::make_unique<MqttGroup>());
     return groups;
 }

@@ -13,3 +13,8 @@ void TraceFailure(const char* call, unsigned long code) {
 void TraceLastError(const char* call) {
     TraceFailure(call, ::GetLastError());
 }
+
+void TraceRemark(std::string_view who, std::string_view text) {
+    const std::string line = "kvRemote: " + std::string(who) + ": " + std::string(text) + "\n";
+    ::OutputDebugStringA(line.c_str());
+}

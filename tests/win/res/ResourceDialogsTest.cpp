@@ -150,9 +150,15 @@ TEST(ConnectionsDialog, EveryTextFitsItsControlTabVisitsTheFieldsThenTheButtonsA
         Fits(dlg.get(), GetDlgItem(dlg.get(), IDC_MQTT_STATUS),
              Filled(IDS_CONNECTION_CONNECTED, "mqtt.home.example.net:1883") + " as kvremoteABCDEFGHIJKLMNO"));
     EXPECT_EQ(TabCycle(dlg.get(), IDC_STATION),
-              (std::vector<int>{IDC_STATION, IDC_MQTT_HOST, IDC_MQTT_PORT, IDC_MQTT_USER, IDC_MQTT_PASSWORD,
-                                IDC_MQTT_TOPIC, IDC_MQTT_KEEP_ALIVE, IDC_MQTT_DISCOVERY, IDOK, IDCANCEL}));
+              (std::vector<int>{IDC_STATION, IDC_COMPANION_HOST, IDC_COMPANION_PORT, IDC_COMPANION_LAYOUT,
+                                IDC_MQTT_HOST, IDC_MQTT_PORT, IDC_MQTT_USER, IDC_MQTT_PASSWORD, IDC_MQTT_TOPIC,
+                                IDC_MQTT_KEEP_ALIVE, IDC_MQTT_DISCOVERY, IDOK, IDCANCEL}));
     EXPECT_EQ(DefaultButtons(dlg.get()), std::vector<int>{IDOK});
+    // A status line as long as Windows makes them, for a long address.
+    const std::string refused =
+        "cannot reach 192.168.100.200:16622 (No connection could be made because the target machine "
+        "actively refused it.), retrying";
+    EXPECT_TRUE(Fits(dlg.get(), GetDlgItem(dlg.get(), IDC_COMPANION_STATUS), refused));
 }
 
 TEST(SetupDialog, EveryTextFitsItsControlForKeyboardsAndMice) {

@@ -8,6 +8,7 @@
 #include "MessageBoxes.h"
 #include "Process.h"
 #include "RunFolder.h"
+#include "SatelliteStandIn.h"
 #include "Screenshot.h"
 #include "UdpReceiver.h"
 #include "WindowFind.h"
@@ -157,6 +158,7 @@ const std::string kDevices = "1 HID\\VID_045E&PID_0750\n2 HID\\VID_05A4&PID_9759
                              "11 HID\\VID_046D&PID_C077\n12 HID\\VID_1BCF&PID_0005\n";
 const std::string kConfig =
     "[Network]\r\nBroadcastAddress=127.255.255.255\r\nPort=49873\r\n[Connections]\r\nStation=Stage1\r\n"
+    "[Companion]\r\nHost=127.0.0.1\r\nPort=16622\r\n"
     "[Keyboards]\r\nDevice1=2\r\nHarwareId1=HID\\VID_05A4&PID_9759\r\nIndex1=5\r\n"
     "Device2=3\r\nHarwareId2=HID\\VID_046D&PID_C31C\r\nIndex2=6\r\nUseAux=1\r\n"
     "[Mouses]\r\nDevice1=12\r\nHarwareId1=HID\\VID_1BCF&PID_0005\r\nIndex1=7\r\nUseAux=1\r\n";
@@ -224,6 +226,11 @@ int main(int argc, char** argv) {
     WSADATA wsa;
     WSAStartup(MAKEWORD(2, 2), &wsa);
     {
+        // Companion, connected, in the Connections dialog.
+        SatelliteStandIn companion;
+        Check(companion.Start(16622) ? testing::AssertionSuccess()
+                                     : testing::AssertionFailure() << "port 16622 is taken",
+              "companion");
         Session s("tour-driver", kDevices, kConfig);
         if (Check(PostCommand(s.Main(), ID_TRAY_SETTINGS), "settings") &&
             Check(WaitUntil([&] { return IsWindowVisible(s.Main()); }, kWait, "the settings window"),
@@ -241,6 +248,14 @@ int main(int argc, char** argv) {
             HWND connections = nullptr;
             if (Check(PressButton(s.Main(), IDC_CONNECTIONS), "connections") &&
                 Check(WaitForWindow(s.Pid(), "Connections", connections), "connections")) {
+                Check(WaitUntil(
+                          [&] {
+                              return ControlText(connections, IDC_COMPANION_STATUS)
+                                  .value_or("")
+                                  .starts_with("connected");
+                          },
+                          kWait, "Companion's status line"),
+                      "connections");
                 Settle();
                 SaveWindow(out, "connections.png", connections);
                 PressButton(connections, IDCANCEL);
