@@ -230,7 +230,12 @@ void SatelliteClient::SendPress(const Surface& surface, int button, bool pressed
 }
 
 void SatelliteClient::OnExposure(const std::vector<ExposedDevice>& devices, MonoMs now) {
-    const std::vector<std::string> gone = surfaces_.SetExposure(devices);
+    // A surface stands for devices present now: one whose devices are all away is taken off.
+    std::vector<ExposedDevice> present;
+    for (const ExposedDevice& device : devices)
+        if (device.present)
+            present.push_back(device);
+    const std::vector<std::string> gone = surfaces_.SetExposure(present);
     if (!connected_ || closing_)
         return;
     for (const std::string& id : gone)

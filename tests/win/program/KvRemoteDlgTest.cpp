@@ -560,7 +560,7 @@ TEST_F(MainDialog, ALostConnectionGivesOneBalloonWhoseClickOpensTheConnectionsDi
         EXPECT_FALSE(dlg->TrayIconData().uFlags & NIF_INFO);
     };
     Start(kConfigured);
-    EXPECT_EQ(hub.calls, std::vector<std::string>{"start 1"}) << "Companion's connection, off: no host yet";
+    EXPECT_EQ(hub.calls, std::vector<std::string>{"start 0"}) << "no connection is on yet";
     EXPECT_STREQ(dlg->TrayIconData().szTip, "kvRemote\nNot connected to Companion");
 
     hub.lost = {0};
