@@ -27,17 +27,21 @@ std::string Seconds(MonoMs ms) {
 SatelliteClient::SatelliteClient(SatelliteClientConfig config)
     : config_(std::move(config)), surfaces_(config_.station) {}
 
-void SatelliteClient::OnConnected(MonoMs now) {
-    connected_ = true;
+void SatelliteClient::StartSession(bool connected) {
+    connected_ = connected;
     begun_ = false;
     closing_ = false;
     wantsClose_ = false;
-    connectedAt_ = now;
-    lastReceived_ = now;
-    lastPing_ = now;
     reader_.Reset();
     surfaces_.ResetSession();
     output_.clear();
+}
+
+void SatelliteClient::OnConnected(MonoMs now) {
+    StartSession(true);
+    connectedAt_ = now;
+    lastReceived_ = now;
+    lastPing_ = now;
     errorRemark_.clear();
 }
 
@@ -51,13 +55,7 @@ void SatelliteClient::OnReceived(std::string_view bytes, MonoMs now) {
 void SatelliteClient::OnClosed(MonoMs) {
     // A new session adds everything again, and nothing from this one is sent late: no release of a
     // press that went out before.
-    connected_ = false;
-    begun_ = false;
-    closing_ = false;
-    wantsClose_ = false;
-    reader_.Reset();
-    surfaces_.ResetSession();
-    output_.clear();
+    StartSession(false);
 }
 
 void SatelliteClient::OnTick(MonoMs now) {

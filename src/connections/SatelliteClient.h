@@ -49,6 +49,8 @@ public:
     const SatelliteSurfaces& Surfaces() const { return surfaces_; }
 
 private:
+    // Forgets everything of the previous session (reader, surfaces added, unsent bytes).
+    void StartSession(bool connected);
     void OnLine(std::string_view line, MonoMs now);
     void OnBegin(const SatelliteMessage& message, MonoMs now);
     void OnAnswer(const SatelliteMessage& message);

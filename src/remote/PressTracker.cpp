@@ -13,6 +13,18 @@ PressTracker::Held& PressTracker::Find(int device, int key, int index) {
     return held_.emplace_back(Held{device, key, index, std::nullopt, std::nullopt});
 }
 
+namespace {
+
+DestinationEvent PressEvent(DeviceClass deviceClass, int index) {
+    DestinationEvent press;
+    press.deviceClass = deviceClass;
+    press.index = index;
+    press.kind = DestinationEventKind::Press;
+    return press;
+}
+
+} // namespace
+
 std::optional<DestinationEvent> PressTracker::KeyPressed(int device, int key, std::int32_t code,
                                                          std::int16_t value, int index,
                                                          const SettingsValues& settings, bool toConnections) {
@@ -25,10 +37,7 @@ std::optional<DestinationEvent> PressTracker::KeyPressed(int device, int key, st
                                  settings.keyboards.releaseTextCmd};
     std::optional<DestinationEvent> told;
     if (toConnections && !held.connections) {
-        DestinationEvent press;
-        press.deviceClass = DEVICE_CLASS_KEYBOARDS;
-        press.index = index;
-        press.kind = DestinationEventKind::Press;
+        DestinationEvent press = PressEvent(DEVICE_CLASS_KEYBOARDS, index);
         press.code = code;
         press.value = value;
         press.key = key;
@@ -45,10 +54,7 @@ std::optional<DestinationEvent> PressTracker::ButtonPressed(int device, MouseBut
     Held& held = Find(device, ButtonKey(button), index);
     if (held.connections)
         return std::nullopt;
-    DestinationEvent press;
-    press.deviceClass = DEVICE_CLASS_MICE;
-    press.index = index;
-    press.kind = DestinationEventKind::Press;
+    DestinationEvent press = PressEvent(DEVICE_CLASS_MICE, index);
     press.button = button;
     held.connections = press;
     return press;

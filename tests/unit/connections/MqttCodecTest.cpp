@@ -1,4 +1,4 @@
-// The MQTT bytes: the remaining length as the 3.1.1 specification's table gives it, and the reader
+// The MQTT bytes: the remaining length as the MQTT 3.1.1 standard's table gives it, and the reader
 // on streams split anywhere, skipping what it does not act on and refusing what breaks the rules.
 #include "connections/MqttClient.h"
 #include "connections/MqttCodec.h"
@@ -8,7 +8,7 @@ namespace {
 
 using Bytes = std::string;
 
-// The boundaries of the specification's table (section 2.2.3).
+// The boundaries of the MQTT 3.1.1 standard's remaining-length table (its section 2.2.3).
 const struct {
     std::uint32_t length;
     Bytes bytes;
