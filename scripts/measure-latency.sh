@@ -147,17 +147,23 @@ paced() {
   "$probe" ask --sim-port "$sim_port" reset-timing >/dev/null &&
     "$probe" paced --sim-port "$sim_port" "$@" | grep '^result'
 }
+# Exit through the program's own menu command, and wait until its process is gone.
+exit_program() {
+  wine "$(kv_winpath "$build/tests/e2e/program/kvremote_ctl.exe")" exit >/dev/null 2>&1 && program_pid=""
+  for ((i = 0; i < 150; i++)); do
+    [ -z "$(windows_pid kvRemote.exe)" ] && break
+    sleep 0.1
+  done
+}
 path1=$(lines) || { say "path 1 failed"; exit 1; }
 path3=$(paced --line "key 1 0x1E 0" --line "key 1 0x1E 1" --rate 200 --count "$count") || { say "path 3 failed"; exit 1; }
 path4=$(paced --line "move 11" --rate 1000 --count 10000) || { say "path 4 failed"; exit 1; }
 wine "$(kv_winpath "$build/tests/e2e/program/kvremote_ctl.exe")" settings >/dev/null 2>&1
 sleep 2
 path2=$(lines) || { say "path 2 failed"; exit 1; }
-wine "$(kv_winpath "$build/tests/e2e/program/kvremote_ctl.exe")" exit >/dev/null 2>&1 && program_pid=""
-for ((i = 0; i < 150; i++)); do
-  [ -z "$(windows_pid kvRemote.exe)" ] && break
-  sleep 0.1
-done
+exit_program
+# The settings without any connection, for each connection's run to start from.
+cp cfg/kvRemote.ini cfg/kvRemote.base.ini
 
 # Path 5: kvRemote again, now with Companion connected to the stand-in, once both surfaces are added.
 "$standin" "$companion_port" >standin.log 2>&1 &
@@ -173,7 +179,7 @@ done
 grep -q '^surfaces 2 ' standin.log || { say "kvRemote did not add its Companion surfaces"; exit 1; }
 sleep 6
 path5=$(lines) || { say "path 5 failed"; exit 1; }
-wine "$(kv_winpath "$build/tests/e2e/program/kvremote_ctl.exe")" exit >/dev/null 2>&1 && program_pid=""
+exit_program
 # The stand-in's last count, after kvRemote's goodbye took the surfaces away.
 for ((i = 0; i < 50; i++)); do
   grep -q '^surfaces 0 ' standin.log && break
@@ -219,6 +225,7 @@ elif ! "$root/tests/e2e/mqtt/broker.sh" start "$mqtt_dir" || [ ! -f "$mqtt_dir/p
   echo "  MQTT: not measured, $(cat "$mqtt_dir/skip" 2>/dev/null || echo "the broker did not start")"
 else
   mqtt_port=$(cat "$mqtt_dir/port")
+  cp "$run/cfg/kvRemote.base.ini" "$run/cfg/kvRemote.ini" # Companion off again: MQTT alone
   printf '%s\r\n' "[Connections]" "Station=latency" "[Mqtt]" "Host=127.0.0.1" "Port=$mqtt_port" >>"$run/cfg/kvRemote.ini"
   stdbuf -oL mosquitto_sub -h 127.0.0.1 -p "$mqtt_port" -t kvremote/latency/keyboard/5 >"$mqtt_dir/events.txt" 2>/dev/null &
   mqtt_sub_pid=$!
@@ -234,7 +241,7 @@ else
     [ "$(mosquitto_sub -h 127.0.0.1 -p "$mqtt_port" -t kvremote/latency/status -C 1 -W 2 2>/dev/null)" = online ] && break
   done
   path1_mqtt=$(lines) || path1_mqtt=""
-  wine "$(kv_winpath "$build/tests/e2e/program/kvremote_ctl.exe")" exit >/dev/null 2>&1 && program_pid=""
+  exit_program
   sleep 1
   kill "$mqtt_sub_pid" 2>/dev/null && mqtt_sub_pid=""
   published=$(grep -c '"event_type":"press"' "$mqtt_dir/events.txt")
