@@ -39,6 +39,22 @@ wine32_set="wine wine64 libwine wine32:i386 libwine:i386 libgnutls30:i386 libgst
 say() { echo "setup: $*"; }
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
 
+# Whether this machine's kernel runs 32-bit x86 programs at all: a kernel without IA32 emulation
+# refuses them ("Exec format error"), and then 32-bit Wine cannot run, and worse, Debian's wine
+# command would take its 32-bit loader for 64-bit programs too. The probe is a 93-byte static i386
+# program that only exits; KV_SETUP_I386=yes|no stands in for it (the set-up's own test).
+i386_runs() {
+  case "${KV_SETUP_I386:-}" in yes) return 0 ;; no) i386_why="Exec format error"; return 1 ;; esac
+  local probe=$root/build/i386-probe err
+  mkdir -p "$root/build"
+  printf '\177\105\114\106\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000\000\000\000\000\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010\135\000\000\000\135\000\000\000\005\000\000\000\000\020\000\000\270\001\000\000\000\061\333\315\200' >"$probe"
+  chmod +x "$probe"
+  err=$( ("$probe") 2>&1) && return 0
+  i386_why=${err##*: }
+  i386_why=${i386_why:-exit code $?}
+  return 1
+}
+
 # What the stamp holds: one line per refused group, "group<TAB>seconds since 1970<TAB>apt's line".
 declare -A refused_at=() reason=()
 if [ -f "$stamp" ]; then
@@ -49,12 +65,17 @@ if [ -f "$stamp" ]; then
 fi
 
 now=$(date +%s)
-declare -A missing=() state=() # state: ok, recorded (refused lately, not tried), try, refused
+declare -A missing=() state=() # state: ok, recorded (refused lately, not tried), try, refused, cannot
+i386_why=""
+i386_runs || i386_why=${i386_why:-Exec format error}
 to_try=()
 for g in "${groups[@]}"; do
   missing[$g]=""
   for p in ${packages[$g]}; do installed "$p" || missing[$g]+=" $p"; done
-  if [ -z "${missing[$g]}" ]; then
+  if [ "$g" = wine32 ] && [ -n "$i386_why" ]; then
+    # Nothing apt can do about it, and nothing to try again later: the kernel decides.
+    state[$g]=cannot refused_at[$g]=$now reason[$g]="this machine's kernel does not run 32-bit programs ($i386_why)"
+  elif [ -z "${missing[$g]}" ]; then
     state[$g]=ok
   elif [ -n "${refused_at[$g]:-}" ] && [ "${KV_SETUP_RETRY:-0}" != 1 ] &&
     [ $((now - refused_at[$g])) -lt $retry_after ]; then
@@ -199,9 +220,11 @@ fi
 records=""
 for g in "${groups[@]}"; do
   case "${state[$g]}" in
-  refused | recorded) records+="$g"$'\t'"${refused_at[$g]}"$'\t'"${reason[$g]}"$'\n' ;;
+  refused | recorded | cannot) records+="$g"$'\t'"${refused_at[$g]}"$'\t'"${reason[$g]}"$'\n' ;;
   esac
-  if [ "${state[$g]}" = recorded ]; then
+  if [ "${state[$g]}" = cannot ]; then
+    say "32-bit Wine cannot run: ${reason[$g]}${missing[$g]:+; not installed}"
+  elif [ "${state[$g]}" = recorded ]; then
     say "${title[$g]} is not installed: apt refused${missing[$g]} on $(date -d "@${refused_at[$g]}" '+%F %R'): ${reason[$g]} (tried again a day later, or now with KV_SETUP_RETRY=1)"
   fi
 done

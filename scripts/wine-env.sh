@@ -3,8 +3,22 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 
-# kv_wine32_installed: true when Wine can run 32-bit programs (Debian's wine32 package).
+# Debian's wine command takes the 32-bit loader, an i386 program, whenever wine32 is installed. On
+# a kernel that runs no 32-bit programs that loader cannot start, so 64-bit programs are run with
+# the 64-bit loader directly.
+kv_wine32_loader_runs=1
+if [ -x /usr/lib/wine/wine ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  kv_wine32_loader_runs=0
+  if [ -x /usr/lib/wine/wine64 ]; then
+    export WINELOADER=/usr/lib/wine/wine64
+    wine() { /usr/lib/wine/wine64 "$@"; }
+  fi
+fi
+
+# kv_wine32_installed: true when Wine can run 32-bit programs (Debian's wine32 package, on a kernel
+# that runs them).
 kv_wine32_installed() {
+  [ "$kv_wine32_loader_runs" = 1 ] || return 1
   [ -f /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ] ||
     dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installed"
 }

@@ -74,7 +74,7 @@ esac'
 
 run() { # run: the set-up as a user runs it; its output in $work/out, its calls in $state/calls
   : >"$state/calls"
-  PATH=$work/bin:$PATH bash "$work/repo/scripts/setup.sh" >"$work/out" 2>&1
+  PATH=$work/bin:$PATH KV_SETUP_I386=${KV_SETUP_I386:-yes} bash "$work/repo/scripts/setup.sh" >"$work/out" 2>&1
 }
 called() { grep -c "^$1" "$state/calls"; }
 stamp=$work/repo/build/setup.stamp
@@ -129,6 +129,13 @@ KV_TEST_SECOND=ok KV_SETUP_RETRY=1 run || fail "the second try failed the set-up
 grep -qF "installed 32-bit Wine on the second try" "$work/out" && grep -qx "wine32:i386" "$state/installed" ||
   fail "32-bit Wine is not installed by the second try"
 run && [ "$(called 'apt-get')" = 0 ] && [ ! -e "$stamp" ] || fail "a record is kept for an installed group"
+
+# A kernel that runs no 32-bit programs: 32-bit Wine is not asked of apt, and the reason is recorded.
+grep -v ":i386$" "$state/installed" >"$state/left" && mv "$state/left" "$state/installed"
+KV_SETUP_I386=no run || fail "the set-up failed on a kernel without 32-bit programs"
+[ "$(called 'apt-get')" = 0 ] && [ "$(called 'dpkg --add')" = 0 ] || fail "32-bit Wine is tried on a kernel that cannot run it"
+grep -qF "wine32	" "$stamp" && grep -qF "kernel does not run 32-bit programs (Exec format error)" "$stamp" ||
+  fail "the kernel's refusal is not recorded: $(cat "$stamp" 2>/dev/null)"
 
 # A group the build needs, refused: a failure, named.
 grep -vx nsis "$state/installed" >"$state/left" && mv "$state/left" "$state/installed"
