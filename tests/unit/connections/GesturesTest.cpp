@@ -64,33 +64,4 @@ TEST(Gestures, SingleDoubleAndLongAsTheUserPressedThem) {
               (V{"single@500:7", "single@500:8"}));
 }
 
-TEST(Gestures, MouseButtonsAndIndexesAreSequencesOfTheirOwnAndResetForgetsAll) {
-    GestureTracker tracker(300, 600);
-    std::vector<Gesture> out;
-    DestinationEvent left{DEVICE_CLASS_MICE, 1, DestinationEventKind::Press};
-    left.button = MouseButton::Left;
-    DestinationEvent right = left;
-    right.button = MouseButton::Right;
-    DestinationEvent otherIndex = left;
-    otherIndex.index = 2;
-    tracker.Feed(left, 0, out);
-    tracker.Feed(right, 10, out);
-    tracker.Feed(otherIndex, 20, out);
-    for (DestinationEvent event : {left, right, otherIndex}) {
-        event.kind = DestinationEventKind::Release;
-        tracker.Feed(event, 50, out);
-    }
-    left.kind = DestinationEventKind::Press;
-    tracker.Feed(left, 100, out);
-    ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].kind, GestureKind::Double);
-    EXPECT_EQ(out[0].press.button, MouseButton::Left);
-    EXPECT_EQ(out[0].press.index, 1);
-
-    tracker.Reset();
-    out.clear();
-    tracker.Tick(5000, out);
-    EXPECT_TRUE(out.empty()) << "a connection that went takes what was under way with it";
-}
-
 } // namespace
