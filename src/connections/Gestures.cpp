@@ -68,3 +68,15 @@ void GestureTracker::Tick(MonoMs now, std::vector<Gesture>& out) {
         ++it;
     }
 }
+
+MonoMs GestureTracker::NextDue() const {
+    MonoMs due = 0;
+    for (const Sequence& s : sequences_) {
+        const MonoMs at = s.phase == Phase::FirstDown ? s.at + longMs_
+                          : s.phase == Phase::FirstUp ? s.at + doubleMs_
+                                                      : 0;
+        if (at > 0 && (due == 0 || at < due))
+            due = at;
+    }
+    return due;
+}

@@ -33,6 +33,8 @@ public:
     void Feed(const DestinationEvent& event, MonoMs now, std::vector<Gesture>& out);
     // Appends the long presses and singles whose time has come.
     void Tick(MonoMs now, std::vector<Gesture>& out);
+    // When the next of them is due; 0 when none is under way.
+    MonoMs NextDue() const;
     // Forgets every sequence (the connection went: nothing that was under way is told).
     void Reset() { sequences_.clear(); }
 

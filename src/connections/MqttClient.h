@@ -49,6 +49,8 @@ public:
     void OnReceived(std::string_view bytes, MonoMs now) override;
     void OnClosed(MonoMs now) override;
     void OnTick(MonoMs now) override;
+    // The moment of the next single or long, so that it goes out then and not at the next tick.
+    MonoMs TickDue() const override { return state_ == State::Up ? gestures_.NextDue() : 0; }
     void OnEvent(const DestinationEvent& event, MonoMs now) override;
     void OnExposure(const std::vector<ExposedDevice>& devices, MonoMs now) override;
     void OnGoodbye(MonoMs now) override;

@@ -59,6 +59,14 @@ TEST(Gestures, SingleDoubleAndLongAsTheUserPressedThem) {
               (V{"single@400:7", "single@800:7"}));
     // A release after the long time with no tick between: still long, at the release.
     EXPECT_EQ(Told({{0, "d 7"}, {650, "u 7"}, {1000, "t"}}), V{"long@650:7"});
+    // The network thread wakes for the next moment a gesture can be told, not at its next tick.
+    GestureTracker tracker(300, 600);
+    std::vector<Gesture> out;
+    EXPECT_EQ(tracker.NextDue(), 0);
+    tracker.Feed(Key(DestinationEventKind::Press, 7), 1000, out);
+    EXPECT_EQ(tracker.NextDue(), 1600);
+    tracker.Feed(Key(DestinationEventKind::Release, 7), 1100, out);
+    EXPECT_EQ(tracker.NextDue(), 1400);
     // Keys are told apart: one key's double is not another's.
     EXPECT_EQ(Told({{0, "d 7"}, {50, "u 7"}, {100, "d 8"}, {150, "u 8"}, {500, "t"}}),
               (V{"single@500:7", "single@500:8"}));
