@@ -160,13 +160,8 @@ TEST_F(MqttTest, DiscoveryPressesAvailabilityAndTheStationsStatusReachTheBroker)
     for (const MqttMessage& message : Retained("homeassistant/device/#"))
         configs[message.topic] = message;
     ASSERT_EQ(configs.size(), 3u);
-    for (const auto& [topic, message] : configs) {
-        EXPECT_TRUE(message.retained);
-        const auto fields = JsonObjectReader(message.payload).Members();
-        ASSERT_TRUE(fields) << "not JSON: " << message.payload;
-        EXPECT_EQ(fields->at("o").rfind(R"({"name":"kvRemote",)", 0), 0u) << fields->at("o");
-        EXPECT_TRUE(fields->contains("dev") && fields->contains("cmps")) << message.payload;
-    }
+    for (const auto& [topic, message] : configs)
+        EXPECT_TRUE(message.retained && JsonObjectReader(message.payload).Members()) << message.payload;
     ASSERT_TRUE(configs.contains("homeassistant/device/kvremote_Stage7/config"));
     const std::string& keypad = configs["homeassistant/device/kvremote_Stage7_keyboard_5/config"].payload;
     EXPECT_NE(
