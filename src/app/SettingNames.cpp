@@ -30,6 +30,10 @@ void SettingNames::Fill() {
         {KEY_MQTT_TOPIC, "Topic"},
         {KEY_MQTT_DISCOVERY, "Discovery"},
         {KEY_MQTT_KEEP_ALIVE, "KeepAlive"},
+        {KEY_MQTT_DISCOVERY_PREFIX, "DiscoveryPrefix"},
+        {KEY_MQTT_DOUBLE_MS, "DoubleMs"},
+        {KEY_MQTT_LONG_MS, "LongMs"},
+        {KEY_MQTT_TRIGGERS, "Triggers"},
         {SECTION_CONNECTIONS, "Connections"},
         {KEY_CONNECTIONS_STATION, "Station"},
     };

@@ -34,6 +34,8 @@ public:
     virtual void OnClosed(MonoMs now) = 0;
     // Called at least every 100 ms while connected: pings, answers overdue, resends.
     virtual void OnTick(MonoMs now) = 0;
+    // When the client wants its next tick sooner than that (a gesture's moment); 0: no wish.
+    virtual MonoMs TickDue() const { return 0; }
 
     // An event from the tracker. Dropped, never queued, while not connected.
     virtual void OnEvent(const DestinationEvent& event, MonoMs now) = 0;

@@ -19,7 +19,11 @@ bool ConnectionSession::AttemptDue(MonoMs now) const {
 }
 
 MonoMs ConnectionSession::NextWake(MonoMs now, MonoMs tickMs) const {
-    if (!On() || attempting_ || status_.state == LinkState::Connected)
+    if (status_.state == LinkState::Connected && !attempting_ && On()) {
+        const MonoMs due = client_->TickDue();
+        return due > 0 ? std::clamp(due, now, now + tickMs) : now + tickMs;
+    }
+    if (!On() || attempting_)
         return now + tickMs;
     return closing_ ? now + tickMs : std::max(now, nextAttempt_);
 }

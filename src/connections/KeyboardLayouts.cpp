@@ -74,3 +74,11 @@ int KeyboardLayout::ButtonOf(int key) const {
             return static_cast<int>(i);
     return -1;
 }
+
+std::vector<int> KeyboardLayout::Keys() const {
+    std::vector<int> keys;
+    for (const std::uint16_t cell : cells_)
+        if (cell != 0)
+            keys.push_back(cell);
+    return keys;
+}

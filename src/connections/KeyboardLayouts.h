@@ -4,6 +4,7 @@
 // differ; NumLock and Pause both arrive as 0x45 and so press one button.
 #include <cstdint>
 #include <span>
+#include <vector>
 
 enum class KeyboardLayoutKind : std::uint8_t {
     Keypad, // 4 x 5, a numeric keypad; other keys press nothing
@@ -19,6 +20,8 @@ public:
     int Buttons() const { return static_cast<int>(cells_.size()); }
     // The button (row by row from 0 at the top left) that key presses, or -1.
     int ButtonOf(int key) const;
+    // The keys that press a button, each once, in the order of the buttons.
+    std::vector<int> Keys() const;
 
     struct Alias {
         std::uint16_t key;    // what a key sends with a modifier held (Break, SysRq)

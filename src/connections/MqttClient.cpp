@@ -24,7 +24,9 @@ std::string RefusalReason(std::uint8_t code) {
     case 1:
         return "unacceptable protocol version";
     case 2:
-        return "identifier rejected";
+        // A 3.1.1 broker answers so to a keep-alive above its limit as well; the client id is always
+        // one every broker must accept, so the limit is the likely cause.
+        return "identifier rejected (the keep-alive may be above the broker's limit)";
     case 3:
         return "server unavailable";
     case 4:
@@ -39,7 +41,9 @@ std::string RefusalReason(std::uint8_t code) {
 } // namespace
 
 MqttClient::MqttClient(MqttClientConfig config, std::optional<MqttPublishedScope> previous)
-    : config_(std::move(config)), topics_(config_.topic, config_.station), clientId_(topics_.ClientId()) {
+    : config_(std::move(config)), topics_(config_.topic, config_.station),
+      discovery_(config_.discoveryPrefix, topics_, config_.triggers),
+      gestures_(config_.doubleMs, config_.longMs), clientId_(topics_.ClientId()) {
     if (previous)
         Adopt(std::move(*previous));
 }
@@ -51,7 +55,7 @@ void MqttClient::Follow(const ConnectionClient& previous) {
 
 void MqttClient::Adopt(MqttPublishedScope previous) {
     if (previous.station == config_.station && previous.topic == config_.topic &&
-        previous.discovery == config_.discovery) {
+        previous.discovery == config_.discovery && previous.discoveryPrefix == config_.discoveryPrefix) {
         // The same names: what the previous client knew stays true, its removals still due.
         known_ = std::move(previous.devices);
         dueRemovals_ = std::move(previous.dueRemovals);
@@ -61,7 +65,7 @@ void MqttClient::Adopt(MqttPublishedScope previous) {
 }
 
 MqttPublishedScope MqttClient::PublishedScope() const {
-    return {config_.station, config_.topic, config_.discovery, known_, dueRemovals_};
+    return {config_.station, config_.topic, config_.discovery, known_, dueRemovals_, config_.discoveryPrefix};
 }
 
 void MqttClient::OnConnected(MonoMs now) {
@@ -144,6 +148,8 @@ void MqttClient::OnConnack(std::uint8_t code, MonoMs now) {
     // The broker's retained copies may be stale: everything is said again, old names cleared first.
     ClearLeftover();
     Publish(topics_.Status(), "online", 1, true);
+    if (config_.discovery)
+        Publish(discovery_.StationTopic(), discovery_.StationConfig(), 1, true);
     for (const ExposedDevice& device : known_)
         PublishDevice(device);
     for (const ExposedDevice& device : dueRemovals_)
@@ -156,19 +162,28 @@ void MqttClient::ClearLeftover() {
     if (!leftover_)
         return;
     std::set<std::string> current = {topics_.Status()};
+    if (config_.discovery)
+        current.insert(discovery_.StationTopic());
     for (const ExposedDevice& device : known_) {
         current.insert(topics_.Availability(device));
-        if (config_.discovery)
-            current.insert(topics_.DiscoveryConfig(device));
+        if (config_.discovery) {
+            current.insert(discovery_.DeviceTopic(device));
+            current.insert(discovery_.LegacyTopic(device));
+        }
     }
     const MqttTopics old(leftover_->topic, leftover_->station);
+    const MqttDiscovery oldDiscovery(leftover_->discoveryPrefix, old, MqttTriggers::None);
     std::vector<std::string> stale = {old.Status()};
+    if (leftover_->discovery)
+        stale.push_back(oldDiscovery.StationTopic());
     std::vector<ExposedDevice> oldDevices = leftover_->devices;
     oldDevices.insert(oldDevices.end(), leftover_->dueRemovals.begin(), leftover_->dueRemovals.end());
     for (const ExposedDevice& device : oldDevices) {
         stale.push_back(old.Availability(device));
-        if (leftover_->discovery)
-            stale.push_back(old.DiscoveryConfig(device));
+        if (leftover_->discovery) {
+            stale.push_back(oldDiscovery.DeviceTopic(device));
+            stale.push_back(oldDiscovery.LegacyTopic(device));
+        }
     }
     std::uint16_t last = 0;
     for (const std::string& topic : stale)
@@ -180,20 +195,37 @@ void MqttClient::ClearLeftover() {
         pending_.push_back({last, true, {}});
 }
 
+// The device config, handed over from the per-entity config of earlier versions in the order Home
+// Assistant asks for: the migration note on the old topic, the device config with the same unique
+// ids, then the old topic cleared. Said at every connection: after a restart nobody knows whether an
+// old config is still retained, and for Home Assistant a note without a config is nothing.
 void MqttClient::PublishDevice(const ExposedDevice& device) {
-    if (config_.discovery)
-        Publish(topics_.DiscoveryConfig(device), topics_.DiscoveryPayload(device), 1, true);
+    if (config_.discovery) {
+        Publish(discovery_.LegacyTopic(device), kMqttMigrateDiscovery, 1, true);
+        Publish(discovery_.DeviceTopic(device), discovery_.DeviceConfig(device), 1, true);
+        Publish(discovery_.LegacyTopic(device), "", 1, true);
+    }
     Publish(topics_.Availability(device), Availability(device.present), 1, true);
 }
 
-// The device's index is no longer used: it goes offline and its config goes (an empty retained
-// payload deletes the broker's copy, and Home Assistant drops the entity).
+// The device's index is no longer used: its config and its availability go (an empty retained
+// payload deletes the broker's copy, and Home Assistant drops the device with its entity and triggers).
 void MqttClient::PublishRemoval(const ExposedDevice& device) {
-    std::uint16_t last = Publish(topics_.Availability(device), "offline", 1, true);
     if (config_.discovery)
-        last = Publish(topics_.DiscoveryConfig(device), "", 1, true);
+        Publish(discovery_.DeviceTopic(device), "", 1, true);
+    const std::uint16_t last = Publish(topics_.Availability(device), "", 1, true);
     if (last != 0)
         pending_.push_back({last, false, device});
+}
+
+void MqttClient::PublishGestures(const std::vector<Gesture>& gestures) {
+    static constexpr std::string_view kNames[] = {"single", "double", "long"};
+    for (const Gesture& gesture : gestures) {
+        const std::string payload =
+            MqttTopics::EventPayload(gesture.press, kNames[static_cast<int>(gesture.kind)]);
+        if (!payload.empty())
+            Publish(topics_.Events({gesture.press.deviceClass, gesture.press.index}), payload, 0, false);
+    }
 }
 
 std::uint16_t MqttClient::Publish(std::string_view topic, std::string_view payload, int qos, bool retain) {
@@ -216,6 +248,7 @@ void MqttClient::OnClosed(MonoMs now) {
         detail_.clear(); // the thread says why the socket went
     state_ = State::Down;
     wantsClose_ = false;
+    gestures_.Reset();
     reader_.Reset();
     pending_.clear();
     pingSentAt_.reset();
@@ -233,6 +266,9 @@ void MqttClient::OnTick(MonoMs now) {
     }
     if (state_ != State::Up)
         return;
+    gestureOut_.clear();
+    gestures_.Tick(now, gestureOut_);
+    PublishGestures(gestureOut_);
     if (pingSentAt_) {
         if (now - *pingSentAt_ >= config_.keepAliveMs)
             Lose("no answer to a ping within the keep-alive");
@@ -258,8 +294,13 @@ void MqttClient::OnEvent(const DestinationEvent& event, MonoMs now) {
     if (state_ != State::Up || wantsClose_)
         return; // nothing is replayed: an event while down is dropped
     const std::string payload = MqttTopics::EventPayload(event);
-    if (!payload.empty())
-        Publish(topics_.Events({event.deviceClass, event.index}), payload, 0, false);
+    if (payload.empty())
+        return;
+    Publish(topics_.Events({event.deviceClass, event.index}), payload, 0, false);
+    // Press and release go out at once; a gesture they complete follows them.
+    gestureOut_.clear();
+    gestures_.Feed(event, now, gestureOut_);
+    PublishGestures(gestureOut_);
 }
 
 void MqttClient::OnExposure(const std::vector<ExposedDevice>& devices, MonoMs now) {

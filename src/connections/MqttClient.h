@@ -1,9 +1,11 @@
 #pragma once
 // The MQTT destination: publishes each exposed device's events, availability and Home Assistant
-// discovery config under the user's prefix, keeps the broker's retained copies true across
-// reconnects and changes of settings, and watches the connection with pings.
+// discovery configs under the user's prefixes, tells presses apart as gestures, keeps the broker's retained
+// copies true across reconnects and changes of settings, and watches the connection with pings.
 #include "connections/ConnectionClient.h"
+#include "connections/Gestures.h"
 #include "connections/MqttCodec.h"
+#include "connections/MqttDiscovery.h"
 #include "connections/MqttTopics.h"
 #include <optional>
 #include <string>
@@ -18,6 +20,10 @@ struct MqttClientConfig {
     bool discovery = true;
     MonoMs keepAliveMs = 30'000;    // the CONNECT keep-alive (whole seconds, at least 1) and the ping pace
     MonoMs refusalRetryMs = 60'000; // after the broker refuses the connection
+    std::string discoveryPrefix{kDefaultMqttDiscoveryPrefix};
+    MqttTriggers triggers = MqttTriggers::Keypad;
+    MonoMs doubleMs = kDefaultDoubleMs; // the gestures' windows
+    MonoMs longMs = kDefaultLongMs;
 };
 
 // The retained values a client leaves on the broker, handed to the client that replaces it so that
@@ -28,6 +34,7 @@ struct MqttPublishedScope {
     bool discovery = true;
     std::vector<ExposedDevice> devices;     // known: config and availability retained
     std::vector<ExposedDevice> dueRemovals; // gone, their removal not yet acknowledged
+    std::string discoveryPrefix{kDefaultMqttDiscoveryPrefix};
 };
 
 // Reconnects come at most this far apart.
@@ -42,6 +49,8 @@ public:
     void OnReceived(std::string_view bytes, MonoMs now) override;
     void OnClosed(MonoMs now) override;
     void OnTick(MonoMs now) override;
+    // The moment of the next single or long, so that it goes out then and not at the next tick.
+    MonoMs TickDue() const override { return state_ == State::Up ? gestures_.NextDue() : 0; }
     void OnEvent(const DestinationEvent& event, MonoMs now) override;
     void OnExposure(const std::vector<ExposedDevice>& devices, MonoMs now) override;
     void OnGoodbye(MonoMs now) override;
@@ -70,11 +79,15 @@ private:
     void PublishDevice(const ExposedDevice& device);
     void PublishRemoval(const ExposedDevice& device);
     void ClearLeftover();
+    void PublishGestures(const std::vector<Gesture>& gestures);
     void OnConnack(std::uint8_t code, MonoMs now);
     void Lose(std::string detail);
 
     MqttClientConfig config_;
     MqttTopics topics_;
+    MqttDiscovery discovery_;
+    GestureTracker gestures_;
+    std::vector<Gesture> gestureOut_;
     std::string clientId_;
     std::optional<MqttPublishedScope> leftover_;
     std::vector<ExposedDevice> known_;

@@ -14,6 +14,12 @@ MqttSettings ReadMqttSettings(Settings& settings) {
     values.discovery = discovery != "0";
     settings.ReadSettingInt(SECTION_MQTT, KEY_MQTT_KEEP_ALIVE, kDefaultMqttKeepAlive,
                             values.keepAliveSeconds);
+    settings.ReadSettingString(SECTION_MQTT, KEY_MQTT_DISCOVERY_PREFIX, kDefaultMqttDiscoveryPrefix,
+                               values.discoveryPrefix);
+    settings.ReadSettingInt(SECTION_MQTT, KEY_MQTT_DOUBLE_MS, values.doubleMs, values.doubleMs);
+    settings.ReadSettingInt(SECTION_MQTT, KEY_MQTT_LONG_MS, values.longMs, values.longMs);
+    settings.ReadSettingString(SECTION_MQTT, KEY_MQTT_TRIGGERS, MqttTriggersName(MqttTriggers::Keypad),
+                               values.triggers);
     return values;
 }
 
@@ -25,6 +31,10 @@ bool WriteMqttSettings(Settings& settings, const MqttSettings& values) {
     written &= settings.WriteSettingString(SECTION_MQTT, KEY_MQTT_TOPIC, values.topic);
     written &= settings.WriteSettingBool(SECTION_MQTT, KEY_MQTT_DISCOVERY, values.discovery);
     written &= settings.WriteSettingInt(SECTION_MQTT, KEY_MQTT_KEEP_ALIVE, values.keepAliveSeconds);
+    written &= settings.WriteSettingString(SECTION_MQTT, KEY_MQTT_DISCOVERY_PREFIX, values.discoveryPrefix);
+    written &= settings.WriteSettingInt(SECTION_MQTT, KEY_MQTT_DOUBLE_MS, values.doubleMs);
+    written &= settings.WriteSettingInt(SECTION_MQTT, KEY_MQTT_LONG_MS, values.longMs);
+    written &= settings.WriteSettingString(SECTION_MQTT, KEY_MQTT_TRIGGERS, values.triggers);
     return written;
 }
 
@@ -37,6 +47,10 @@ MqttClientConfig MqttClientConfigFrom(const MqttSettings& values, std::string_vi
     config.password = toUtf8(values.password);
     config.discovery = values.discovery;
     config.keepAliveMs = static_cast<MonoMs>(values.keepAliveSeconds) * 1000;
+    config.discoveryPrefix = toUtf8(values.discoveryPrefix);
+    config.doubleMs = values.doubleMs;
+    config.longMs = values.longMs;
+    config.triggers = ParseMqttTriggers(values.triggers).value_or(MqttTriggers::Keypad);
     return config;
 }
 

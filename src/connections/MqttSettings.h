@@ -1,6 +1,7 @@
 #pragma once
-// The [Mqtt] section: the broker, the account, the topic prefix, discovery and the keep-alive, as the
-// settings file holds them, and what the MQTT connection is made from them.
+// The [Mqtt] section: the broker, the account, the topic prefix, discovery and the keep-alive, the
+// discovery prefix, the gestures' times and the device triggers, as the settings file holds them, and
+// what the MQTT connection is made from them.
 #include "app/Settings.h"
 #include "connections/MqttClient.h"
 #include <functional>
@@ -12,6 +13,10 @@ inline constexpr std::string_view kDefaultMqttTopic = "kvremote";
 inline constexpr int kMinMqttKeepAlive = 5;
 inline constexpr int kMaxMqttKeepAlive = 300;
 inline constexpr int kDefaultMqttKeepAlive = 30;
+inline constexpr int kMinMqttDoubleMs = 100;
+inline constexpr int kMaxMqttDoubleMs = 1000;
+inline constexpr int kMinMqttLongMs = 300;
+inline constexpr int kMaxMqttLongMs = 5000;
 
 struct MqttSettings {
     std::string host; // IPv4 address or host name; empty: MQTT is off
@@ -21,6 +26,10 @@ struct MqttSettings {
     std::string topic{kDefaultMqttTopic};
     bool discovery = true;
     int keepAliveSeconds = kDefaultMqttKeepAlive;
+    std::string discoveryPrefix{kDefaultMqttDiscoveryPrefix};
+    int doubleMs = static_cast<int>(kDefaultDoubleMs);
+    int longMs = static_cast<int>(kDefaultLongMs);
+    std::string triggers{MqttTriggersName(MqttTriggers::Keypad)}; // "keypad", "full" or "none"
     bool operator==(const MqttSettings&) const = default;
 };
 

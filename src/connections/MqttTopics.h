@@ -1,6 +1,6 @@
 #pragma once
-// Where a station's messages go on the broker and what they say: the topics under the user's prefix,
-// the events as JSON, and the Home Assistant discovery config of each exposed (class, index).
+// Where a station's messages go on the broker and what they say: the topics under the user's prefix
+// and the events as JSON.
 #include "connections/DestinationEvent.h"
 #include <string>
 #include <string_view>
@@ -13,6 +13,8 @@ public:
         : prefix_(std::move(prefix)), station_(std::move(station)) {}
 
     const std::string& Station() const { return station_; }
+    // "keyboard" or "mouse", as topics and names say it.
+    static std::string_view ClassName(DeviceClass deviceClass);
     // "kvremote<Station>", cut to the 23 characters every broker must accept.
     std::string ClientId() const;
     // <prefix>/<station>/status: the station's "online" and the will's "offline".
@@ -21,14 +23,12 @@ public:
     std::string Events(const ExposedDevice& device) const;
     // The events topic followed by /availability.
     std::string Availability(const ExposedDevice& device) const;
-    // homeassistant/event/<station>_keyboard_<index>/config (or _mouse_).
-    std::string DiscoveryConfig(const ExposedDevice& device) const;
 
-    // The config of the device's event entity; sw_version is the program's version.
-    std::string DiscoveryPayload(const ExposedDevice& device) const;
-    // {"event_type":"press","code":103,"value":0}, {"event_type":"wheel","delta":-120}, ...; empty
-    // for an event a destination is not told (a mouse press without a button).
+    // {"event_type":"press","key":"kp_7","code":103,"value":0}, {"event_type":"wheel","delta":-120},
+    // ...; empty for an event a destination is not told (a mouse press without a button).
     static std::string EventPayload(const DestinationEvent& event);
+    // The same with another event type: a gesture ("double") told from the press `event`.
+    static std::string EventPayload(const DestinationEvent& event, std::string_view type);
 
 private:
     std::string prefix_;

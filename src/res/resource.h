@@ -78,6 +78,12 @@
 #define IDS_MQTT_TOPIC_INVALID 182
 #define IDS_MQTT_KEEP_ALIVE_RANGE 183
 #define IDS_MQTT_PASSWORD_WITHOUT_USER 184
+// Home Assistant's side of MQTT (200-219)
+#define IDS_MQTT_DISCOVERY_PREFIX_INVALID 200
+#define IDS_MQTT_TOPICS_TOO_LONG 201
+#define IDS_MQTT_TRIGGERS_INVALID 202
+#define IDS_MQTT_DOUBLE_MS_RANGE 203
+#define IDS_MQTT_LONG_MS_RANGE 204
 // Connections (160-169; 170-179 and 180-189 belong to the connections' own groups)
 #define IDS_CONNECTION_LOST 160
 #define IDS_CONNECTION_CONNECTED 161
@@ -174,6 +180,11 @@
 #define IDC_MQTT_DISCOVERY 1085
 #define IDC_MQTT_KEEP_ALIVE 1086
 #define IDC_MQTT_STATUS 1087
+// Controls of the Home Assistant group of the Connections dialog
+#define IDC_MQTT_DISCOVERY_PREFIX 1095
+#define IDC_MQTT_TRIGGERS 1096
+#define IDC_MQTT_DOUBLE_MS 1097
+#define IDC_MQTT_LONG_MS 1098
 // Controls of the Connections dialog (template 109): 1056-1069 its own, 1070-1099 the groups of the
 // connections
 #define IDC_STATION 1057

@@ -8,6 +8,7 @@
 #include "winfx/WideText.h"
 
 #include <climits>
+#include <windows.h>
 
 namespace {
 
@@ -28,10 +29,48 @@ int ControlOf(MqttField field) {
         return IDC_MQTT_TOPIC;
     case MqttField::KeepAlive:
         return IDC_MQTT_KEEP_ALIVE;
+    case MqttField::DiscoveryPrefix:
+        return IDC_MQTT_DISCOVERY_PREFIX;
+    case MqttField::Triggers:
+        return IDC_MQTT_TRIGGERS;
+    case MqttField::DoubleMs:
+        return IDC_MQTT_DOUBLE_MS;
+    case MqttField::LongMs:
+        return IDC_MQTT_LONG_MS;
     case MqttField::None:
         break;
     }
     return 0;
+}
+
+// The file's text in the wide form and back: the broker reads UTF-8.
+std::string ToUtf8(std::string_view ansi) {
+    return Utf8FromAnsi(ansi);
+}
+
+// The triggers' drop-down list holds the names the file uses. A name from a hand-edited file that is
+// none of them selects nothing and is kept, so that the check names it.
+void ExchangeTriggers(CDataExchange* dx, std::string& name) {
+    static constexpr MqttTriggers kChoices[] = {MqttTriggers::Keypad, MqttTriggers::Full, MqttTriggers::None};
+    if (dx->failed)
+        return;
+    const HWND list = dx->m_pDlg->GetDlgItem(IDC_MQTT_TRIGGERS);
+    if (!dx->m_bSaveAndValidate) {
+        if (::SendMessageA(list, CB_GETCOUNT, 0, 0) == 0)
+            for (MqttTriggers choice : kChoices)
+                ::SendMessageA(list, CB_ADDSTRING, 0,
+                               reinterpret_cast<LPARAM>(std::string(MqttTriggersName(choice)).c_str()));
+        const auto triggers = ParseMqttTriggers(name);
+        const std::string shown = triggers ? std::string(MqttTriggersName(*triggers)) : std::string();
+        ::SendMessageA(list, CB_SETCURSEL,
+                       static_cast<WPARAM>(::SendMessageA(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                          reinterpret_cast<LPARAM>(shown.c_str()))),
+                       0);
+        return;
+    }
+    const LRESULT selected = ::SendMessageA(list, CB_GETCURSEL, 0, 0);
+    if (selected >= 0 && selected < static_cast<LRESULT>(std::size(kChoices)))
+        name = MqttTriggersName(kChoices[selected]);
 }
 
 } // namespace
@@ -49,10 +88,14 @@ void MqttGroup::Exchange(CDataExchange* dx) {
     DDX_Text(dx, IDC_MQTT_TOPIC, m_values.topic, kTopicChars);
     DDX_Check(dx, IDC_MQTT_DISCOVERY, m_values.discovery);
     DDX_Text(dx, IDC_MQTT_KEEP_ALIVE, m_values.keepAliveSeconds, INT_MIN, INT_MAX);
+    DDX_Text(dx, IDC_MQTT_DISCOVERY_PREFIX, m_values.discoveryPrefix, kTopicChars);
+    ExchangeTriggers(dx, m_values.triggers);
+    DDX_Text(dx, IDC_MQTT_DOUBLE_MS, m_values.doubleMs, INT_MIN, INT_MAX);
+    DDX_Text(dx, IDC_MQTT_LONG_MS, m_values.longMs, INT_MIN, INT_MAX);
 }
 
 int MqttGroup::Check(MessageBoxes& boxes, HWND owner) {
-    const MqttSettingsProblem problem = CheckMqttSettings(m_values);
+    const MqttSettingsProblem problem = CheckMqttSettings(m_values, ToUtf8);
     if (problem.field == MqttField::None)
         return 0;
     boxes.Show(owner, LoadResourceString(problem.messageId), MB_OK | MB_ICONERROR);
@@ -69,11 +112,10 @@ int MqttGroup::StatusControlId() const {
 
 HubConnection MqttGroup::Connection(const std::string& station) const {
     HubConnection connection;
-    if (m_values.host.empty() || CheckMqttSettings(m_values).field != MqttField::None)
+    if (m_values.host.empty() || CheckMqttSettings(m_values, ToUtf8).field != MqttField::None)
         return connection;
     connection.target = MqttTargetFrom(m_values);
     // The file is ANSI; the broker reads UTF-8.
-    connection.client = std::make_unique<MqttClient>(
-        MqttClientConfigFrom(m_values, station, [](std::string_view text) { return Utf8FromAnsi(text); }));
+    connection.client = std::make_unique<MqttClient>(MqttClientConfigFrom(m_values, station, ToUtf8));
     return connection;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The MQTT group of the Connections dialog: the broker, the account, the topic prefix, discovery and
-// the keep-alive of [Mqtt], and the publisher they describe. A section that fails its checks (a file
+// The MQTT and Home Assistant groups of the Connections dialog: the broker, the account, the topic
+// prefix, discovery and the keep-alive of [Mqtt], the discovery prefix, the device triggers and the
+// gestures' times, and the publisher they describe. A section that fails its checks (a file
 // edited by hand) leaves MQTT off; the dialog shows the value to mend.
 #include "connections/MqttSettings.h"
 #include "ui/ConnectionGroup.h"

@@ -4,7 +4,18 @@
 #include "connections/MqttSettings.h"
 #include <string_view>
 
-enum class MqttField { None, Host, Port, Password, Topic, KeepAlive };
+enum class MqttField {
+    None,
+    Host,
+    Port,
+    Password,
+    Topic,
+    KeepAlive,
+    DiscoveryPrefix,
+    Triggers,
+    DoubleMs,
+    LongMs
+};
 
 struct MqttSettingsProblem {
     MqttField field = MqttField::None; // the field to go back to; None when all pass
@@ -16,5 +27,7 @@ struct MqttSettingsProblem {
 // ANSI code page. No + or #: they are the wildcards of subscriptions.
 bool IsValidMqttTopicPrefix(std::string_view topic);
 
-// The first failing check in the dialog's field order. An empty host (MQTT off) passes.
-MqttSettingsProblem CheckMqttSettings(const MqttSettings& values);
+// The first failing check in the dialog's field order. An empty host (MQTT off) passes. The prefixes
+// pass only when the broker accepts them in UTF-8 (toUtf8 converts from the settings file's code page,
+// where a byte with no letter becomes a control character).
+MqttSettingsProblem CheckMqttSettings(const MqttSettings& values, const AnsiToUtf8& toUtf8);

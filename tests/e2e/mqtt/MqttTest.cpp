@@ -1,6 +1,8 @@
 // kvRemote as a Home Assistant publisher, as a broker's subscribers see it: the station online, a
-// retained discovery config per auxiliary device that Home Assistant can read, a keypad's press and
-// release, its availability when it is unplugged, and the station offline at Exit. A hand-edited
+// retained device config per auxiliary device that Home Assistant can read, with the device triggers
+// of its keys, a keypad's press and release by its key's name and the gestures told from them, its
+// availability when it is unplugged, and the station offline at Exit. A new discovery prefix moves the
+// configs and leaves nothing behind. A hand-edited
 // [Mqtt] that fails its checks leaves MQTT off until the Connections dialog mends it.
 #include "MqttSubscriber.h"
 #include "ProgramTest.h"
@@ -154,41 +156,53 @@ TEST_F(MqttTest, DiscoveryPressesAvailabilityAndTheStationsStatusReachTheBroker)
     ASSERT_TRUE(live->WaitFor("kvremote/Stage7/status", "online", 20s));
     EXPECT_TRUE(live->WaitFor("kvremote/Stage7/mouse/7/availability", "online", 10s));
 
-    const std::vector<MqttMessage> configs = Retained("homeassistant/event/#");
-    ASSERT_EQ(configs.size(), 2u);
-    for (const auto& [message, name] :
-         {std::pair{configs[0], std::string("keyboard_5")}, std::pair{configs[1], std::string("mouse_7")}}) {
-        EXPECT_EQ(message.topic, "homeassistant/event/Stage7_" + name + "/config");
-        EXPECT_TRUE(message.retained);
-        const auto fields = JsonObjectReader(message.payload).Members();
-        ASSERT_TRUE(fields) << "not JSON: " << message.payload;
-        const std::string events = "kvremote/Stage7/" + name.substr(0, name.find('_')) + "/" + name.back();
-        EXPECT_EQ(fields->at("unique_id"), "\"kvremote_Stage7_" + name + "\"");
-        EXPECT_EQ(fields->at("state_topic"), "\"" + events + "\"");
-        EXPECT_EQ(fields->at("event_types"),
-                  name[0] == 'k' ? R"(["press","release"])" : R"(["press","release","wheel"])");
-        EXPECT_EQ(fields->at("availability"),
-                  R"([{"topic":"kvremote/Stage7/status"},{"topic":")" + events + R"(/availability"}])");
-        EXPECT_EQ(fields->at("availability_mode"), "\"all\"");
-        EXPECT_TRUE(fields->contains("name"));
-        EXPECT_EQ(
-            fields->at("device").rfind(R"({"identifiers":["kvremote_Stage7"],"name":"kvRemote Stage7",)", 0),
-            0u)
-            << fields->at("device");
-    }
+    std::map<std::string, MqttMessage> configs;
+    for (const MqttMessage& message : Retained("homeassistant/device/#"))
+        configs[message.topic] = message;
+    ASSERT_EQ(configs.size(), 3u);
+    for (const auto& [topic, message] : configs)
+        EXPECT_TRUE(message.retained && JsonObjectReader(message.payload).Members()) << message.payload;
+    ASSERT_TRUE(configs.contains("homeassistant/device/kvremote_Stage7/config"));
+    const std::string& keypad = configs["homeassistant/device/kvremote_Stage7_keyboard_5/config"].payload;
+    EXPECT_NE(
+        keypad.find(R"("unique_id":"kvremote_Stage7_keyboard_5","state_topic":"kvremote/Stage7/keyboard/5")"),
+        std::string::npos);
+    EXPECT_NE(keypad.find(R"("via_device":"kvremote_Stage7")"), std::string::npos);
+    for (const char* trigger :
+         {R"("kp_7_single":{"p":"device_automation","automation_type":"trigger",)"
+          R"("topic":"kvremote/Stage7/keyboard/5","type":"button_short_press","subtype":"kp_7")",
+          R"("kp_7_double":{)", R"("kp_7_long":{)"})
+        EXPECT_NE(keypad.find(trigger), std::string::npos) << trigger;
+    EXPECT_NE(configs["homeassistant/device/kvremote_Stage7_mouse_7/config"].payload.find(R"("x2_long":{)"),
+              std::string::npos);
+    EXPECT_TRUE(Retained("homeassistant/event/#").empty()) << "the per-entity configs are gone";
 
-    // A key down once and up once: a press and a release, the REMOTE line as before.
+    // A key down once and up once: a press and a release by the key's name, the REMOTE line as
+    // before, and a single once the double window has passed.
+    const std::string events = "kvremote/Stage7/keyboard/5";
+    const auto keypadSeven = [](const char* type) {
+        return R"({"event_type":")" + std::string(type) + R"(","key":"kp_7","code":103,"value":0})";
+    };
     ASSERT_TRUE(Inject("key 3 0x47 0\nkey 3 0x47 1\n"));
     EXPECT_EQ(receiver_.Receive(kWait), KeypadSevenLine(5));
-    EXPECT_TRUE(
-        live->WaitFor("kvremote/Stage7/keyboard/5", R"({"event_type":"press","code":103,"value":0})", 10s));
-    EXPECT_TRUE(
-        live->WaitFor("kvremote/Stage7/keyboard/5", R"({"event_type":"release","code":103,"value":0})", 10s));
+    EXPECT_TRUE(live->WaitFor(events, keypadSeven("press"), 10s));
+    EXPECT_TRUE(live->WaitFor(events, keypadSeven("release"), 10s));
+    EXPECT_TRUE(live->WaitFor(events, keypadSeven("single"), 10s));
+    // Two quick presses: one double, and no single after it.
+    ASSERT_TRUE(Inject("key 3 0x47 0\nkey 3 0x47 1\nkey 3 0x47 0\nkey 3 0x47 1\n"));
+    EXPECT_TRUE(live->WaitFor(events, keypadSeven("double"), 10s));
+    while (const auto message = live->Next(1000ms))
+        EXPECT_EQ(message->payload.find("single"), std::string::npos) << message->payload;
+    // Held: long while it is still down.
+    ASSERT_TRUE(Inject("key 3 0x47 0\n"));
+    EXPECT_TRUE(live->WaitFor(events, keypadSeven("long"), 10s));
+    ASSERT_TRUE(Inject("key 3 0x47 1\n"));
+    EXPECT_TRUE(live->WaitFor(events, keypadSeven("release"), 10s));
 
     // Unplugged: offline, its config kept for the automations that name it.
     ASSERT_TRUE(Inject("unplug 3\n"));
     EXPECT_TRUE(live->WaitFor("kvremote/Stage7/keyboard/5/availability", "offline", 10s));
-    EXPECT_EQ(Retained("homeassistant/event/Stage7_keyboard_5/config").size(), 1u);
+    EXPECT_EQ(Retained("homeassistant/device/kvremote_Stage7_keyboard_5/config").size(), 1u);
 
     EXPECT_TRUE(Exit());
     EXPECT_TRUE(live->WaitFor("kvremote/Stage7/status", "offline", 5s));
@@ -235,13 +249,17 @@ TEST_F(MqttTest, AHandEditedTopicThatFailsLeavesMqttOffUntilTheDialogMendsIt) {
     EXPECT_TRUE(
         WaitUntil([&] { return ControlText(dialog, IDC_MQTT_STATUS) == connected; }, kWait, connected))
         << ControlText(dialog, IDC_MQTT_STATUS).value_or("");
-    // A new prefix: what the old one left retained is cleared.
+    // New prefixes: what the old ones left retained is cleared, the configs move.
     ASSERT_TRUE(SetControlText(dialog, IDC_MQTT_TOPIC, "rooms"));
+    ASSERT_TRUE(SetControlText(dialog, IDC_MQTT_DISCOVERY_PREFIX, "ha2"));
     ASSERT_TRUE(PressButton(dialog, IDOK));
     ASSERT_TRUE(WaitForWindowGone(Pid(), "Connections"));
     EXPECT_TRUE(live->WaitFor("rooms/Stage7/status", "online", 20s));
     const std::vector<MqttMessage> old = Retained("lights/#");
     EXPECT_TRUE(old.empty()) << old.front().topic << " " << old.front().payload;
+    EXPECT_EQ(Retained("ha2/device/#").size(), 3u);
+    for (const MqttMessage& message : Retained("homeassistant/#"))
+        EXPECT_EQ(message.topic.find("Stage7"), std::string::npos) << message.topic;
     EXPECT_TRUE(Exit());
 }
 

@@ -17,6 +17,7 @@ struct Record {
     std::string output;     // what the client has to write
     int connects = 0;
     MonoMs retryNotBefore = 0;
+    MonoMs tickDue = 0;
 };
 
 class RecordingClient : public ConnectionClient {
@@ -36,6 +37,7 @@ public:
     std::string TakeOutput() override { return std::exchange(record_.output, {}); }
     bool WantsClose() const override { return false; }
     MonoMs RetryNotBefore() const override { return record_.retryNotBefore; }
+    MonoMs TickDue() const override { return record_.tickDue; }
 
 private:
     Record& record_;
@@ -116,6 +118,10 @@ TEST(ConnectionSession, NothingIsReplayedAfterTheConnectionComesBack) {
         << "events while down never reach the client, and none comes twice";
     EXPECT_EQ(session.Unsent(), "event\n") << "what was unsent when the connection went is gone";
     EXPECT_EQ(record.connects, 2);
+    // While connected the thread wakes at its pace, or sooner when the client has a moment due.
+    EXPECT_EQ(session.NextWake(1100, 100), 1200);
+    record.tickDue = 1130;
+    EXPECT_EQ(session.NextWake(1100, 100), 1130);
 }
 
 TEST(ConnectionSession, ASlowSocketDropsTheOldestEventsAndTheStatusCountsThem) {

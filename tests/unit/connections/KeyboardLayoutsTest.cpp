@@ -1,8 +1,9 @@
-// The buttons keys and mice press in Companion: every key of a full-size keyboard that sends a line
-// has a button of its own (NumLock and Pause arrive as one key), the keypad layout has the keypad's,
-// and the wheel turns the encoder once per whole notch.
+// The buttons keys and mice press in Companion, and the names keys have for every destination: every key of a
+// full-size keyboard that sends a line has a button of its own (NumLock and Pause arrive as one key), the
+// keypad layout has the keypad's, and the wheel turns the encoder once per whole notch.
 #include "capture/KeyTranslation.h"
 #include "capture/ScanCodeMap.h"
+#include "connections/KeyNames.h"
 #include "connections/KeyboardLayouts.h"
 #include "connections/MouseSurface.h"
 #include <gtest/gtest.h>
@@ -94,6 +95,31 @@ TEST(MouseSurface, TheWheelTurnsOncePerWholeNotchEitherWay) {
     EXPECT_EQ(MouseSurfaceButton(MouseButton::Middle), 1);
     EXPECT_EQ(MouseSurfaceButton(MouseButton::Right), 2);
     EXPECT_EQ(kMouseWheelButton, 3);
+}
+
+} // namespace
+
+namespace {
+
+// Every key of a full-size keyboard has a name of its own by its place, the same whatever the layout
+// prints on it; the keys of both layouts are among them; a key with a modifier held has the name of
+// the key it is; a key nobody named still gets a stable name.
+TEST(KeyNames, EveryKeyHasItsOwnNameByPlace) {
+    std::set<std::string> names;
+    for (int key : FullSizeKeyboard()) {
+        const std::string name = KeyName(key);
+        EXPECT_EQ(name.rfind("sc_", 0), std::string::npos) << std::hex << key;
+        EXPECT_TRUE(names.insert(name).second) << name << " twice";
+    }
+    for (const auto& [key, name] :
+         std::map<int, std::string>{{0x47, "kp_7"}, {E0 | 0x1C, "kp_enter"}, {0x1C, "enter"}, {0x64, "f13"}})
+        EXPECT_EQ(KeyName(key), name);
+    EXPECT_EQ(KeyName(E0 | 0x46), KeyName(0x45)) << "Break is Pause, which arrives as NumLock";
+    EXPECT_EQ(KeyName(0x54), KeyName(E0 | 0x37)) << "SysRq is PrintScreen";
+    EXPECT_EQ(KeyName(E0 | 0x7A), "sc_e07a");
+    for (KeyboardLayoutKind kind : {KeyboardLayoutKind::Keypad, KeyboardLayoutKind::Full})
+        for (int key : KeyboardLayout::Of(kind).Keys())
+            EXPECT_TRUE(names.contains(KeyName(key))) << std::hex << key;
 }
 
 } // namespace

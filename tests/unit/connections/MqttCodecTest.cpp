@@ -112,6 +112,14 @@ TEST(MqttClientTiming, PingsWhenIdleAndIsLostWithoutAnAnswer) {
     EXPECT_TRUE(client.WantsClose());
     EXPECT_EQ(client.StatusDetail(), "refused: bad user name or password");
     EXPECT_EQ(client.RetryNotBefore(), 3010 + 60'000);
+
+    // A 3.1.1 broker refuses a keep-alive above its max_keepalive as "identifier rejected" (mosquitto
+    // after 2.0.11; 2.0.11 here accepts it): the line names the keep-alive.
+    client.OnClosed(3100);
+    client.OnConnected(4000);
+    client.OnReceived(Bytes("\x20\x02\x00\x02", 4), 4010);
+    EXPECT_EQ(client.StatusDetail(),
+              "refused: identifier rejected (the keep-alive may be above the broker's limit)");
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "TempDir.h"
 #include "app/IniProfileStore.h"
 #include "connections/MqttSettings.h"
+#include "connections/MqttTopicText.h"
 #include "res/resource.h"
 #include "ui/MqttSettingsCheck.h"
 #include <gtest/gtest.h>
@@ -41,7 +42,12 @@ TEST(MqttSettings, ReadsDefaultsAndWhatWasWrittenAndConvertsTextsToUtf8) {
                               "haus/k\xFC"
                               "che",
                               false,
-                              120};
+                              120,
+                              "ha/k\xFC"
+                              "che",
+                              250,
+                              900,
+                              "full"};
     ASSERT_TRUE(WriteMqttSettings(settings, values));
     EXPECT_EQ(ReadMqttSettings(settings), values);
     EXPECT_NE(TempDir::Contents(store.Path()).find("[Mqtt]"), std::string::npos);
@@ -53,6 +59,13 @@ TEST(MqttSettings, ReadsDefaultsAndWhatWasWrittenAndConvertsTextsToUtf8) {
                             "che");
     EXPECT_EQ(config.keepAliveMs, 120'000);
     EXPECT_FALSE(config.discovery);
+    EXPECT_EQ(config.discoveryPrefix, "ha/k\xC3\xBC"
+                                      "che");
+    EXPECT_EQ(config.doubleMs, 250);
+    EXPECT_EQ(config.longMs, 900);
+    EXPECT_EQ(config.triggers, MqttTriggers::Full);
+    EXPECT_EQ(MqttSettings{}.discoveryPrefix, "homeassistant");
+    EXPECT_EQ(MqttClientConfigFrom(MqttSettings{}, "K", Latin1ToUtf8).triggers, MqttTriggers::Keypad);
     MqttSettings address;
     address.host = "010.000.0.7";
     EXPECT_EQ(MqttTargetFrom(address).host, "10.0.0.7");
@@ -64,7 +77,7 @@ TEST(MqttSettings, TheChecksNameTheFieldAndWhy) {
         MqttSettings values;
         values.host = "192.168.1.20";
         change(values);
-        return CheckMqttSettings(values);
+        return CheckMqttSettings(values, Latin1ToUtf8);
     };
     EXPECT_EQ(problem([](MqttSettings&) {}), MqttSettingsProblem{});
     EXPECT_EQ(problem([](MqttSettings& v) { v.host = ""; }), MqttSettingsProblem{});
@@ -89,9 +102,49 @@ TEST(MqttSettings, TheChecksNameTheFieldAndWhy) {
         EXPECT_EQ(problem([&](MqttSettings& v) { v.topic = topic; }),
                   (MqttSettingsProblem{MqttField::Topic, IDS_MQTT_TOPIC_INVALID}))
             << topic;
+    // What the broker would refuse by closing the connection: a byte of the code page with no letter
+    // (U+0081 in UTF-8), a wildcard.
+    for (const char* topic : {"kv\x81", "kv\x9F", "kv+"})
+        EXPECT_EQ(problem([&](MqttSettings& v) { v.topic = topic; }).field, MqttField::Topic) << topic;
+    for (const char* prefix : {"", "ha/", "h#a", "ha\x90", "ha\x7F"})
+        EXPECT_EQ(problem([&](MqttSettings& v) { v.discoveryPrefix = prefix; }),
+                  (MqttSettingsProblem{MqttField::DiscoveryPrefix, IDS_MQTT_DISCOVERY_PREFIX_INVALID}))
+            << prefix;
+    EXPECT_EQ(problem([](MqttSettings& v) { v.discoveryPrefix = "home/assistant-2"; }),
+              MqttSettingsProblem{});
+    EXPECT_EQ(problem([](MqttSettings& v) { v.topic = std::string(65'500, 'k'); }),
+              (MqttSettingsProblem{MqttField::Topic, IDS_MQTT_TOPICS_TOO_LONG}));
+    for (const char* triggers : {"none", "FULL", "Keypad"})
+        EXPECT_EQ(problem([&](MqttSettings& v) { v.triggers = triggers; }), MqttSettingsProblem{})
+            << triggers;
+    EXPECT_EQ(problem([](MqttSettings& v) { v.triggers = "all"; }),
+              (MqttSettingsProblem{MqttField::Triggers, IDS_MQTT_TRIGGERS_INVALID}));
+    for (int ms : {99, 1001})
+        EXPECT_EQ(problem([&](MqttSettings& v) { v.doubleMs = ms; }),
+                  (MqttSettingsProblem{MqttField::DoubleMs, IDS_MQTT_DOUBLE_MS_RANGE}));
+    for (int ms : {299, 5001})
+        EXPECT_EQ(problem([&](MqttSettings& v) { v.longMs = ms; }),
+                  (MqttSettingsProblem{MqttField::LongMs, IDS_MQTT_LONG_MS_RANGE}));
     for (int seconds : {4, 301})
         EXPECT_EQ(problem([&](MqttSettings& v) { v.keepAliveSeconds = seconds; }),
                   (MqttSettingsProblem{MqttField::KeepAlive, IDS_MQTT_KEEP_ALIVE_RANGE}));
+}
+
+} // namespace
+
+namespace {
+
+// The broker's own rules for UTF-8 in a topic, on the sequences that break them.
+TEST(MqttSettings, TopicTextFollowsTheBrokersUtf8Rules) {
+    for (const char* good : {"k\xC3\xBC"
+                             "che",
+                             "\xE2\x82\xAC", "\xF0\x9F\x8E\xB9", "\xEF\xBF\xBD"})
+        EXPECT_TRUE(IsValidMqttTopicText(good)) << good;
+    for (const char* bad :
+         {"\xC2\x80", "\xC2\x9F", "\x1F", "\x7F", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xEF\xB7\x90",
+          "\xEF\xBF\xBE", "\xF0\x9F\xBF\xBF", "\xF4\x90\x80\x80", "\xC3", "\x80", "a+b", "a#"})
+        EXPECT_FALSE(IsValidMqttTopicText(bad)) << bad;
+    EXPECT_FALSE(IsValidMqttTopicText(std::string_view("a\0b", 3)));
 }
 
 } // namespace
