@@ -34,7 +34,7 @@ TEST_F(SatelliteClientTest, ASurfaceIsAskedForEveryThreeSecondsUntilItsOkAndTake
     Connect("1.14.0");
     const std::string add =
         "ADD-DEVICE DEVICEID=kvremote:PC-keyboard-5 PRODUCT_NAME=\"kvRemote keypad 5 on PC\" "
-        "KEYS_TOTAL=20 KEYS_PER_ROW=4 BITMAPS=0 COLORS=false TEXT=false BRIGHTNESS=false\n";
+        "KEYS_TOTAL=20 KEYS_PER_ROW=5 BITMAPS=0 COLORS=false TEXT=false BRIGHTNESS=false PINCODE_LOCK=FULL\n";
     EXPECT_EQ(client_->TakeOutput(), add);
     EXPECT_THAT(Key(DestinationEventKind::Press, 0x47, 20), IsEmpty()) << "not added yet";
     for (MonoMs t = 100; t <= 3010; t += 10) {
@@ -45,11 +45,11 @@ TEST_F(SatelliteClientTest, ASurfaceIsAskedForEveryThreeSecondsUntilItsOkAndTake
     EXPECT_THAT(Key(DestinationEventKind::Release, 0x47, 3020), IsEmpty()) << "its press never went out";
     Receive("ADD-DEVICE OK DEVICEID=\"kvremote:PC-keyboard-5\" \n", 3100);
     EXPECT_EQ(Key(DestinationEventKind::Press, 0x47, 3200),
-              "KEY-PRESS DEVICEID=kvremote:PC-keyboard-5 KEY=4 PRESSED=true\n");
+              "KEY-PRESS DEVICEID=kvremote:PC-keyboard-5 KEY=5 PRESSED=true\n");
     EXPECT_THAT(Key(DestinationEventKind::Press, 0x47, 3300), IsEmpty())
         << "down once however long it repeats";
     EXPECT_EQ(Key(DestinationEventKind::Release, 0x47, 3400),
-              "KEY-PRESS DEVICEID=kvremote:PC-keyboard-5 KEY=4 PRESSED=false\n");
+              "KEY-PRESS DEVICEID=kvremote:PC-keyboard-5 KEY=5 PRESSED=false\n");
     EXPECT_THAT(Key(DestinationEventKind::Press, 0x1E, 3500), IsEmpty()) << "A is not on a keypad";
     client_->OnTick(6100);
     EXPECT_THAT(client_->TakeOutput(), Not(HasSubstr("ADD-DEVICE"))) << "added: not asked for again";
@@ -58,11 +58,12 @@ TEST_F(SatelliteClientTest, ASurfaceIsAskedForEveryThreeSecondsUntilItsOkAndTake
 
 TEST_F(SatelliteClientTest, TheFullLayoutNeedsAServerThatTakesWideSurfaces) {
     Connect("1.5.1", KeyboardLayoutKind::Full);
-    EXPECT_THAT(client_->TakeOutput(), HasSubstr("KEYS_TOTAL=20 KEYS_PER_ROW=4"));
+    EXPECT_THAT(client_->TakeOutput(), HasSubstr("KEYS_TOTAL=20 KEYS_PER_ROW=5 BITMAPS=0 COLORS=false TEXT=false BRIGHTNESS=false\n"));
     EXPECT_EQ(client_->LayoutInUse(), KeyboardLayoutKind::Keypad);
     EXPECT_THAT(client_->StatusDetail(), HasSubstr("keypad layout"));
     Connect("1.6.0", KeyboardLayoutKind::Full);
-    EXPECT_THAT(client_->TakeOutput(), HasSubstr("KEYS_TOTAL=126 KEYS_PER_ROW=21"));
+    EXPECT_THAT(client_->TakeOutput(),
+                HasSubstr("PRODUCT_NAME=\"kvRemote keyboard 5 on PC\" KEYS_TOTAL=126 KEYS_PER_ROW=21"));
     EXPECT_THAT(client_->StatusDetail(), IsEmpty());
     Receive("ADD-DEVICE ERROR DEVICEID=\"kvremote:PC-keyboard-5\" MESSAGE=\"Invalid KEYS_TOTAL\" \n", 20);
     EXPECT_EQ(client_->StatusDetail(), "Companion refused kvremote:PC-keyboard-5: Invalid KEYS_TOTAL");
@@ -84,6 +85,56 @@ TEST_F(SatelliteClientTest, PingsEveryTwoSecondsAnswersPingsAndIsLostAfterSixSil
     client_->OnTick(6500);
     EXPECT_TRUE(client_->WantsClose());
     EXPECT_THAT(client_->StatusDetail(), HasSubstr("nothing received"));
+}
+
+TEST_F(SatelliteClientTest, ALockedSurfaceTypesThePinWithItsDigitsPressesNothingElseAndLetsGoBeforeItGoes) {
+    Connect("1.14.0");
+    client_->TakeOutput();
+    const std::string id = "DEVICEID=\"kvremote:PC-keyboard-5\" ";
+    Receive("ADD-DEVICE OK " + id + "\nBRIGHTNESS " + id + "VALUE=100 \nLOCKED-STATE " + id +
+                "LOCKED=1 CHARACTER_COUNT=0 ROTATION=0 \n",
+            20);
+    EXPECT_EQ(client_->StatusDetail(),
+              "locked by Companion's PIN: type the PIN on keypad 5 (0 digits typed) to unlock");
+    EXPECT_THAT(client_->TipRemark(), HasSubstr("locked"));
+    EXPECT_EQ(Key(DestinationEventKind::Press, 0x4F, 30), "PINCODE-KEY DEVICEID=kvremote:PC-keyboard-5 KEY=1\n");
+    EXPECT_THAT(Key(DestinationEventKind::Release, 0x4F, 40), IsEmpty());
+    EXPECT_THAT(Key(DestinationEventKind::Press, 0x4A, 50), IsEmpty()) << "minus is no digit";
+    EXPECT_EQ(Key(DestinationEventKind::Press, 0x52, 60), "PINCODE-KEY DEVICEID=kvremote:PC-keyboard-5 KEY=0\n");
+    Receive("LOCKED-STATE " + id + "LOCKED=1 CHARACTER_COUNT=1 ROTATION=0 \nPINCODE-KEY OK " + id + "\n", 70);
+    EXPECT_THAT(client_->StatusDetail(), HasSubstr("(1 digit typed)"));
+
+    Receive("LOCKED-STATE " + id + "LOCKED=0 CHARACTER_COUNT=0 ROTATION=0 \n", 80);
+    EXPECT_THAT(client_->StatusDetail(), IsEmpty());
+    EXPECT_THAT(client_->TipRemark(), IsEmpty());
+    EXPECT_THAT(Key(DestinationEventKind::Release, 0x52, 90), IsEmpty()) << "its press went to the PIN";
+    EXPECT_EQ(Key(DestinationEventKind::Press, 0x4F, 100),
+              "KEY-PRESS DEVICEID=kvremote:PC-keyboard-5 KEY=15 PRESSED=true\n");
+    client_->OnExposure({}, 110);
+    EXPECT_EQ(client_->TakeOutput(), "KEY-PRESS DEVICEID=kvremote:PC-keyboard-5 KEY=15 PRESSED=false\n"
+                                     "REMOVE-DEVICE DEVICEID=kvremote:PC-keyboard-5\n")
+        << "Companion keeps a button of a surface that goes pressed";
+}
+
+TEST_F(SatelliteClientTest, APortThatIsNoCompanionAndAStationNameThatAnotherPcHoldsAreSaid) {
+    client_ = std::make_unique<SatelliteClient>(SatelliteClientConfig{"PC", KeyboardLayoutKind::Keypad, {}});
+    client_->OnConnected(0);
+    Receive("HTTP/1.1 400 Bad Request\r\n", 10);
+    EXPECT_TRUE(client_->WantsClose());
+    EXPECT_FALSE(client_->Established());
+    EXPECT_EQ(client_->Mismatch(), "not a Satellite port");
+    client_->OnClosed(20);
+    client_->OnConnected(1000);
+    client_->OnTick(7000);
+    EXPECT_THAT(client_->StatusDetail(), HasSubstr("is this Companion's Satellite port?")) << "silent";
+
+    Connect("1.14.0");
+    EXPECT_TRUE(client_->Established());
+    for (MonoMs t = 100; t <= 10100; t += 100) {
+        Receive("PONG x \n", t);
+        client_->OnTick(t);
+    }
+    EXPECT_THAT(client_->StatusDetail(), HasSubstr("does another PC use the station name PC?"));
 }
 
 } // namespace

@@ -46,11 +46,16 @@ class LineClient : public ConnectionClient {
 public:
     explicit LineClient(Seen& seen) : seen_(seen) {}
     std::string_view PeerName() const override { return "the test peer"; }
-    void OnConnected(MonoMs) override { out_ += "HELLO\n"; }
+    void OnConnected(MonoMs) override {
+        out_ += "HELLO\n";
+        spoke_ = false;
+    }
     void OnReceived(std::string_view bytes, MonoMs) override {
         std::lock_guard lock(seen_.mutex);
         seen_.received += bytes;
+        spoke_ = true;
     }
+    bool Established() const override { return spoke_; }
     void OnClosed(MonoMs) override {}
     void OnTick(MonoMs) override {
         if (seen_.hold.load()) {
@@ -72,6 +77,7 @@ public:
 private:
     Seen& seen_;
     std::string out_;
+    bool spoke_ = false;
 };
 
 struct Winsock {
@@ -199,6 +205,7 @@ TEST_F(NetworkThreadTest, ARefusingPortIsTriedAgainAndTheStatusSaysWhyUntilItLis
     listener.Listen();
     ASSERT_TRUE(listener.Accept());
     EXPECT_EQ(listener.ReadUntil("HELLO\n"), "HELLO\n");
+    listener.Send("WELCOME\n"); // connected once the peer speaks
     ASSERT_TRUE(WaitForStatus(LinkState::Connected));
     EXPECT_TRUE(lost_.empty()) << "a connection that never worked was not lost";
 }
@@ -254,6 +261,7 @@ TEST_F(NetworkThreadTest, BytesFlowAClosedPeerIsToldOnceNothingIsReplayedAndGood
     uitest::Pump(300);
     listener.Listen();
     ASSERT_TRUE(listener.Accept());
+    listener.Send("WELCOME\n");
     ASSERT_TRUE(WaitForStatus(LinkState::Connected));
     press.code = 8;
     hub_.Post(press);
