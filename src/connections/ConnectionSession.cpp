@@ -111,6 +111,13 @@ void ConnectionSession::Follow(const ConnectionSession& previous) {
 void ConnectionSession::Expose(const std::vector<ExposedDevice>& devices, MonoMs now) {
     if (!On() || closing_)
         return;
+    // What was posted before the change goes first, whatever the socket takes now.
+    while (IsConnected() && pendingCount_ != 0) {
+        const DestinationEvent event = pending_[pendingFirst_];
+        pendingFirst_ = (pendingFirst_ + 1) % kPendingEvents;
+        --pendingCount_;
+        client_->OnEvent(event, now);
+    }
     client_->OnExposure(devices, now);
     TakeOutput();
 }
