@@ -70,7 +70,7 @@ private:
     ConnectionStatus status_;
     MonoMs nextAttempt_ = 0;
     bool attempting_ = false;
-    bool established_ = false; // the peer spoke the protocol on this connection
+    bool established_ = false;                      // the peer spoke the protocol on this connection
     LinkState beforeState_ = LinkState::Connecting; // shown until then
     std::string beforeReason_;
     bool lost_ = false;

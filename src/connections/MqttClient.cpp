@@ -273,8 +273,9 @@ void MqttClient::NoteEnd(MonoMs now) {
     std::erase_if(takeovers_, [&](MonoMs at) { return now - at >= config_.takeoverWindowMs; });
     if (takeovers_.size() >= 3)
         warning_ = "the broker ended the connection right after accepting it " +
-                   std::to_string(takeovers_.size()) + " times within a minute: does another client use the id " +
-                   clientId_ + " (another PC with this station name)?";
+                   std::to_string(takeovers_.size()) +
+                   " times within a minute: does another client use the id " + clientId_ +
+                   " (another PC with this station name)?";
 }
 
 void MqttClient::Lose(std::string detail) {

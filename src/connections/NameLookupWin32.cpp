@@ -10,7 +10,8 @@ int SystemNameLookup(const std::string& host, std::uint16_t port, sockaddr_in& a
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo* found = nullptr;
-    if (const int error = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found); error != 0)
+    if (const int error = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+        error != 0)
         return error;
     int error = WSAHOST_NOT_FOUND;
     for (const addrinfo* entry = found; entry; entry = entry->ai_next)

@@ -15,7 +15,8 @@
 
 // Looks host up for an IPv4 address: 0 and the address, or a Winsock error code. Blocks as long as
 // the name takes; called on the lookup's own thread. Tests put a slow one in.
-using NameLookupFunction = std::function<int(const std::string& host, std::uint16_t port, sockaddr_in& address)>;
+using NameLookupFunction =
+    std::function<int(const std::string& host, std::uint16_t port, sockaddr_in& address)>;
 
 // getaddrinfo's first IPv4 address.
 int SystemNameLookup(const std::string& host, std::uint16_t port, sockaddr_in& address);

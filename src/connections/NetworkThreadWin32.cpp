@@ -180,7 +180,8 @@ void NetworkLoop::TakeInbox(MonoMs now) {
             eventsTaken_ += lost - lostBefore;
         }
         if (!nextCommand_)
-            if (std::optional<std::unique_ptr<NetworkThreadWin32::Command>> taken = shared_->commands.TryPop())
+            if (std::optional<std::unique_ptr<NetworkThreadWin32::Command>> taken =
+                    shared_->commands.TryPop())
                 nextCommand_ = std::move(*taken);
         // Each side counts what the other had sent before it: a release posted before an exposure
         // change reaches the clients before it, however the two queues are taken.
@@ -296,8 +297,8 @@ void NetworkLoop::Service(Link& link, MonoMs now) {
 void NetworkLoop::StartConnect(Link& link, MonoMs now) {
     link.session->Attempting();
     // The name is looked up on a thread of its own; Service connects once the answer is there.
-    link.lookup = NameLookupWin32::Start(link.session->Target().host, link.session->Target().port, shared_->wake,
-                                         shared_->lookup);
+    link.lookup = NameLookupWin32::Start(link.session->Target().host, link.session->Target().port,
+                                         shared_->wake, shared_->lookup);
     Service(link, now);
 }
 

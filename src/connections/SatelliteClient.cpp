@@ -120,10 +120,11 @@ void SatelliteClient::OnTick(MonoMs now) {
     // Companion answers pings but not this ADD-DEVICE: it tells only the PC that holds the id.
     unansweredRemark_.clear();
     for (const Surface& surface : surfaces_.All())
-        if (surface.state == SurfaceState::Pending && now - surface.askedSince >= config_.times.unansweredMs) {
+        if (surface.state == SurfaceState::Pending &&
+            now - surface.askedSince >= config_.times.unansweredMs) {
             unansweredRemark_ = "Companion has not answered for " + surface.id + " in " +
-                                Seconds(now - surface.askedSince) + ": does another PC use the station name " +
-                                config_.station + "?";
+                                Seconds(now - surface.askedSince) +
+                                ": does another PC use the station name " + config_.station + "?";
             break;
         }
 }
@@ -387,7 +388,12 @@ std::string SatelliteClient::StatusDetail() const {
 
 std::string SatelliteClient::TipRemark() const {
     for (const Surface& surface : surfaces_.All())
+        if (surface.locked && surface.device.deviceClass != DEVICE_CLASS_MICE)
+            return std::string("Companion is locked: type its PIN on ") +
+                   (layout_ == KeyboardLayoutKind::Full ? "keyboard " : "keypad ") +
+                   std::to_string(surface.device.index);
+    for (const Surface& surface : surfaces_.All())
         if (surface.locked)
-            return "Companion is locked: type its PIN on the keypad";
+            return "Companion is locked";
     return {};
 }

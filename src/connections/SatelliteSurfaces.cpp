@@ -18,7 +18,9 @@ std::string SurfaceId(std::string_view station, const ExposedDevice& device) {
 }
 
 std::string SurfaceProductName(std::string_view station, const ExposedDevice& device, bool fullKeyboard) {
-    const char* kind = device.deviceClass == DEVICE_CLASS_MICE ? "mouse" : fullKeyboard ? "keyboard" : "keypad";
+    const char* kind = device.deviceClass == DEVICE_CLASS_MICE ? "mouse"
+                       : fullKeyboard                          ? "keyboard"
+                                                               : "keypad";
     return std::string("kvRemote ") + kind + " " + std::to_string(device.index) + " on " +
            std::string(station);
 }

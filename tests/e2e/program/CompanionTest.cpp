@@ -128,7 +128,8 @@ TEST_F(CompanionTest, DevicesAreSurfacesThatFollowPlugsPressOnceAndComeBackAfter
     EXPECT_TRUE(HasSurfaces(standIn, {kMouse}));
     const std::vector<StandInLine> unplugged = standIn.Lines();
     const auto at = [&](const std::string& line) {
-        return std::find_if(unplugged.begin(), unplugged.end(), [&](const StandInLine& l) { return l.line == line; });
+        return std::find_if(unplugged.begin(), unplugged.end(),
+                            [&](const StandInLine& l) { return l.line == line; });
     };
     const auto release = at("KEY-PRESS DEVICEID=" + kKeypad + " KEY=6 PRESSED=false");
     EXPECT_TRUE(release != unplugged.end() && release < at("REMOVE-DEVICE DEVICEID=" + kKeypad));
@@ -225,7 +226,9 @@ TEST_F(CompanionTest, UnderThePinLockTheKeypadTypesThePinAndPressesNothingUntilU
     HWND dialog = nullptr;
     const std::string locked = "locked by Companion's PIN: type the PIN on keypad 5 (";
     ASSERT_TRUE(StatusLine(
-        [&](const std::string& line) { return line.find(locked + "0 digits typed) to unlock") != std::string::npos; },
+        [&](const std::string& line) {
+            return line.find(locked + "0 digits typed) to unlock") != std::string::npos;
+        },
         dialog));
 
     // Keypad + and a click press nothing; 1 and 3 are counted, and the REMOTE lines go on.
@@ -240,7 +243,9 @@ TEST_F(CompanionTest, UnderThePinLockTheKeypadTypesThePinAndPressesNothingUntilU
         kWait, "two digits typed"));
     ASSERT_TRUE(Inject("key 3 0x4C 0\nkey 3 0x4C 1\nkey 3 0x47 0\nkey 3 0x47 1\n"));
     EXPECT_TRUE(WaitUntil(
-        [&] { return ControlText(dialog, IDC_COMPANION_STATUS).value_or("").find(locked) == std::string::npos; },
+        [&] {
+            return ControlText(dialog, IDC_COMPANION_STATUS).value_or("").find(locked) == std::string::npos;
+        },
         kWait, "unlocked"));
     ASSERT_TRUE(PressButton(dialog, IDCANCEL));
     ASSERT_TRUE(WaitForWindowGone(Pid(), "Connections"));
@@ -252,8 +257,9 @@ TEST_F(CompanionTest, UnderThePinLockTheKeypadTypesThePinAndPressesNothingUntilU
 
     // Unlocked, keypad 7 presses its button.
     ASSERT_TRUE(Inject("key 3 0x47 0\nkey 3 0x47 1\n"));
-    EXPECT_EQ(Actions(standIn, 0, 3), (std::vector<std::string>{"unlocked " + kKeypad, Pressed(kKeypad, 5, true),
-                                                                Pressed(kKeypad, 5, false)}));
+    EXPECT_EQ(Actions(standIn, 0, 3),
+              (std::vector<std::string>{"unlocked " + kKeypad, Pressed(kKeypad, 5, true),
+                                        Pressed(kKeypad, 5, false)}));
     EXPECT_TRUE(Exit());
 }
 
@@ -299,7 +305,8 @@ TEST_F(CompanionTest, AnUnreachableHostIsSaidInTheStatusLineAndTheGroupSetsCompa
     ASSERT_TRUE(WaitForWindowGone(Pid(), "Connections"));
     ASSERT_TRUE(StatusLine(
         [&](const std::string& line) {
-            return line == "cannot reach 127.0.0.1:" + std::to_string(web.Port()) + " (not a Satellite port), retrying";
+            return line == "cannot reach 127.0.0.1:" + std::to_string(web.Port()) +
+                               " (not a Satellite port), retrying";
         },
         dialog));
 

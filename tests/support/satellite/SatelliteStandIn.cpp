@@ -278,7 +278,8 @@ void SatelliteStandIn::Handle(Connection& connection, const std::string& line) {
             return Send(connection, Error(command, deviceId, "Invalid KEYS_PER_ROW"));
         // The lock display on the surface came with API 1.8.0; a new surface is locked under the PIN lock.
         const auto lock = params.find("PINCODE_LOCK");
-        const bool showsLock = AtLeast(options_.apiVersion, 1, 8, 0) && lock != params.end() && !lock->second.flag &&
+        const bool showsLock = AtLeast(options_.apiVersion, 1, 8, 0) && lock != params.end() &&
+                               !lock->second.flag &&
                                (lock->second.text == "FULL" || lock->second.text == "PARTIAL");
         Device& device = devices_.emplace_back(Device{deviceId, connection.number, static_cast<int>(perRow),
                                                       static_cast<int>(std::ceil(total / perRow)), showsLock,

@@ -112,6 +112,14 @@ TEST(MqttClientTiming, PingsWhenIdleAndIsLostWithoutAnAnswer) {
     EXPECT_TRUE(client.WantsClose());
     EXPECT_EQ(client.StatusDetail(), "refused: bad user name or password");
     EXPECT_EQ(client.RetryNotBefore(), 3010 + 60'000);
+    EXPECT_FALSE(client.Established()) << "a refusal is no connection that worked";
+
+    // A web server given for the broker answers, but not with a CONNACK.
+    client.OnClosed(3020);
+    client.OnConnected(4000);
+    client.OnReceived("HTTP/1.1 400 Bad Request\r\n", 4010);
+    EXPECT_TRUE(client.WantsClose());
+    EXPECT_EQ(client.Mismatch(), "not an MQTT broker");
 }
 
 } // namespace

@@ -58,7 +58,9 @@ TEST_F(SatelliteClientTest, ASurfaceIsAskedForEveryThreeSecondsUntilItsOkAndTake
 
 TEST_F(SatelliteClientTest, TheFullLayoutNeedsAServerThatTakesWideSurfaces) {
     Connect("1.5.1", KeyboardLayoutKind::Full);
-    EXPECT_THAT(client_->TakeOutput(), HasSubstr("KEYS_TOTAL=20 KEYS_PER_ROW=5 BITMAPS=0 COLORS=false TEXT=false BRIGHTNESS=false\n"));
+    EXPECT_THAT(
+        client_->TakeOutput(),
+        HasSubstr("KEYS_TOTAL=20 KEYS_PER_ROW=5 BITMAPS=0 COLORS=false TEXT=false BRIGHTNESS=false\n"));
     EXPECT_EQ(client_->LayoutInUse(), KeyboardLayoutKind::Keypad);
     EXPECT_THAT(client_->StatusDetail(), HasSubstr("keypad layout"));
     Connect("1.6.0", KeyboardLayoutKind::Full);
@@ -97,10 +99,12 @@ TEST_F(SatelliteClientTest, ALockedSurfaceTypesThePinWithItsDigitsPressesNothing
     EXPECT_EQ(client_->StatusDetail(),
               "locked by Companion's PIN: type the PIN on keypad 5 (0 digits typed) to unlock");
     EXPECT_THAT(client_->TipRemark(), HasSubstr("locked"));
-    EXPECT_EQ(Key(DestinationEventKind::Press, 0x4F, 30), "PINCODE-KEY DEVICEID=kvremote:PC-keyboard-5 KEY=1\n");
+    EXPECT_EQ(Key(DestinationEventKind::Press, 0x4F, 30),
+              "PINCODE-KEY DEVICEID=kvremote:PC-keyboard-5 KEY=1\n");
     EXPECT_THAT(Key(DestinationEventKind::Release, 0x4F, 40), IsEmpty());
     EXPECT_THAT(Key(DestinationEventKind::Press, 0x4A, 50), IsEmpty()) << "minus is no digit";
-    EXPECT_EQ(Key(DestinationEventKind::Press, 0x52, 60), "PINCODE-KEY DEVICEID=kvremote:PC-keyboard-5 KEY=0\n");
+    EXPECT_EQ(Key(DestinationEventKind::Press, 0x52, 60),
+              "PINCODE-KEY DEVICEID=kvremote:PC-keyboard-5 KEY=0\n");
     Receive("LOCKED-STATE " + id + "LOCKED=1 CHARACTER_COUNT=1 ROTATION=0 \nPINCODE-KEY OK " + id + "\n", 70);
     EXPECT_THAT(client_->StatusDetail(), HasSubstr("(1 digit typed)"));
 

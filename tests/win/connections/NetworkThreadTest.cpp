@@ -242,7 +242,8 @@ TEST_F(NetworkThreadTest, BytesFlowAClosedPeerIsToldOnceNothingIsReplayedAndGood
     const std::string last = "PRESS " + std::to_string(posted) + "\n";
     const std::string flood = listener.ReadUntil("EXPOSE\n");
     EXPECT_EQ(flood.substr(0, flood.find('\n') + 1), "PRESS 45\n");
-    EXPECT_TRUE(flood.ends_with(last + "EXPOSE\n")) << "what was posted before the exposure change goes first";
+    EXPECT_TRUE(flood.ends_with(last + "EXPOSE\n"))
+        << "what was posted before the exposure change goes first";
     ASSERT_TRUE(uitest::PumpUntil(
         [&] {
             hub_.TakeNews();
@@ -287,8 +288,10 @@ TEST_F(NetworkThreadTest, ANameThatTakesLongToFailHoldsUpNoOtherConnectionNorThe
     listener.Listen();
     Seen slow;
     std::vector<HubConnection> connections;
-    connections.push_back({ConnectionTarget{"broker.invalid", 1883, 200, 50}, std::make_unique<LineClient>(slow)});
-    connections.push_back({ConnectionTarget{"127.0.0.1", listener.Port(), 200, 50}, std::make_unique<LineClient>(seen_)});
+    connections.push_back(
+        {ConnectionTarget{"broker.invalid", 1883, 200, 50}, std::make_unique<LineClient>(slow)});
+    connections.push_back(
+        {ConnectionTarget{"127.0.0.1", listener.Port(), 200, 50}, std::make_unique<LineClient>(seen_)});
     hub.Start(std::move(connections));
 
     ASSERT_TRUE(listener.Accept()) << "the address is reached while the name is still looked up";
