@@ -181,6 +181,8 @@ void SatelliteStandIn::Accept() {
         return;
     connection.number = ++accepted_;
     connection.lastReceived = std::chrono::steady_clock::now();
+    if (options_.webServer)
+        return connections_.push_back(std::move(connection));
     Send(connection, Message("BEGIN", nullptr, "",
                              {{"CompanionVersion", "\"" + options_.companionVersion + "\""},
                               {"ApiVersion", "\"" + options_.apiVersion + "\""}}));
@@ -201,6 +203,10 @@ void SatelliteStandIn::Read(Connection& connection) {
         return;
     }
     connection.lastReceived = std::chrono::steady_clock::now();
+    if (options_.webServer) {
+        Send(connection, "HTTP/1.1 400 Bad Request\r\nConnection: close\r\n\r\n");
+        return Close(connection);
+    }
     connection.buffer.append(buffer, static_cast<std::size_t>(got));
     std::size_t start = 0;
     for (std::size_t end;

@@ -24,6 +24,7 @@ struct StandInOptions {
     int idleCloseMs = 5000;      // the server drops a socket idle this long
     bool silentFirstAdd = false; // the first ADD-DEVICE of the run gets no answer and adds nothing
     std::string pin;             // Companion's PIN lock on, with this PIN
+    bool webServer = false;      // a web server instead: no BEGIN; a request gets 400 and the close
 };
 
 struct StandInLine {

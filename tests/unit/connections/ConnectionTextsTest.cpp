@@ -43,16 +43,10 @@ TEST(ConnectionTexts, StatusLinesSayWhereAndWhyAndTheTooltipNamesTheConnectionsD
 
     ConnectionStatus broker = Status(LinkState::Retrying, "refused");
     broker.peer = "the MQTT broker";
-    broker.warning = "another client uses the id";
-    EXPECT_EQ(ConnectionStatusLine(broker, kTexts),
-              "cannot reach studio-pc:16622 (refused), retrying; another client uses the id");
-    ConnectionStatus locked = Status(LinkState::Connected);
-    locked.tip = "Companion is locked";
     EXPECT_EQ(ConnectionsDownTipLines({Status(LinkState::Off), Status(LinkState::Connected),
-                                       Status(LinkState::Connecting), broker, locked},
+                                       Status(LinkState::Connecting), broker},
                                       kTexts),
-              (std::vector<std::string>{"Not connected to Companion", "Not connected to the MQTT broker",
-                                        "Companion is locked"}));
+              (std::vector<std::string>{"Not connected to Companion", "Not connected to the MQTT broker"}));
 }
 
 TEST(StationName, LettersAndDigitsOneToFifteenByDefaultFromTheComputerName) {
