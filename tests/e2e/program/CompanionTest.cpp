@@ -156,7 +156,9 @@ TEST_F(CompanionTest, DevicesAreSurfacesThatFollowPlugsPressOnceAndComeBackAfter
 }
 
 TEST_F(CompanionTest, ASurfaceWithoutAnAnswerIsAskedForAgainAndPressesCountOnceItIsAdded) {
-    SatelliteStandIn standIn({.silentFirstAdd = true});
+    StandInOptions options;
+    options.silentFirstAdd = true;
+    SatelliteStandIn standIn(options);
     ASSERT_TRUE(standIn.Start());
     WriteCompanionConfig(standIn.Port());
     Launch();
@@ -185,7 +187,9 @@ TEST_F(CompanionTest, ASurfaceWithoutAnAnswerIsAskedForAgainAndPressesCountOnceI
 }
 
 TEST_F(CompanionTest, UnderThePinLockTheKeypadTypesThePinAndPressesNothingUntilUnlocked) {
-    SatelliteStandIn standIn({.pin = "1357"});
+    StandInOptions options;
+    options.pin = "1357";
+    SatelliteStandIn standIn(options);
     ASSERT_TRUE(standIn.Start());
     WriteCompanionConfig(standIn.Port());
     Launch();
@@ -257,7 +261,9 @@ TEST_F(CompanionTest, AnUnreachableHostIsSaidInTheStatusLineAndTheGroupSetsCompa
     EXPECT_EQ(ConfigText(), saved);
 
     // A web server's port instead: named as such, and retried.
-    SatelliteStandIn web({.webServer = true});
+    StandInOptions webServer;
+    webServer.webServer = true;
+    SatelliteStandIn web(webServer);
     ASSERT_TRUE(web.Start());
     ASSERT_TRUE(SetControlText(dialog, IDC_COMPANION_HOST, "127.0.0.1"));
     ASSERT_TRUE(SetControlText(dialog, IDC_COMPANION_PORT, std::to_string(web.Port())));

@@ -87,6 +87,14 @@ TEST_F(SatelliteClientTest, PingsEveryTwoSecondsAnswersPingsAndIsLostAfterSixSil
     client_->OnTick(6500);
     EXPECT_TRUE(client_->WantsClose());
     EXPECT_THAT(client_->StatusDetail(), HasSubstr("nothing received"));
+
+    // Pings answered, the ADD-DEVICE not: Companion tells only the PC that holds the surface.
+    Connect("1.14.0");
+    for (MonoMs t = 100; t <= 10100; t += 100) {
+        Receive("PONG x \n", t);
+        client_->OnTick(t);
+    }
+    EXPECT_THAT(client_->StatusDetail(), HasSubstr("does another PC use the station name PC?"));
 }
 
 } // namespace
