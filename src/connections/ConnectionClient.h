@@ -58,4 +58,16 @@ public:
     // A protocol-level remark for the status line ("" when nothing to say), such as a refusal's
     // reason or a layout fallback; the thread composes the rest of the line.
     virtual std::string StatusDetail() const { return {}; }
+
+    // True once the peer spoke this protocol on this connection (Companion's BEGIN, a broker's
+    // accepted CONNACK): only such a connection works, resets the back-off and is lost when it ends.
+    virtual bool Established() const = 0;
+    // What the peer is instead, once it answered in another protocol ("not a Satellite port"); the
+    // reason of the failure that follows. Empty otherwise.
+    virtual std::string Mismatch() const { return {}; }
+    // A remark that outlives a connection (a second client that takes this one's place), added to the
+    // status line in every state but off; empty when none.
+    virtual std::string Warning() const { return {}; }
+    // A line for the tray tooltip while connected (a locked surface); empty when none.
+    virtual std::string TipRemark() const { return {}; }
 };

@@ -30,7 +30,10 @@ MonoMs ConnectionSession::NextWake(MonoMs now, MonoMs tickMs) const {
 
 void ConnectionSession::Connected(MonoMs now) {
     attempting_ = false;
-    answered_ = false;
+    established_ = false;
+    // Shown until the peer speaks the protocol: the socket alone is no working connection.
+    beforeState_ = status_.state;
+    beforeReason_ = status_.reason;
     status_.state = LinkState::Connected;
     status_.reason.clear();
     outbox_.clear();
@@ -43,11 +46,11 @@ void ConnectionSession::Connected(MonoMs now) {
 void ConnectionSession::Received(std::string_view bytes, MonoMs now) {
     if (!IsConnected() && !closing_)
         return;
-    if (!bytes.empty() && !answered_) {
-        answered_ = true;
+    client_->OnReceived(bytes, now);
+    if (!established_ && IsConnected() && client_->Established()) {
+        established_ = true;
         schedule_.Reset();
     }
-    client_->OnReceived(bytes, now);
     TakeOutput();
     Feed(now);
 }
@@ -57,11 +60,14 @@ void ConnectionSession::Failed(std::string reason, MonoMs now) {
         return;
     const bool wasConnected = status_.state == LinkState::Connected;
     if (wasConnected) {
+        // A peer that answered in another protocol is named instead of how its socket ended.
+        if (std::string mismatch = client_->Mismatch(); !mismatch.empty())
+            reason = std::move(mismatch);
         client_->OnClosed(now);
-        lost_ = lost_ || (answered_ && !closing_);
+        lost_ = lost_ || (established_ && !closing_);
     }
     attempting_ = false;
-    answered_ = false;
+    established_ = false;
     outbox_.clear();
     sent_ = 0;
     // Nothing is replayed: what waited for this connection is gone with it.
@@ -109,6 +115,13 @@ void ConnectionSession::Follow(const ConnectionSession& previous) {
 void ConnectionSession::Expose(const std::vector<ExposedDevice>& devices, MonoMs now) {
     if (!On() || closing_)
         return;
+    // What was posted before the change goes first, whatever the socket takes now.
+    while (IsConnected() && pendingCount_ != 0) {
+        const DestinationEvent event = pending_[pendingFirst_];
+        pendingFirst_ = (pendingFirst_ + 1) % kPendingEvents;
+        --pendingCount_;
+        client_->OnEvent(event, now);
+    }
     client_->OnExposure(devices, now);
     TakeOutput();
 }
@@ -131,8 +144,15 @@ void ConnectionSession::Goodbye(MonoMs now) {
 
 ConnectionStatus ConnectionSession::Status() const {
     ConnectionStatus status = status_;
-    if (status.state == LinkState::Connected)
+    if (status.state == LinkState::Connected && !established_) {
+        status.state = beforeState_ == LinkState::Retrying ? LinkState::Retrying : LinkState::Connecting;
+        status.reason = beforeReason_;
+    } else if (status.state == LinkState::Connected) {
         status.detail = client_->StatusDetail();
+        status.tip = client_->TipRemark();
+    }
+    if (client_ && status.state != LinkState::Off)
+        status.warning = client_->Warning();
     return status;
 }
 

@@ -57,7 +57,7 @@ public:
     bool Finished() const { return closing_ && (status_.state != LinkState::Connected || Unsent().empty()); }
 
     ConnectionStatus Status() const;
-    // True once after a connection that worked (the peer answered) was lost.
+    // True once after a connection that worked (the peer spoke the protocol) was lost.
     bool TakeLost();
 
 private:
@@ -70,7 +70,9 @@ private:
     ConnectionStatus status_;
     MonoMs nextAttempt_ = 0;
     bool attempting_ = false;
-    bool answered_ = false; // the peer said something on this connection
+    bool established_ = false;                      // the peer spoke the protocol on this connection
+    LinkState beforeState_ = LinkState::Connecting; // shown until then
+    std::string beforeReason_;
     bool lost_ = false;
     bool closing_ = false;
     std::string outbox_;

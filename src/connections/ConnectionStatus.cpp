@@ -28,6 +28,8 @@ std::string ConnectionStatusLine(const ConnectionStatus& status, const Texts& te
     }
     if (status.dropped != 0)
         line = texts.Format(IDS_CONNECTION_DROPPED, {line, std::to_string(status.dropped)});
+    if (!status.warning.empty())
+        line += "; " + status.warning;
     return line;
 }
 
@@ -37,5 +39,7 @@ std::vector<std::string> ConnectionsDownTipLines(const std::vector<ConnectionSta
     for (const ConnectionStatus& status : statuses)
         if (status.state != LinkState::Off && status.state != LinkState::Connected)
             lines.push_back(texts.Format(IDS_CONNECTION_DOWN_TIP, {status.peer}));
+        else if (status.state == LinkState::Connected && !status.tip.empty())
+            lines.push_back(status.tip);
     return lines;
 }

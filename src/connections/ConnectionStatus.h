@@ -25,13 +25,18 @@ struct ConnectionStatus {
     // Connected: the client's remark that follows "connected to HOST:PORT" ("as kvremoteX").
     std::string detail;
     std::uint64_t dropped = 0; // events a full queue dropped since the connection was started
+    // In every state but off: the client's Warning, after the rest of the line.
+    std::string warning;
+    // Connected: the client's TipRemark.
+    std::string tip;
     bool operator==(const ConnectionStatus&) const = default;
 };
 
 // "connected to HOST:PORT[ DETAIL]", "connecting to HOST:PORT" or "cannot reach HOST:PORT
 // (REASON), retrying", then the count of dropped events when there is one; empty when off.
 std::string ConnectionStatusLine(const ConnectionStatus& status, const Texts& texts);
-// One line per connection in use that is not connected, for the tray tooltip.
+// One line per connection in use that is not connected, and the remark of one that is connected but
+// has something to say (a locked surface), for the tray tooltip.
 std::vector<std::string> ConnectionsDownTipLines(const std::vector<ConnectionStatus>& statuses,
                                                  const Texts& texts);
 // "HOST:PORT".

@@ -4,13 +4,14 @@ namespace {
 
 constexpr std::uint16_t E0 = 0x100;
 
-// A key that spans two cells sits in the first; the second stays empty (0).
+// Companion's default page is 8 x 4: the keypad's fifth row would fall off it, so its 0 and its
+// decimal point take the fifth column beside 6 and Enter, and the other keys keep their places. A key
+// that spans two cells sits in the first; the second stays empty (0).
 constexpr std::uint16_t kKeypad[] = {
-    0x45, E0 | 0x35, 0x37, 0x4A,      // NumLock  /  *  -
-    0x47, 0x48,      0x49, 0x4E,      // 7 8 9 +
-    0x4B, 0x4C,      0x4D, 0,         // 4 5 6 (+)
-    0x4F, 0x50,      0x51, E0 | 0x1C, // 1 2 3 Enter
-    0x52, 0,         0x53, 0,         // 0 (0) . (Enter)
+    0x45, E0 | 0x35, 0x37, 0x4A,      0,    // NumLock  /  *  -
+    0x47, 0x48,      0x49, 0x4E,      0,    // 7 8 9 +
+    0x4B, 0x4C,      0x4D, 0,         0x52, // 4 5 6 (+) 0
+    0x4F, 0x50,      0x51, E0 | 0x1C, 0x53, // 1 2 3 Enter .
 };
 
 // Columns 0-13 the main block, 14-16 the navigation block, 17-20 the keypad. Shift, Ctrl, Alt and
@@ -51,10 +52,10 @@ constexpr KeyboardLayout::Alias kFullAliases[] = {
     {0x54, E0 | 0x37},
 };
 
-constexpr KeyboardLayout kKeypadLayout(4, kKeypad, {});
+constexpr KeyboardLayout kKeypadLayout(5, kKeypad, {});
 constexpr KeyboardLayout kFullLayout(21, kFull, kFullAliases);
 
-static_assert(sizeof(kKeypad) / sizeof(kKeypad[0]) == 4 * 5);
+static_assert(sizeof(kKeypad) / sizeof(kKeypad[0]) == 5 * 4);
 static_assert(sizeof(kFull) / sizeof(kFull[0]) == 21 * 6);
 
 } // namespace

@@ -7,7 +7,7 @@
 #include <vector>
 
 enum class KeyboardLayoutKind : std::uint8_t {
-    Keypad, // 4 x 5, a numeric keypad; other keys press nothing
+    Keypad, // 5 x 4, a numeric keypad; other keys press nothing
     Full,   // 21 x 6, a full-size keyboard with its navigation block and keypad
 };
 

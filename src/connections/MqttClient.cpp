@@ -76,6 +76,7 @@ void MqttClient::OnConnected(MonoMs now) {
     pingSentAt_.reset();
     wantsClose_ = false;
     detail_.clear();
+    mismatch_.clear();
     connectedAt_ = lastReceivedAt_ = now;
 
     MqttConnect connect;
@@ -102,7 +103,14 @@ void MqttClient::OnReceived(std::string_view bytes, MonoMs now) {
         return;
     lastReceivedAt_ = now;
     inbound_.clear();
-    if (!reader_.Feed(bytes, inbound_))
+    const bool wellFormed = reader_.Feed(bytes, inbound_);
+    // Before its CONNACK, anything else is no broker (a web server given by mistake, say).
+    if (state_ == State::AwaitingConnack &&
+        (inbound_.empty() ? !wellFormed : inbound_.front().type != MqttPacketType::Connack)) {
+        mismatch_ = "not an MQTT broker";
+        return Lose(mismatch_);
+    }
+    if (!wellFormed)
         return Lose("the broker sent a malformed packet");
     for (const MqttInbound& packet : inbound_) {
         switch (packet.type) {
@@ -143,6 +151,7 @@ void MqttClient::OnConnack(std::uint8_t code, MonoMs now) {
         return;
     }
     state_ = State::Up;
+    upAt_ = now;
     retryNotBefore_ = 0;
     detail_ = "as " + clientId_;
     // The broker's retained copies may be stale: everything is said again, old names cleared first.
@@ -244,8 +253,10 @@ std::uint16_t MqttClient::Publish(std::string_view topic, std::string_view paylo
 
 void MqttClient::OnClosed(MonoMs now) {
     now_ = now;
-    if (state_ == State::Up && !wantsClose_)
+    if (state_ == State::Up && !wantsClose_) {
         detail_.clear(); // the thread says why the socket went
+        NoteEnd(now);
+    }
     state_ = State::Down;
     wantsClose_ = false;
     gestures_.Reset();
@@ -269,6 +280,10 @@ void MqttClient::OnTick(MonoMs now) {
     gestureOut_.clear();
     gestures_.Tick(now, gestureOut_);
     PublishGestures(gestureOut_);
+    if (!warning_.empty() && now - upAt_ >= config_.takeoverWindowMs) {
+        takeovers_.clear(); // it holds now
+        warning_.clear();
+    }
     if (pingSentAt_) {
         if (now - *pingSentAt_ >= config_.keepAliveMs)
             Lose("no answer to a ping within the keep-alive");
@@ -282,6 +297,21 @@ void MqttClient::OnTick(MonoMs now) {
         lastSentAt_ = now;
         pingSentAt_ = now;
     }
+}
+
+void MqttClient::NoteEnd(MonoMs now) {
+    if (now - upAt_ >= config_.takeoverMs) {
+        takeovers_.clear();
+        warning_.clear();
+        return;
+    }
+    takeovers_.push_back(now);
+    std::erase_if(takeovers_, [&](MonoMs at) { return now - at >= config_.takeoverWindowMs; });
+    if (takeovers_.size() >= 3)
+        warning_ = "the broker ended the connection right after accepting it " +
+                   std::to_string(takeovers_.size()) +
+                   " times within a minute: does another client use the id " + clientId_ +
+                   " (another PC with this station name)?";
 }
 
 void MqttClient::Lose(std::string detail) {

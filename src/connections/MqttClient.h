@@ -24,6 +24,10 @@ struct MqttClientConfig {
     MqttTriggers triggers = MqttTriggers::Keypad;
     MonoMs doubleMs = kDefaultDoubleMs; // the gestures' windows
     MonoMs longMs = kDefaultLongMs;
+    // A connection the broker ends this soon after accepting it was taken over by a client with the
+    // same id; the third time within takeoverWindowMs says so.
+    MonoMs takeoverMs = 10'000;
+    MonoMs takeoverWindowMs = 60'000;
 };
 
 // The retained values a client leaves on the broker, handed to the client that replaces it so that
@@ -61,6 +65,9 @@ public:
     MonoMs RetryNotBefore() const override { return retryNotBefore_; }
     // "as CLIENTID" while connected; the reason after a refusal or a lost connection.
     std::string StatusDetail() const override { return detail_; }
+    bool Established() const override { return state_ == State::Up || state_ == State::Closing; }
+    std::string Mismatch() const override { return mismatch_; }
+    std::string Warning() const override { return warning_; }
 
     const std::string& ClientId() const { return clientId_; }
     MqttPublishedScope PublishedScope() const;
@@ -82,6 +89,8 @@ private:
     void PublishGestures(const std::vector<Gesture>& gestures);
     void OnConnack(std::uint8_t code, MonoMs now);
     void Lose(std::string detail);
+    // The broker ended a connection that it had accepted.
+    void NoteEnd(MonoMs now);
 
     MqttClientConfig config_;
     MqttTopics topics_;
@@ -107,4 +116,8 @@ private:
     bool wantsClose_ = false;
     MonoMs retryNotBefore_ = 0;
     std::string detail_;
+    std::string mismatch_;
+    MonoMs upAt_ = 0;
+    std::vector<MonoMs> takeovers_; // when the broker ended a connection right after accepting it
+    std::string warning_;
 };

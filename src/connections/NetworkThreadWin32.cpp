@@ -3,6 +3,7 @@
 #include "app/WindowMessages.h"
 #include "connections/ConnectionSession.h"
 #include "connections/DropOldestRing.h"
+#include "connections/NameLookupWin32.h"
 #include "connections/SpscQueue.h"
 #include "res/resource.h"
 #include "winfx/StringTable.h"
@@ -19,11 +20,18 @@
 struct NetworkThreadWin32::Command {
     enum class Kind { Start, Exposure, Goodbye } kind = Kind::Start;
     std::uint64_t generation = 0;
+    std::uint64_t eventsBefore = 0; // events posted before this command, which go first
     std::vector<HubConnection> connections;
     std::vector<ExposedDevice> devices;
 };
 
 namespace {
+
+// An event with the number of commands sent before it, which go first.
+struct StampedEvent {
+    DestinationEvent event;
+    std::uint64_t commandsBefore = 0;
+};
 
 // What the thread tells the user-interface thread about one connection.
 struct StatusNews {
@@ -64,16 +72,18 @@ std::string SystemErrorText(int code) {
 } // namespace
 
 struct NetworkThreadWin32::Shared {
-    explicit Shared(NetworkTimes t) : times(t), wake(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+    Shared(NetworkTimes t, NameLookupFunction l)
+        : times(t), lookup(std::move(l)), wake(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
     ~Shared() {
         if (wake)
             ::CloseHandle(wake);
     }
     NetworkTimes times;
+    NameLookupFunction lookup;
     HANDLE wake;
     std::atomic<std::uintptr_t> window{0};
     std::atomic<bool> stop{false};
-    DropOldestRing<DestinationEvent, NetworkThreadWin32::kEventQueue> events;
+    DropOldestRing<StampedEvent, NetworkThreadWin32::kEventQueue> events;
     SpscQueue<std::unique_ptr<Command>, kCommandQueue> commands;
     SpscQueue<std::unique_ptr<StatusNews>, kNewsQueue> news;
 };
@@ -85,6 +95,7 @@ struct Link {
     std::unique_ptr<ConnectionSession> session;
     SOCKET socket = INVALID_SOCKET;
     WSAEVENT event = WSA_INVALID_EVENT;
+    std::shared_ptr<NameLookupWin32> lookup; // the host's name being looked up
     bool connecting = false;
     bool writable = false;
     MonoMs connectStarted = 0;
@@ -101,10 +112,12 @@ public:
     void Run();
 
 private:
-    void TakeCommands(MonoMs now);
-    void TakeEvents(MonoMs now);
+    // Events and commands in the order the user-interface thread sent them.
+    void TakeInbox(MonoMs now);
+    void Apply(NetworkThreadWin32::Command& command, MonoMs now);
     void Service(Link& link, MonoMs now);
     void StartConnect(Link& link, MonoMs now);
+    void ConnectTo(Link& link, const sockaddr_in& address, MonoMs now);
     void ReadAll(Link& link, MonoMs now, bool& closed);
     void WriteAll(Link& link, MonoMs now);
     void Fail(Link& link, std::string reason, MonoMs now);
@@ -119,13 +132,16 @@ private:
     std::vector<Link> leaving_;
     std::uint64_t generation_ = 0;
     bool goodbye_ = false;
+    std::optional<StampedEvent> nextEvent_;
+    std::unique_ptr<NetworkThreadWin32::Command> nextCommand_;
+    std::uint64_t eventsTaken_ = 0; // delivered or lost
+    std::uint64_t commandsTaken_ = 0;
 };
 
 void NetworkLoop::Run() {
     while (!shared_->stop.load(std::memory_order_acquire)) {
         MonoMs now = NowMs();
-        TakeCommands(now);
-        TakeEvents(now);
+        TakeInbox(now);
         now = NowMs();
         for (Link& link : links_)
             Service(link, now);
@@ -155,57 +171,86 @@ void NetworkLoop::Run() {
             CloseSocket(link);
 }
 
-void NetworkLoop::TakeCommands(MonoMs now) {
-    while (std::optional<std::unique_ptr<NetworkThreadWin32::Command>> taken = shared_->commands.TryPop()) {
-        NetworkThreadWin32::Command& command = **taken;
-        std::vector<Link> replacements;
-        switch (command.kind) {
-        case NetworkThreadWin32::Command::Kind::Start:
-            generation_ = command.generation;
-            for (std::size_t i = 0; i < command.connections.size(); ++i) {
-                HubConnection& connection = command.connections[i];
-                Link link;
-                link.session = std::make_unique<ConnectionSession>(std::move(connection.target),
-                                                                   std::move(connection.client), now);
-                if (i < links_.size())
-                    link.session->Follow(*links_[i].session);
-                link.session->Expose(command.devices, now);
-                replacements.push_back(std::move(link));
-            }
-            for (Link& link : links_) {
-                link.session->Goodbye(now);
-                link.leaveBy = now + shared_->times.replacedGoodbyeMs;
-                leaving_.push_back(std::move(link));
-            }
-            links_ = std::move(replacements);
-            break;
-        case NetworkThreadWin32::Command::Kind::Exposure:
+void NetworkLoop::TakeInbox(MonoMs now) {
+    std::uint64_t lost = 0;
+    for (;;) {
+        if (!nextEvent_) {
+            const std::uint64_t lostBefore = lost;
+            nextEvent_ = shared_->events.Pop(lost);
+            eventsTaken_ += lost - lostBefore;
+        }
+        if (!nextCommand_)
+            if (std::optional<std::unique_ptr<NetworkThreadWin32::Command>> taken =
+                    shared_->commands.TryPop())
+                nextCommand_ = std::move(*taken);
+        // Each side counts what the other had sent before it: a release posted before an exposure
+        // change reaches the clients before it, however the two queues are taken.
+        if (nextEvent_ && nextEvent_->commandsBefore <= commandsTaken_) {
             for (Link& link : links_)
-                link.session->Expose(command.devices, now);
-            break;
-        case NetworkThreadWin32::Command::Kind::Goodbye:
-            goodbye_ = true;
-            for (Link& link : links_)
-                link.session->Goodbye(now);
-            break;
+                link.session->Post(nextEvent_->event, now);
+            nextEvent_.reset();
+            ++eventsTaken_;
+        } else if (nextCommand_ && nextCommand_->eventsBefore <= eventsTaken_) {
+            const std::unique_ptr<NetworkThreadWin32::Command> command = std::move(nextCommand_);
+            ++commandsTaken_;
+            Apply(*command, now);
+        } else {
+            break; // empty, or what goes first is not there yet
         }
     }
-}
-
-void NetworkLoop::TakeEvents(MonoMs now) {
-    std::uint64_t lost = 0;
-    while (const std::optional<DestinationEvent> event = shared_->events.Pop(lost))
-        for (Link& link : links_)
-            link.session->Post(*event, now);
     if (lost != 0)
         for (Link& link : links_)
             link.session->CountDropped(lost);
+}
+
+void NetworkLoop::Apply(NetworkThreadWin32::Command& command, MonoMs now) {
+    std::vector<Link> replacements;
+    switch (command.kind) {
+    case NetworkThreadWin32::Command::Kind::Start:
+        generation_ = command.generation;
+        for (std::size_t i = 0; i < command.connections.size(); ++i) {
+            HubConnection& connection = command.connections[i];
+            Link link;
+            link.session = std::make_unique<ConnectionSession>(std::move(connection.target),
+                                                               std::move(connection.client), now);
+            if (i < links_.size())
+                link.session->Follow(*links_[i].session);
+            link.session->Expose(command.devices, now);
+            replacements.push_back(std::move(link));
+        }
+        for (Link& link : links_) {
+            link.session->Goodbye(now);
+            link.leaveBy = now + shared_->times.replacedGoodbyeMs;
+            leaving_.push_back(std::move(link));
+        }
+        links_ = std::move(replacements);
+        break;
+    case NetworkThreadWin32::Command::Kind::Exposure:
+        for (Link& link : links_)
+            link.session->Expose(command.devices, now);
+        break;
+    case NetworkThreadWin32::Command::Kind::Goodbye:
+        goodbye_ = true;
+        for (Link& link : links_)
+            link.session->Goodbye(now);
+        break;
+    }
 }
 
 void NetworkLoop::Service(Link& link, MonoMs now) {
     ConnectionSession& session = *link.session;
     if (!session.On())
         return;
+    if (link.lookup) {
+        if (!link.lookup->Done())
+            return;
+        const std::shared_ptr<NameLookupWin32> lookup = std::move(link.lookup);
+        if (lookup->Error() != 0) {
+            session.Failed(SystemErrorText(lookup->Error()), now);
+            return;
+        }
+        ConnectTo(link, lookup->Address(), now);
+    }
     if (link.socket == INVALID_SOCKET && session.AttemptDue(now))
         StartConnect(link, now);
     if (link.socket == INVALID_SOCKET)
@@ -250,20 +295,15 @@ void NetworkLoop::Service(Link& link, MonoMs now) {
 }
 
 void NetworkLoop::StartConnect(Link& link, MonoMs now) {
-    ConnectionSession& session = *link.session;
-    session.Attempting();
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* found = nullptr;
-    const std::string port = std::to_string(session.Target().port);
-    if (const int error = ::getaddrinfo(session.Target().host.c_str(), port.c_str(), &hints, &found);
-        error != 0) {
-        session.Failed(SystemErrorText(error), now);
-        return;
-    }
-    link.socket = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
+    link.session->Attempting();
+    // The name is looked up on a thread of its own; Service connects once the answer is there.
+    link.lookup = NameLookupWin32::Start(link.session->Target().host, link.session->Target().port,
+                                         shared_->wake, shared_->lookup);
+    Service(link, now);
+}
+
+void NetworkLoop::ConnectTo(Link& link, const sockaddr_in& address, MonoMs now) {
+    link.socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     int error = link.socket == INVALID_SOCKET ? ::WSAGetLastError() : 0;
     if (error == 0) {
         link.event = ::WSACreateEvent();
@@ -273,11 +313,11 @@ void NetworkLoop::StartConnect(Link& link, MonoMs now) {
                      sizeof noDelay);
         if (::WSAEventSelect(link.socket, link.event, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) ==
                 SOCKET_ERROR ||
-            (::connect(link.socket, found->ai_addr, static_cast<int>(found->ai_addrlen)) == SOCKET_ERROR &&
+            (::connect(link.socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
+                 SOCKET_ERROR &&
              ::WSAGetLastError() != WSAEWOULDBLOCK))
             error = ::WSAGetLastError();
     }
-    ::freeaddrinfo(found);
     if (error != 0) {
         Fail(link, SystemErrorText(error), now);
         return;
@@ -429,7 +469,8 @@ DWORD WINAPI NetworkThreadMain(void* parameter) {
 
 } // namespace
 
-NetworkThreadWin32::NetworkThreadWin32(NetworkTimes times) : times_(times) {
+NetworkThreadWin32::NetworkThreadWin32(NetworkTimes times, NameLookupFunction lookup)
+    : times_(times), lookup_(std::move(lookup)) {
     WSADATA data{};
     winsock_ = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
 }
@@ -444,14 +485,14 @@ NetworkThreadWin32::~NetworkThreadWin32() {
         ended = ::WaitForSingleObject(thread_, wait) == WAIT_OBJECT_0;
         ::CloseHandle(thread_);
     }
-    // A thread stuck in name resolution keeps its own share of the state; its sockets need Winsock.
+    // A thread that did not end keeps its own share of the state; its sockets need Winsock.
     if (winsock_ && ended)
         ::WSACleanup();
 }
 
 void NetworkThreadWin32::SetNotifyWindow(std::uintptr_t window) {
     if (!shared_)
-        shared_ = std::make_shared<Shared>(times_);
+        shared_ = std::make_shared<Shared>(times_, lookup_);
     shared_->window.store(window, std::memory_order_release);
 }
 
@@ -467,12 +508,13 @@ void NetworkThreadWin32::EnsureThread() {
         ::CloseHandle(thread_);
         thread_ = nullptr;
         const std::uintptr_t window = shared_->window.load(std::memory_order_acquire);
-        shared_ = std::make_shared<Shared>(times_);
+        shared_ = std::make_shared<Shared>(times_, lookup_);
         shared_->window.store(window, std::memory_order_release);
         backlog_.clear();
+        eventsPosted_ = commandsSent_ = 0;
     }
     if (!shared_)
-        shared_ = std::make_shared<Shared>(times_);
+        shared_ = std::make_shared<Shared>(times_, lookup_);
     auto parameter = std::make_unique<std::shared_ptr<Shared>>(shared_);
     thread_ = ::CreateThread(nullptr, 0, &NetworkThreadMain, parameter.get(), 0, nullptr);
     if (thread_)
@@ -491,6 +533,8 @@ void NetworkThreadWin32::FlushBacklog() {
 void NetworkThreadWin32::Send(std::unique_ptr<Command> command) {
     if (!shared_)
         return;
+    command->eventsBefore = eventsPosted_;
+    ++commandsSent_;
     FlushBacklog();
     if (!backlog_.empty() || !shared_->commands.TryPush(command))
         backlog_.push_back(std::move(command));
@@ -527,7 +571,10 @@ void NetworkThreadWin32::Start(std::vector<HubConnection> connections) {
 void NetworkThreadWin32::Post(const DestinationEvent& event) {
     if (!anyOn_ || !thread_)
         return;
-    shared_->events.Push(event);
+    if (!backlog_.empty())
+        FlushBacklog(); // the event waits for the commands before it
+    shared_->events.Push(StampedEvent{event, commandsSent_});
+    ++eventsPosted_;
     ::SetEvent(shared_->wake);
 }
 
@@ -548,7 +595,7 @@ void NetworkThreadWin32::Goodbye(MonoMs boundMs) {
     auto command = std::make_unique<Command>();
     command->kind = Command::Kind::Goodbye;
     Send(std::move(command));
-    // The queue may be full while the thread is busy resolving a name: keep offering until the end.
+    // The queue may be full while the thread is busy: keep offering until the end.
     while (!backlog_.empty() && NowMs() < end) {
         ::Sleep(1);
         FlushBacklog();

@@ -1,10 +1,12 @@
 #pragma once
-// The one thread that does the network for every connection: name resolution, non-blocking
+// The one thread that does the network for every connection: name lookups (each on a thread of its
+// own), non-blocking
 // connects, reads and writes (WSAEventSelect), and the timers of each ConnectionSession. The
 // user-interface thread hands it events through a drop-oldest ring and commands through a queue,
 // and hears from it through a queue of statuses whose doorbell is a posted WM_CONNECTIONS_STATUS.
 // Neither thread waits for the other, except for Goodbye's bounded wait at the end.
 #include "connections/ConnectionsHub.h"
+#include "connections/NameLookupWin32.h"
 
 #include <memory>
 
@@ -22,7 +24,8 @@ public:
     // Events waiting for the thread; beyond this the oldest is dropped and counted.
     static constexpr std::size_t kEventQueue = 256;
 
-    explicit NetworkThreadWin32(NetworkTimes times = {});
+    // Names are looked up with `lookup` (the system's when empty) on threads of their own.
+    explicit NetworkThreadWin32(NetworkTimes times = {}, NameLookupFunction lookup = {});
     ~NetworkThreadWin32() override;
     NetworkThreadWin32(const NetworkThreadWin32&) = delete;
     NetworkThreadWin32& operator=(const NetworkThreadWin32&) = delete;
@@ -47,6 +50,7 @@ private:
     void Send(std::unique_ptr<Command> command);
 
     NetworkTimes times_;
+    NameLookupFunction lookup_;
     bool winsock_ = false;
     std::shared_ptr<Shared> shared_;
     void* thread_ = nullptr;                        // HANDLE
@@ -54,6 +58,8 @@ private:
     std::vector<ConnectionStatus> statuses_;
     std::vector<ExposedDevice> exposure_; // the latest, for connections started later
     std::uint64_t generation_ = 0;
+    std::uint64_t eventsPosted_ = 0; // to the thread now running, which counts them the same
+    std::uint64_t commandsSent_ = 0;
     bool anyOn_ = false;
     bool outOfTime_ = false; // a goodbye ran out of its bound
 };

@@ -22,6 +22,29 @@ std::string Seconds(MonoMs ms) {
     return std::to_string((ms + 999) / 1000) + " s";
 }
 
+// Companion greets every connection with this before anything else.
+constexpr std::string_view kBegin = "BEGIN ";
+
+// The digit a key types into Companion's PIN, or -1: the keypad's digits, and on a full keyboard the
+// digit row too.
+int PinDigitOf(KeyboardLayoutKind layout, int key) {
+    constexpr int kKeypadDigits[] = {0x52, 0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49};
+    for (int digit = 0; digit < 10; ++digit)
+        if (key == kKeypadDigits[digit])
+            return digit;
+    if (layout == KeyboardLayoutKind::Full && key >= 0x02 && key <= 0x0B)
+        return (key - 0x01) % 10; // 1-9, then 0
+    return -1;
+}
+
+std::string Joined(const std::vector<std::string>& parts, std::string_view separator) {
+    std::string text;
+    for (const std::string& part : parts)
+        if (!part.empty())
+            text += (text.empty() ? "" : std::string(separator)) + part;
+    return text;
+}
+
 } // namespace
 
 SatelliteClient::SatelliteClient(SatelliteClientConfig config)
@@ -32,9 +55,13 @@ void SatelliteClient::StartSession(bool connected) {
     begun_ = false;
     closing_ = false;
     wantsClose_ = false;
+    pinLock_ = false;
     reader_.Reset();
     surfaces_.ResetSession();
     output_.clear();
+    unansweredRemark_.clear();
+    mismatch_.clear();
+    firstBytes_.clear();
 }
 
 void SatelliteClient::OnConnected(MonoMs now) {
@@ -46,9 +73,18 @@ void SatelliteClient::OnConnected(MonoMs now) {
 }
 
 void SatelliteClient::OnReceived(std::string_view bytes, MonoMs now) {
-    if (!connected_)
+    if (!connected_ || !mismatch_.empty())
         return;
     lastReceived_ = now;
+    if (!begun_ && firstBytes_.size() < kBegin.size()) {
+        // A web server or a broker given by mistake answers too, but not with BEGIN.
+        firstBytes_ += bytes.substr(0, kBegin.size() - firstBytes_.size());
+        if (!kBegin.starts_with(firstBytes_)) {
+            mismatch_ = "not a Satellite port";
+            wantsClose_ = true;
+            return;
+        }
+    }
     reader_.Feed(bytes, [&](std::string_view line) { OnLine(line, now); });
 }
 
@@ -61,14 +97,15 @@ void SatelliteClient::OnClosed(MonoMs) {
 void SatelliteClient::OnTick(MonoMs now) {
     if (!connected_ || wantsClose_)
         return;
-    if (now - lastReceived_ >= config_.times.lostMs) {
-        wantsClose_ = true;
-        errorRemark_ = "nothing received for " + Seconds(now - lastReceived_);
-        return;
-    }
+    // Without BEGIN, the port is the likelier fault than the silence.
     if (!begun_ && now - connectedAt_ >= config_.times.lostMs) {
         wantsClose_ = true;
         errorRemark_ = "no BEGIN from the server (is this Companion's Satellite port?)";
+        return;
+    }
+    if (now - lastReceived_ >= config_.times.lostMs) {
+        wantsClose_ = true;
+        errorRemark_ = "nothing received for " + Seconds(now - lastReceived_);
         return;
     }
     if (closing_)
@@ -77,8 +114,19 @@ void SatelliteClient::OnTick(MonoMs now) {
         lastPing_ = now;
         Send(SatelliteCommand("PING").Raw("kvremote-" + std::to_string(++pings_)).Line());
     }
-    if (begun_)
-        SendDueAdds(now);
+    if (!begun_)
+        return;
+    SendDueAdds(now);
+    // Companion answers pings but not this ADD-DEVICE: it tells only the PC that holds the id.
+    unansweredRemark_.clear();
+    for (const Surface& surface : surfaces_.All())
+        if (surface.state == SurfaceState::Pending &&
+            now - surface.askedSince >= config_.times.unansweredMs) {
+            unansweredRemark_ = "Companion has not answered for " + surface.id + " in " +
+                                Seconds(now - surface.askedSince) +
+                                ": does another PC use the station name " + config_.station + "?";
+            break;
+        }
 }
 
 void SatelliteClient::OnLine(std::string_view line, MonoMs now) {
@@ -93,6 +141,8 @@ void SatelliteClient::OnLine(std::string_view line, MonoMs now) {
             Send(SatelliteCommand("PONG").Raw(payload).Line());
     } else if (message.command == "BEGIN" && !begun_) {
         OnBegin(message, now);
+    } else if (message.command == "LOCKED-STATE") {
+        OnLockedState(message);
     }
     // PONG, CAPS, KEY-STATE, KEYS-CLEAR, BRIGHTNESS and anything unknown: nothing to do.
 }
@@ -102,6 +152,7 @@ void SatelliteClient::OnBegin(const SatelliteMessage& message, MonoMs now) {
     const auto version = ParseSatelliteApiVersion(message.Param("ApiVersion").value_or(""));
     layout_ = config_.layout;
     layoutRemark_.clear();
+    pinLock_ = version && *version >= kPinLockApi;
     if (layout_ == KeyboardLayoutKind::Full && (!version || *version < kFullLayoutApi)) {
         layout_ = KeyboardLayoutKind::Keypad;
         layoutRemark_ = "Companion's Satellite API " + (version ? VersionText(*version) : "(unknown)") +
@@ -140,16 +191,21 @@ void SatelliteClient::SendDueAdds(MonoMs now) {
     const KeyboardLayout& keyboard = KeyboardLayout::Of(layout_);
     for (const Surface* surface : surfaces_.TakeDueAdds(now, config_.times.resendMs)) {
         const bool mouse = surface->device.deviceClass == DEVICE_CLASS_MICE;
-        Send(SatelliteCommand("ADD-DEVICE")
-                 .Text("DEVICEID", surface->id)
-                 .Text("PRODUCT_NAME", SurfaceProductName(config_.station, surface->device))
-                 .Number("KEYS_TOTAL", mouse ? kMouseSurfaceButtons : keyboard.Buttons())
-                 .Number("KEYS_PER_ROW", mouse ? kMouseSurfaceButtons : keyboard.Columns())
-                 .Number("BITMAPS", 0)
-                 .Bool("COLORS", false)
-                 .Bool("TEXT", false)
-                 .Bool("BRIGHTNESS", false)
-                 .Line());
+        SatelliteCommand add("ADD-DEVICE");
+        add.Text("DEVICEID", surface->id)
+            .Text("PRODUCT_NAME",
+                  SurfaceProductName(config_.station, surface->device, layout_ == KeyboardLayoutKind::Full))
+            .Number("KEYS_TOTAL", mouse ? kMouseSurfaceButtons : keyboard.Buttons())
+            .Number("KEYS_PER_ROW", mouse ? kMouseSurfaceButtons : keyboard.Columns())
+            .Number("BITMAPS", 0)
+            .Bool("COLORS", false)
+            .Bool("TEXT", false)
+            .Bool("BRIGHTNESS", false);
+        // Announced, the lock comes as LOCKED-STATE; unannounced, Companion would read presses as PIN
+        // digits by their place on the grid, where most digits of a keypad cannot be typed.
+        if (pinLock_)
+            add.Text("PINCODE_LOCK", "FULL");
+        Send(add.Line());
     }
 }
 
@@ -163,7 +219,9 @@ void SatelliteClient::OnEvent(const DestinationEvent& event, MonoMs) {
     Surface* surface = surfaces_.Find({event.deviceClass, event.index});
     if (surface == nullptr || surface->state != SurfaceState::Added)
         return;
-    if (event.deviceClass == DEVICE_CLASS_MICE)
+    if (surface->locked)
+        LockedEvent(*surface, event);
+    else if (event.deviceClass == DEVICE_CLASS_MICE)
         MouseEvent(*surface, event);
     else
         KeyboardEvent(*surface, event);
@@ -227,17 +285,61 @@ void SatelliteClient::SendPress(const Surface& surface, int button, bool pressed
              .Line());
 }
 
+void SatelliteClient::ReleaseHeld(Surface& surface) {
+    if (surface.state == SurfaceState::Added && !surface.locked) {
+        const bool mouse = surface.device.deviceClass == DEVICE_CLASS_MICE;
+        const KeyboardLayout& layout = KeyboardLayout::Of(layout_);
+        std::vector<int> buttons;
+        for (int down : surface.down) {
+            const int button = mouse ? down : layout.ButtonOf(down);
+            if (button >= 0 && !Contains(buttons, button)) {
+                buttons.push_back(button);
+                SendPress(surface, button, false);
+            }
+        }
+    }
+    surface.down.clear();
+}
+
+void SatelliteClient::OnLockedState(const SatelliteMessage& message) {
+    if (!pinLock_)
+        return;
+    Surface* surface = surfaces_.FindId(message.Param("DEVICEID").value_or(""));
+    if (surface == nullptr || surface->state != SurfaceState::Added)
+        return;
+    const std::string_view locked = message.Param("LOCKED").value_or("");
+    surface->locked = locked == "1" || locked == "true";
+    const int typed = std::atoi(std::string(message.Param("CHARACTER_COUNT").value_or("0")).c_str());
+    surface->typed = std::clamp(typed, 0, 99);
+    if (surface->locked) {
+        // Companion takes no press while locked, releases included: nothing is held from now on.
+        surface->down.clear();
+        surface->wheel.Reset();
+    }
+}
+
+void SatelliteClient::LockedEvent(Surface& surface, const DestinationEvent& event) {
+    if (event.kind != DestinationEventKind::Press || event.deviceClass == DEVICE_CLASS_MICE)
+        return;
+    const int digit = PinDigitOf(layout_, event.key);
+    if (digit >= 0)
+        Send(SatelliteCommand("PINCODE-KEY").Text("DEVICEID", surface.id).Number("KEY", digit).Line());
+}
+
 void SatelliteClient::OnExposure(const std::vector<ExposedDevice>& devices, MonoMs now) {
     // A surface stands for devices present now: one whose devices are all away is taken off.
     std::vector<ExposedDevice> present;
     for (const ExposedDevice& device : devices)
         if (device.present)
             present.push_back(device);
-    const std::vector<std::string> gone = surfaces_.SetExposure(present);
+    std::vector<Surface> gone = surfaces_.SetExposure(present);
     if (!connected_ || closing_)
         return;
-    for (const std::string& id : gone)
-        SendRemove(id);
+    // Companion keeps a button of a surface that goes pressed: its buttons are let go first.
+    for (Surface& surface : gone) {
+        ReleaseHeld(surface);
+        SendRemove(surface.id);
+    }
     if (begun_)
         SendDueAdds(now);
 }
@@ -245,8 +347,10 @@ void SatelliteClient::OnExposure(const std::vector<ExposedDevice>& devices, Mono
 void SatelliteClient::OnGoodbye(MonoMs) {
     if (!connected_ || closing_)
         return;
-    for (const std::string& id : surfaces_.HeldIds())
+    for (const std::string& id : surfaces_.HeldIds()) {
+        ReleaseHeld(*surfaces_.FindId(id));
         SendRemove(id);
+    }
     Send(SatelliteCommand("QUIT").Line());
     closing_ = true;
 }
@@ -255,8 +359,41 @@ std::string SatelliteClient::TakeOutput() {
     return std::exchange(output_, std::string());
 }
 
+std::string SatelliteClient::LockRemark() const {
+    const char* word = layout_ == KeyboardLayoutKind::Full ? "keyboard " : "keypad ";
+    std::vector<std::string> keyboards;
+    std::vector<std::string> mice;
+    for (const Surface& surface : surfaces_.All()) {
+        if (!surface.locked)
+            continue;
+        const std::string index = std::to_string(surface.device.index);
+        if (surface.device.deviceClass == DEVICE_CLASS_MICE)
+            mice.push_back("mouse " + index);
+        else
+            keyboards.push_back(word + index + " (" + std::to_string(surface.typed) +
+                                (surface.typed == 1 ? " digit" : " digits") + " typed)");
+    }
+    std::string remark;
+    if (!keyboards.empty())
+        remark = "locked by Companion's PIN: type the PIN on " + Joined(keyboards, ", ") + " to unlock";
+    if (!mice.empty())
+        remark += (remark.empty() ? "locked by Companion's PIN: " : "; also locked: ") + Joined(mice, ", ") +
+                  (keyboards.empty() ? " (no digit keys: unlock it in Companion)" : "");
+    return remark;
+}
+
 std::string SatelliteClient::StatusDetail() const {
-    if (layoutRemark_.empty() || errorRemark_.empty())
-        return layoutRemark_ + errorRemark_;
-    return layoutRemark_ + "; " + errorRemark_;
+    return Joined({LockRemark(), layoutRemark_, errorRemark_, unansweredRemark_}, "; ");
+}
+
+std::string SatelliteClient::TipRemark() const {
+    for (const Surface& surface : surfaces_.All())
+        if (surface.locked && surface.device.deviceClass != DEVICE_CLASS_MICE)
+            return std::string("Companion is locked: type its PIN on ") +
+                   (layout_ == KeyboardLayoutKind::Full ? "keyboard " : "keypad ") +
+                   std::to_string(surface.device.index);
+    for (const Surface& surface : surfaces_.All())
+        if (surface.locked)
+            return "Companion is locked";
+    return {};
 }

@@ -15,11 +15,15 @@ constexpr std::uint16_t kSatelliteDefaultPort = 16622;
 // Surfaces wider than 8 or larger than 32 buttons came with API 1.5.1, key numbers above 31 with 1.6.0:
 // the full layout needs both.
 constexpr SatelliteApiVersion kFullLayoutApi{1, 6, 0};
+// A surface can show Companion's PIN lock itself (LOCKED-STATE, PINCODE-KEY) from API 1.8.0.
+constexpr SatelliteApiVersion kPinLockApi{1, 8, 0};
 
 struct SatelliteTimes {
     MonoMs pingMs = 2000;   // the server drops a socket idle for 5 s
     MonoMs lostMs = 6000;   // nothing received (not even BEGIN or a PONG) for this long: lost
     MonoMs resendMs = 3000; // an ADD-DEVICE without an answer is sent again after this long
+    // A surface without an answer this long while pings are answered: another PC holds its id.
+    MonoMs unansweredMs = 10000;
 };
 
 struct SatelliteClientConfig {
@@ -43,6 +47,9 @@ public:
     std::string TakeOutput() override;
     bool WantsClose() const override { return wantsClose_; }
     std::string StatusDetail() const override;
+    bool Established() const override { return begun_; }
+    std::string Mismatch() const override { return mismatch_; }
+    std::string TipRemark() const override;
 
     // The keyboards' layout in this session: the configured one, or the keypad on an older server.
     KeyboardLayoutKind LayoutInUse() const { return layout_; }
@@ -59,6 +66,11 @@ private:
     void KeyboardEvent(Surface& surface, const DestinationEvent& event);
     void MouseEvent(Surface& surface, const DestinationEvent& event);
     void SendPress(const Surface& surface, int button, bool pressed);
+    // Lets go of every button the surface holds down on Companion (before it goes).
+    void ReleaseHeld(Surface& surface);
+    void OnLockedState(const SatelliteMessage& message);
+    void LockedEvent(Surface& surface, const DestinationEvent& event);
+    std::string LockRemark() const;
     void Send(const std::string& line) { output_ += line; }
 
     SatelliteClientConfig config_;
@@ -67,6 +79,7 @@ private:
     KeyboardLayoutKind layout_ = KeyboardLayoutKind::Keypad;
     bool connected_ = false;
     bool begun_ = false;   // BEGIN came in this session
+    bool pinLock_ = false; // the surfaces show Companion's PIN lock themselves
     bool closing_ = false; // goodbye said: nothing more goes out
     bool wantsClose_ = false;
     MonoMs connectedAt_ = 0;
@@ -76,4 +89,7 @@ private:
     std::string output_;
     std::string layoutRemark_;
     std::string errorRemark_;
+    std::string unansweredRemark_;
+    std::string mismatch_;
+    std::string firstBytes_; // what came before BEGIN, up to its length
 };

@@ -17,13 +17,15 @@ std::string SurfaceId(std::string_view station, const ExposedDevice& device) {
     return "kvremote:" + std::string(station) + "-" + ClassWord(device) + "-" + std::to_string(device.index);
 }
 
-std::string SurfaceProductName(std::string_view station, const ExposedDevice& device) {
-    const char* kind = device.deviceClass == DEVICE_CLASS_MICE ? "mouse" : "keypad";
+std::string SurfaceProductName(std::string_view station, const ExposedDevice& device, bool fullKeyboard) {
+    const char* kind = device.deviceClass == DEVICE_CLASS_MICE ? "mouse"
+                       : fullKeyboard                          ? "keyboard"
+                                                               : "keypad";
     return std::string("kvRemote ") + kind + " " + std::to_string(device.index) + " on " +
            std::string(station);
 }
 
-std::vector<std::string> SatelliteSurfaces::SetExposure(const std::vector<ExposedDevice>& devices) {
+std::vector<Surface> SatelliteSurfaces::SetExposure(const std::vector<ExposedDevice>& devices) {
     std::vector<bool> kept(surfaces_.size(), false);
     std::vector<Surface> next;
     next.reserve(devices.size());
@@ -42,10 +44,10 @@ std::vector<std::string> SatelliteSurfaces::SetExposure(const std::vector<Expose
             next.push_back(std::move(fresh));
         }
     }
-    std::vector<std::string> gone;
+    std::vector<Surface> gone;
     for (std::size_t i = 0; i < surfaces_.size(); ++i)
         if (!kept[i] && Held(surfaces_[i].state))
-            gone.push_back(surfaces_[i].id);
+            gone.push_back(std::move(surfaces_[i]));
     surfaces_ = std::move(next);
     std::sort(surfaces_.begin(), surfaces_.end(),
               [](const Surface& a, const Surface& b) { return a.device < b.device; });
@@ -57,6 +59,8 @@ void SatelliteSurfaces::ResetSession() {
         surface.state = SurfaceState::Unsent;
         surface.down.clear();
         surface.wheel.Reset();
+        surface.locked = false;
+        surface.typed = 0;
     }
 }
 
@@ -66,6 +70,8 @@ std::vector<const Surface*> SatelliteSurfaces::TakeDueAdds(MonoMs now, MonoMs re
         const bool unsent = surface.state == SurfaceState::Unsent;
         const bool overdue = surface.state == SurfaceState::Pending && now - surface.sentAt >= resendMs;
         if (unsent || overdue) {
+            if (unsent)
+                surface.askedSince = now;
             surface.state = SurfaceState::Pending;
             surface.sentAt = now;
             due.push_back(&surface);
@@ -87,6 +93,13 @@ bool SatelliteSurfaces::Answer(std::string_view id, bool ok) {
 Surface* SatelliteSurfaces::Find(const ExposedDevice& device) {
     for (Surface& surface : surfaces_)
         if (surface.device == device)
+            return &surface;
+    return nullptr;
+}
+
+Surface* SatelliteSurfaces::FindId(std::string_view id) {
+    for (Surface& surface : surfaces_)
+        if (surface.id == id)
             return &surface;
     return nullptr;
 }

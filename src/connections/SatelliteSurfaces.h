@@ -17,22 +17,27 @@ struct Surface {
     std::string id; // DEVICEID
     SurfaceState state = SurfaceState::Unsent;
     MonoMs sentAt = 0;
+    MonoMs askedSince = 0; // the first ADD-DEVICE of this session
     std::vector<int> down; // keys (keyboards) or buttons (mice) pressed in this session
     WheelSteps wheel;
+    // Companion's PIN lock holds it: digits go to the PIN, nothing else goes out.
+    bool locked = false;
+    int typed = 0; // digits of the PIN typed so far, as Companion counts them
 };
 
 // `kvremote:<station>-keyboard-<index>` or `...-mouse-<index>`.
 std::string SurfaceId(std::string_view station, const ExposedDevice& device);
-// "kvRemote keypad <index> on <station>" or "kvRemote mouse <index> on <station>".
-std::string SurfaceProductName(std::string_view station, const ExposedDevice& device);
+// "kvRemote keypad <index> on <station>", "kvRemote keyboard <index> on <station>" (the full
+// layout) or "kvRemote mouse <index> on <station>".
+std::string SurfaceProductName(std::string_view station, const ExposedDevice& device, bool fullKeyboard);
 
 class SatelliteSurfaces {
 public:
     explicit SatelliteSurfaces(std::string station) : station_(std::move(station)) {}
 
-    // The devices shown now. Surfaces of devices no longer shown are forgotten; the ids of those the
-    // server may hold (pending or added) come back, to be removed. New ones start unsent.
-    std::vector<std::string> SetExposure(const std::vector<ExposedDevice>& devices);
+    // The devices shown now. Surfaces of devices no longer shown are forgotten; those the server may
+    // hold (pending or added) come back as they were, to be let go and removed. New ones start unsent.
+    std::vector<Surface> SetExposure(const std::vector<ExposedDevice>& devices);
     // A new connection: everything unsent, nothing down.
     void ResetSession();
 
@@ -43,6 +48,7 @@ public:
     bool Answer(std::string_view id, bool ok);
 
     Surface* Find(const ExposedDevice& device);
+    Surface* FindId(std::string_view id);
     // Ids the server may hold, in order.
     std::vector<std::string> HeldIds() const;
     const std::vector<Surface>& All() const { return surfaces_; }

@@ -62,6 +62,9 @@ bool CkvRemoteDlg::OnInitDialog() {
     m_inStartSplash = false;
     if (m_exitRequested || !m_hWnd)
         return false;
+    // Opened from the message loop, once the window is shown or hidden as start-up wants.
+    if (std::exchange(m_connectionsAsked, false))
+        ::PostMessageA(m_hWnd, WM_COMMAND, ID_TRAY_CONNECTIONS, 0);
     AnnounceMovedDevices();
     if (std::exchange(m_notCapturingPending, false))
         TellNotCapturing();

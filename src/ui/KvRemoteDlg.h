@@ -234,6 +234,7 @@ private:
     // While the start-up About box is up, a request for the settings waits for it to close.
     bool m_inStartSplash = false;
     bool m_editingAsked = false;
+    bool m_connectionsAsked = false; // the Connections dialog, likewise
     bool m_linkFailedAtStart = false;
     bool m_driverLibraryToldOnce = false;
     // The file's release command when its check failed (not used), the message that says why, and

@@ -27,6 +27,10 @@ void CkvRemoteDlg::FollowConnections() {
 }
 
 void CkvRemoteDlg::OpenConnections() {
+    if (m_inStartSplash) {
+        m_connectionsAsked = true; // honoured when the start-up About box closes
+        return;
+    }
     // Under a modal window of ours that window only comes to the front: a second modal dialog would
     // run nested in it.
     if (!::IsWindowEnabled(m_hWnd)) {

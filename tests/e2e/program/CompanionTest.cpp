@@ -77,20 +77,30 @@ TEST_F(CompanionTest, DevicesAreSurfacesThatFollowPlugsPressOnceAndComeBackAfter
     ASSERT_TRUE(WaitForFilters(true));
     ASSERT_TRUE(HasSurfaces(standIn, {kKeypad, kMouse}));
 
-    // Keypad 7 (button 4 of the keypad layout), held through a repeat: one press, one release. The
+    // Keypad 7 (button 5 of the keypad layout), held through a repeat: one press, one release. The
     // REMOTE line goes out as before.
     ASSERT_TRUE(Inject("key 3 0x47 0\nkey 3 0x47 0\nkey 3 0x47 1\n"));
     EXPECT_EQ(receiver_.Receive(kWait), KeypadSevenLine(5));
     // The left button, then a notch of the wheel on the encoder (button 3).
     ASSERT_TRUE(Inject("mouse 12 1 0\nmouse 12 2 0\nmouse 12 1024 120\n"));
     EXPECT_EQ(Actions(standIn, 0, 5),
-              (std::vector<std::string>{Pressed(kKeypad, 4, true), Pressed(kKeypad, 4, false),
+              (std::vector<std::string>{Pressed(kKeypad, 5, true), Pressed(kKeypad, 5, false),
                                         Pressed(kMouse, 0, true), Pressed(kMouse, 0, false),
                                         "rotate " + kMouse + " 3 1"}));
 
-    // The keypad unplugged takes its surface away; plugged back in, it brings it back.
+    // The keypad unplugged with keypad 8 held: the button is let go before the surface goes (Companion
+    // would keep it pressed), and plugged back in, the keypad brings its surface back.
+    ASSERT_TRUE(Inject("key 3 0x48 0\n"));
+    ASSERT_EQ(Actions(standIn, 5, 1), std::vector<std::string>{Pressed(kKeypad, 6, true)});
     ASSERT_TRUE(Inject("unplug 3\n"));
     EXPECT_TRUE(HasSurfaces(standIn, {kMouse}));
+    const std::vector<StandInLine> unplugged = standIn.Lines();
+    const auto at = [&](const std::string& line) {
+        return std::find_if(unplugged.begin(), unplugged.end(),
+                            [&](const StandInLine& l) { return l.line == line; });
+    };
+    const auto release = at("KEY-PRESS DEVICEID=" + kKeypad + " KEY=6 PRESSED=false");
+    EXPECT_TRUE(release != unplugged.end() && release < at("REMOVE-DEVICE DEVICEID=" + kKeypad));
     ASSERT_TRUE(Inject("plug 3 HID\\VID_046D&PID_C31C\n"));
     EXPECT_TRUE(HasSurfaces(standIn, {kKeypad, kMouse}));
 
@@ -99,9 +109,9 @@ TEST_F(CompanionTest, DevicesAreSurfacesThatFollowPlugsPressOnceAndComeBackAfter
         "ERROR MESSAGE=\"Unknown command: FROB\"\nKEY-PRESS ERROR DEVICEID=\"x\" MESSAGE=\"Device "
         "not found\"\n\x01\x7f=\"\"\" ==\nKEYS-CLEAR\nKEY-STATE DEVICEID=\"" +
         kKeypad + "\" KEY=4 COLOR=#ff0000\n" + std::string(70000, 'x') + "\nBEGIN ApiVersion=0.0.1\n");
-    ASSERT_TRUE(Inject("key 3 0x48 0\nkey 3 0x48 1\n")); // keypad 8: button 5
-    EXPECT_EQ(Actions(standIn, 5, 2),
-              (std::vector<std::string>{Pressed(kKeypad, 5, true), Pressed(kKeypad, 5, false)}));
+    ASSERT_TRUE(Inject("key 3 0x48 0\nkey 3 0x48 1\n")); // keypad 8: button 6
+    EXPECT_EQ(Actions(standIn, 7, 2),
+              (std::vector<std::string>{Pressed(kKeypad, 6, true), Pressed(kKeypad, 6, false)}));
     EXPECT_EQ(standIn.Accepted(), 1) << "still the first connection";
     EXPECT_TRUE(HasSurfaces(standIn, {kKeypad, kMouse}));
     HWND dialog = nullptr;
@@ -116,7 +126,7 @@ TEST_F(CompanionTest, DevicesAreSurfacesThatFollowPlugsPressOnceAndComeBackAfter
     // Companion restarted while keypad 9 is down; what happens meanwhile is not sent later, and the
     // release of a press from before goes nowhere.
     ASSERT_TRUE(Inject("key 3 0x49 0\n"));
-    ASSERT_EQ(Actions(standIn, 7, 1), std::vector<std::string>{Pressed(kKeypad, 6, true)});
+    ASSERT_EQ(Actions(standIn, 9, 1), std::vector<std::string>{Pressed(kKeypad, 7, true)});
     const std::uint16_t port = standIn.Port();
     standIn.Stop();
     receiver_.Drain();
@@ -124,9 +134,9 @@ TEST_F(CompanionTest, DevicesAreSurfacesThatFollowPlugsPressOnceAndComeBackAfter
     ASSERT_TRUE(receiver_.Receive(kWait).has_value()) << "the REMOTE lines go on";
     ASSERT_TRUE(standIn.Start(port));
     ASSERT_TRUE(HasSurfaces(standIn, {kKeypad, kMouse}, 2)) << "added again on the new connection";
-    ASSERT_TRUE(Inject("key 3 0x50 0\nkey 3 0x50 1\n")); // keypad 2: button 13
-    EXPECT_EQ(Actions(standIn, 8, 2),
-              (std::vector<std::string>{Pressed(kKeypad, 13, true), Pressed(kKeypad, 13, false)}));
+    ASSERT_TRUE(Inject("key 3 0x50 0\nkey 3 0x50 1\n")); // keypad 2: button 16
+    EXPECT_EQ(Actions(standIn, 10, 2),
+              (std::vector<std::string>{Pressed(kKeypad, 16, true), Pressed(kKeypad, 16, false)}));
 
     // Exit takes the surfaces away and says goodbye.
     EXPECT_TRUE(Exit());
@@ -146,7 +156,9 @@ TEST_F(CompanionTest, DevicesAreSurfacesThatFollowPlugsPressOnceAndComeBackAfter
 }
 
 TEST_F(CompanionTest, ASurfaceWithoutAnAnswerIsAskedForAgainAndPressesCountOnceItIsAdded) {
-    SatelliteStandIn standIn({.silentFirstAdd = true});
+    StandInOptions options;
+    options.silentFirstAdd = true;
+    SatelliteStandIn standIn(options);
     ASSERT_TRUE(standIn.Start());
     WriteCompanionConfig(standIn.Port());
     Launch();
@@ -170,7 +182,47 @@ TEST_F(CompanionTest, ASurfaceWithoutAnAnswerIsAskedForAgainAndPressesCountOnceI
     const std::size_t before = standIn.Actions().size();
     ASSERT_TRUE(Inject("key 3 0x47 0\nkey 3 0x47 1\n"));
     EXPECT_EQ(Actions(standIn, before, 2),
-              (std::vector<std::string>{Pressed(kKeypad, 4, true), Pressed(kKeypad, 4, false)}));
+              (std::vector<std::string>{Pressed(kKeypad, 5, true), Pressed(kKeypad, 5, false)}));
+    EXPECT_TRUE(Exit());
+}
+
+TEST_F(CompanionTest, UnderThePinLockTheKeypadTypesThePinAndPressesNothingUntilUnlocked) {
+    StandInOptions options;
+    options.pin = "1357";
+    SatelliteStandIn standIn(options);
+    ASSERT_TRUE(standIn.Start());
+    WriteCompanionConfig(standIn.Port());
+    Launch();
+    ASSERT_TRUE(WaitForFilters(true));
+    ASSERT_TRUE(HasSurfaces(standIn, {kKeypad, kMouse}));
+    HWND dialog = nullptr;
+    const std::string locked = "locked by Companion's PIN: type the PIN on keypad 5 (";
+    const auto shows = [&](const std::string& text, bool shown = true) {
+        return WaitUntil(
+            [&] {
+                return (ControlText(dialog, IDC_COMPANION_STATUS).value_or("").find(text) !=
+                        std::string::npos) == shown;
+            },
+            kWait, text);
+    };
+    ASSERT_TRUE(StatusLine([](const std::string&) { return true; }, dialog));
+    EXPECT_TRUE(shows(locked + "0 digits typed) to unlock"));
+
+    // Keypad + and a click press nothing; 1 and 3 are counted, 5 and 7 unlock, and the REMOTE lines go on.
+    ASSERT_TRUE(Inject("key 3 0x4E 0\nkey 3 0x4E 1\nmouse 12 1 0\nmouse 12 2 0\nkey 3 0x4F 0\nkey 3 0x4F 1\n"
+                       "key 3 0x51 0\nkey 3 0x51 1\n"));
+    EXPECT_TRUE(receiver_.Receive(kWait).has_value());
+    EXPECT_TRUE(shows(locked + "2 digits typed)"));
+    ASSERT_TRUE(Inject("key 3 0x4C 0\nkey 3 0x4C 1\nkey 3 0x47 0\nkey 3 0x47 1\n"));
+    EXPECT_TRUE(shows(locked, false));
+    ASSERT_TRUE(PressButton(dialog, IDCANCEL));
+    ASSERT_TRUE(WaitForWindowGone(Pid(), "Connections"));
+
+    // Unlocked, keypad 7 presses its button.
+    ASSERT_TRUE(Inject("key 3 0x47 0\nkey 3 0x47 1\n"));
+    EXPECT_EQ(Actions(standIn, 0, 3),
+              (std::vector<std::string>{"unlocked " + kKeypad, Pressed(kKeypad, 5, true),
+                                        Pressed(kKeypad, 5, false)}));
     EXPECT_TRUE(Exit());
 }
 
@@ -207,6 +259,22 @@ TEST_F(CompanionTest, AnUnreachableHostIsSaidInTheStatusLineAndTheGroupSetsCompa
                IDOK));
     EXPECT_EQ(FocusedControlId(dialog), IDC_COMPANION_HOST);
     EXPECT_EQ(ConfigText(), saved);
+
+    // A web server's port instead: named as such, and retried.
+    StandInOptions webServer;
+    webServer.webServer = true;
+    SatelliteStandIn web(webServer);
+    ASSERT_TRUE(web.Start());
+    ASSERT_TRUE(SetControlText(dialog, IDC_COMPANION_HOST, "127.0.0.1"));
+    ASSERT_TRUE(SetControlText(dialog, IDC_COMPANION_PORT, std::to_string(web.Port())));
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    ASSERT_TRUE(WaitForWindowGone(Pid(), "Connections"));
+    ASSERT_TRUE(StatusLine(
+        [&](const std::string& line) {
+            return line == "cannot reach 127.0.0.1:" + std::to_string(web.Port()) +
+                               " (not a Satellite port), retrying";
+        },
+        dialog));
 
     // Companion's real port, set in the group, is saved and used at once.
     SatelliteStandIn standIn;

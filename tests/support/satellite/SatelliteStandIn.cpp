@@ -181,6 +181,8 @@ void SatelliteStandIn::Accept() {
         return;
     connection.number = ++accepted_;
     connection.lastReceived = std::chrono::steady_clock::now();
+    if (options_.webServer)
+        return connections_.push_back(std::move(connection));
     Send(connection, Message("BEGIN", nullptr, "",
                              {{"CompanionVersion", "\"" + options_.companionVersion + "\""},
                               {"ApiVersion", "\"" + options_.apiVersion + "\""}}));
@@ -201,6 +203,10 @@ void SatelliteStandIn::Read(Connection& connection) {
         return;
     }
     connection.lastReceived = std::chrono::steady_clock::now();
+    if (options_.webServer) {
+        Send(connection, "HTTP/1.1 400 Bad Request\r\nConnection: close\r\n\r\n");
+        return Close(connection);
+    }
     connection.buffer.append(buffer, static_cast<std::size_t>(got));
     std::size_t start = 0;
     for (std::size_t end;
@@ -276,9 +282,33 @@ void SatelliteStandIn::Handle(Connection& connection, const std::string& line) {
         const double perRow = dimension("KEYS_PER_ROW", 8, 8, kMaxKeysPerRow);
         if (perRow == 0)
             return Send(connection, Error(command, deviceId, "Invalid KEYS_PER_ROW"));
-        devices_.push_back({deviceId, connection.number, static_cast<int>(perRow),
-                            static_cast<int>(std::ceil(total / perRow))});
-        return Send(connection, Message(command, "OK", deviceId));
+        // The lock display on the surface came with API 1.8.0; a new surface is locked under the PIN lock.
+        const auto lock = params.find("PINCODE_LOCK");
+        const bool showsLock = AtLeast(options_.apiVersion, 1, 8, 0) && lock != params.end() &&
+                               !lock->second.flag &&
+                               (lock->second.text == "FULL" || lock->second.text == "PARTIAL");
+        Device& device = devices_.emplace_back(Device{deviceId, connection.number, static_cast<int>(perRow),
+                                                      static_cast<int>(std::ceil(total / perRow)), showsLock,
+                                                      !options_.pin.empty(), ""});
+        Send(connection, Message(command, "OK", deviceId));
+        // Then, as the surface's handler starts: its config (brightness) and its first drawing.
+        Send(connection, Message("BRIGHTNESS", nullptr, deviceId, {{"VALUE", "100"}}));
+        if (device.locked)
+            SendLocked(connection, device);
+        return;
+    }
+    if (command == "PINCODE-KEY" && AtLeast(options_.apiVersion, 1, 8, 0)) {
+        if (!Truthy(params, "DEVICEID"))
+            return Send(connection, Error(command, "", "Missing DEVICEID"));
+        const std::string deviceId = params.at("DEVICEID").text;
+        const auto device = std::find_if(devices_.begin(), devices_.end(), [&](const Device& d) {
+            return d.id == deviceId && d.connection == connection.number;
+        });
+        if (device == devices_.end())
+            return Send(connection, Error(command, deviceId, "Device not found"));
+        if (!Truthy(params, "KEY"))
+            return Send(connection, Error(command, deviceId, "Missing KEY"));
+        return PincodeKey(connection, *device, params.at("KEY").text);
     }
     if (command == "REMOVE-DEVICE" || command == "KEY-PRESS" || command == "KEY-ROTATE") {
         if (!Truthy(params, "DEVICEID"))
@@ -308,7 +338,9 @@ void SatelliteStandIn::Handle(Connection& connection, const std::string& line) {
         if (!Truthy(params, what))
             return Send(connection, Error(command, deviceId, std::string("Missing ") + what));
         const Value& value = params.at(what);
-        if (command == "KEY-PRESS") {
+        if (device->locked) {
+            // Answered as taken; the locked surface's handler ignores it.
+        } else if (command == "KEY-PRESS") {
             actions_.push_back("press " + deviceId + " " + key + " " + (Falsey(value) ? "0" : "1"));
         } else {
             const std::optional<double> n = NumberOf(value);
@@ -323,6 +355,38 @@ void SatelliteStandIn::Handle(Connection& connection, const std::string& line) {
 void SatelliteStandIn::Send(Connection& connection, const std::string& text) {
     if (connection.socket != kNoSocket && !SendAll(connection.socket, text))
         Close(connection);
+}
+
+void SatelliteStandIn::SendLocked(Connection& connection, const Device& device) {
+    if (!device.showsLock)
+        return; // Companion draws the lock on the buttons instead
+    std::vector<std::pair<std::string, std::string>> fields = {
+        {"LOCKED", device.locked ? "1" : "0"}, {"CHARACTER_COUNT", std::to_string(device.entry.size())}};
+    if (AtLeast(options_.apiVersion, 1, 10, 1))
+        fields.emplace_back("ROTATION", "0");
+    Send(connection, Message("LOCKED-STATE", nullptr, device.id, fields));
+}
+
+void SatelliteStandIn::PincodeKey(Connection& connection, Device& device, const std::string& key) {
+    const std::optional<double> digit = NumberOf({key, false});
+    if (!digit || *digit < 0 || *digit > 9)
+        return Send(connection, Error("PINCODE-KEY", device.id, "Invalid KEY"));
+    // Typed digits count until they make the PIN (unlocked) or are as long as it (started over); the
+    // new state goes out before the answer.
+    device.entry += std::to_string(static_cast<int>(*digit));
+    if (device.entry == options_.pin) {
+        device.entry.clear();
+        if (device.locked) {
+            device.locked = false;
+            actions_.push_back("unlocked " + device.id);
+            SendLocked(connection, device);
+        }
+    } else if (device.entry.size() >= options_.pin.size()) {
+        device.entry.clear();
+    }
+    if (device.locked)
+        SendLocked(connection, device);
+    Send(connection, Message("PINCODE-KEY", "OK", device.id));
 }
 
 void SatelliteStandIn::SendTo(int number, const std::string& text) {

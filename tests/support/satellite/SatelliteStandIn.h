@@ -4,7 +4,10 @@
 // CAPS from API 1.10), adds, removes and presses surfaces with the server's checks and messages,
 // refuses a DEVICEID that a connection holds (to another connection it says nothing at all, and
 // tells the holder), answers PING, closes a connection that sent nothing for a while and drops its
-// surfaces with it. It records every line it gets. Serves on a thread of its own.
+// surfaces with it. After each add it sends the surface's brightness; with a PIN set, every surface
+// starts locked as under Companion's PIN lock: presses are answered OK and do nothing, PINCODE-KEY
+// digits count up (LOCKED-STATE, for surfaces that announced the lock) until the PIN unlocks it. It
+// records every line it gets. Serves on a thread of its own.
 #include "LoopbackSocket.h"
 #include <atomic>
 #include <chrono>
@@ -20,6 +23,8 @@ struct StandInOptions {
     std::string companionVersion = "4.0.0+standin";
     int idleCloseMs = 5000;      // the server drops a socket idle this long
     bool silentFirstAdd = false; // the first ADD-DEVICE of the run gets no answer and adds nothing
+    std::string pin;             // Companion's PIN lock on, with this PIN
+    bool webServer = false;      // a web server instead: no BEGIN; a request gets 400 and the close
 };
 
 struct StandInLine {
@@ -44,7 +49,8 @@ public:
     void SendToAll(const std::string& text);
 
     std::vector<StandInLine> Lines() const;
-    // What the surfaces did, as the server took it: "press <id> <key> <0|1>", "rotate <id> <key> <n>".
+    // What the surfaces did, as the server took it: "press <id> <key> <0|1>", "rotate <id> <key> <n>",
+    // "unlocked <id>".
     std::vector<std::string> Actions() const;
     // The DEVICEIDs registered now, in order of adding: all, or those of one connection.
     std::vector<std::string> Devices(int connection = 0) const;
@@ -65,6 +71,9 @@ private:
         int connection = 0;
         int columns = 0;
         int rows = 0;
+        bool showsLock = false; // PINCODE_LOCK announced
+        bool locked = false;
+        std::string entry; // PIN digits typed so far
     };
 
     void Serve();
@@ -74,6 +83,8 @@ private:
     void Close(Connection& connection);
     void Send(Connection& connection, const std::string& text);
     void SendTo(int number, const std::string& text);
+    void SendLocked(Connection& connection, const Device& device);
+    void PincodeKey(Connection& connection, Device& device, const std::string& key);
 
     StandInOptions options_;
     std::uint16_t port_ = 0;

@@ -18,14 +18,18 @@ struct Record {
     int connects = 0;
     MonoMs retryNotBefore = 0;
     MonoMs tickDue = 0;
+    std::string spoke; // what the peer said on this connection: "hello" is the protocol
 };
 
 class RecordingClient : public ConnectionClient {
 public:
     explicit RecordingClient(Record& record) : record_(record) {}
     std::string_view PeerName() const override { return "the test peer"; }
-    void OnConnected(MonoMs) override { ++record_.connects; }
-    void OnReceived(std::string_view, MonoMs) override {}
+    void OnConnected(MonoMs) override {
+        ++record_.connects;
+        record_.spoke.clear();
+    }
+    void OnReceived(std::string_view bytes, MonoMs) override { record_.spoke += bytes; }
     void OnClosed(MonoMs) override {}
     void OnTick(MonoMs) override {}
     void OnEvent(const DestinationEvent& event, MonoMs) override {
@@ -38,6 +42,10 @@ public:
     bool WantsClose() const override { return false; }
     MonoMs RetryNotBefore() const override { return record_.retryNotBefore; }
     MonoMs TickDue() const override { return record_.tickDue; }
+    bool Established() const override { return record_.spoke.starts_with("hello"); }
+    std::string Mismatch() const override {
+        return record_.spoke.empty() || Established() ? "" : "not a test port";
+    }
 
 private:
     Record& record_;
@@ -74,13 +82,25 @@ TEST(ConnectionSession, RetriesAfterOneTwoFourSecondsThenAtMostTheCapAndAgainFro
     ConnectionSession broker = MakeSession(record, 10000);
     EXPECT_EQ(AttemptTimes(broker, 35000), (std::vector<MonoMs>{0, 1000, 3000, 7000, 15000, 25000, 35000}));
 
-    // A peer that answered and then went: the schedule starts over.
+    // A peer that answers in another protocol: retried on the schedule, named, never lost.
     ConnectionSession session = MakeSession(record, 5000);
-    AttemptTimes(session, 7000);
-    ASSERT_TRUE(session.AttemptDue(12000));
+    AttemptTimes(session, 3000);
+    ASSERT_TRUE(session.AttemptDue(7000));
+    session.Attempting();
+    session.Connected(7000);
+    EXPECT_EQ(session.Status().state, LinkState::Retrying) << "a socket alone is no connection";
+    session.Received("HTTP/1.1 400 Bad Request\r\n", 7010);
+    session.Failed("closed by the other side", 7020);
+    EXPECT_EQ(session.Status().reason, "not a test port");
+    EXPECT_FALSE(session.TakeLost());
+    EXPECT_FALSE(session.AttemptDue(12010)) << "the back-off goes on";
+
+    // A peer that spoke the protocol and then went: the schedule starts over.
+    ASSERT_TRUE(session.AttemptDue(12020));
     session.Attempting();
     session.Connected(12000);
     session.Received("hello", 12010);
+    EXPECT_EQ(session.Status().state, LinkState::Connected);
     session.Failed("", 13000);
     EXPECT_FALSE(session.AttemptDue(13990));
     EXPECT_TRUE(session.AttemptDue(14000));

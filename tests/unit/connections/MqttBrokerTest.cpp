@@ -264,6 +264,23 @@ TEST_F(MqttBrokerTest, AWrongPasswordIsRefusedReportedAndNotRetriedSoon) {
     EXPECT_TRUE(ConnectAndWait(right, accepted)) << accepted.StatusDetail();
 }
 
+TEST_F(MqttBrokerTest, TwoStationsWithOneNameTakeTheClientIdFromEachOtherAndAreToldSo) {
+    MosquittoBroker broker(dir.File(""));
+    ASSERT_TRUE(broker.Start());
+    MqttClient first(Config("Twin"));
+    MqttClient second(Config("Twin"));
+    LoopbackDriver one(first, broker.Port());
+    LoopbackDriver other(second, broker.Port());
+    ASSERT_TRUE(ConnectAndWait(one, first));
+    EXPECT_TRUE(first.Warning().empty());
+    // The broker lets the newer connection with the id take over, and the older one comes back.
+    for (int round = 0; round < 100 && first.Warning().empty(); ++round) {
+        other.RunFor(20ms);
+        one.RunFor(20ms);
+    }
+    EXPECT_THAT(first.Warning(), HasSubstr("does another client use the id kvremoteTwin"));
+}
+
 TEST_F(MqttBrokerTest, AfterABrokerRestartEverythingIsSaidAgainAndNoEventIsReplayed) {
     MosquittoBroker broker(dir.File(""));
     ASSERT_TRUE(broker.Start());

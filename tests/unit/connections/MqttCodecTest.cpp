@@ -112,6 +112,7 @@ TEST(MqttClientTiming, PingsWhenIdleAndIsLostWithoutAnAnswer) {
     EXPECT_TRUE(client.WantsClose());
     EXPECT_EQ(client.StatusDetail(), "refused: bad user name or password");
     EXPECT_EQ(client.RetryNotBefore(), 3010 + 60'000);
+    EXPECT_FALSE(client.Established()) << "a refusal is no connection that worked";
 
     // A 3.1.1 broker refuses a keep-alive above its max_keepalive as "identifier rejected" (mosquitto
     // after 2.0.11; 2.0.11 here accepts it): the line names the keep-alive.
@@ -120,6 +121,13 @@ TEST(MqttClientTiming, PingsWhenIdleAndIsLostWithoutAnAnswer) {
     client.OnReceived(Bytes("\x20\x02\x00\x02", 4), 4010);
     EXPECT_EQ(client.StatusDetail(),
               "refused: identifier rejected (the keep-alive may be above the broker's limit)");
+
+    // A web server given for the broker answers, but not with a CONNACK.
+    client.OnClosed(4100);
+    client.OnConnected(5000);
+    client.OnReceived("HTTP/1.1 400 Bad Request\r\n", 5010);
+    EXPECT_TRUE(client.WantsClose());
+    EXPECT_EQ(client.Mismatch(), "not an MQTT broker");
 }
 
 } // namespace

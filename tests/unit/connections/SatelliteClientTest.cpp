@@ -34,7 +34,7 @@ TEST_F(SatelliteClientTest, ASurfaceIsAskedForEveryThreeSecondsUntilItsOkAndTake
     Connect("1.14.0");
     const std::string add =
         "ADD-DEVICE DEVICEID=kvremote:PC-keyboard-5 PRODUCT_NAME=\"kvRemote keypad 5 on PC\" "
-        "KEYS_TOTAL=20 KEYS_PER_ROW=4 BITMAPS=0 COLORS=false TEXT=false BRIGHTNESS=false\n";
+        "KEYS_TOTAL=20 KEYS_PER_ROW=5 BITMAPS=0 COLORS=false TEXT=false BRIGHTNESS=false PINCODE_LOCK=FULL\n";
     EXPECT_EQ(client_->TakeOutput(), add);
     EXPECT_THAT(Key(DestinationEventKind::Press, 0x47, 20), IsEmpty()) << "not added yet";
     for (MonoMs t = 100; t <= 3010; t += 10) {
@@ -45,11 +45,11 @@ TEST_F(SatelliteClientTest, ASurfaceIsAskedForEveryThreeSecondsUntilItsOkAndTake
     EXPECT_THAT(Key(DestinationEventKind::Release, 0x47, 3020), IsEmpty()) << "its press never went out";
     Receive("ADD-DEVICE OK DEVICEID=\"kvremote:PC-keyboard-5\" \n", 3100);
     EXPECT_EQ(Key(DestinationEventKind::Press, 0x47, 3200),
-              "KEY-PRESS DEVICEID=kvremote:PC-keyboard-5 KEY=4 PRESSED=true\n");
+              "KEY-PRESS DEVICEID=kvremote:PC-keyboard-5 KEY=5 PRESSED=true\n");
     EXPECT_THAT(Key(DestinationEventKind::Press, 0x47, 3300), IsEmpty())
         << "down once however long it repeats";
     EXPECT_EQ(Key(DestinationEventKind::Release, 0x47, 3400),
-              "KEY-PRESS DEVICEID=kvremote:PC-keyboard-5 KEY=4 PRESSED=false\n");
+              "KEY-PRESS DEVICEID=kvremote:PC-keyboard-5 KEY=5 PRESSED=false\n");
     EXPECT_THAT(Key(DestinationEventKind::Press, 0x1E, 3500), IsEmpty()) << "A is not on a keypad";
     client_->OnTick(6100);
     EXPECT_THAT(client_->TakeOutput(), Not(HasSubstr("ADD-DEVICE"))) << "added: not asked for again";
@@ -58,11 +58,14 @@ TEST_F(SatelliteClientTest, ASurfaceIsAskedForEveryThreeSecondsUntilItsOkAndTake
 
 TEST_F(SatelliteClientTest, TheFullLayoutNeedsAServerThatTakesWideSurfaces) {
     Connect("1.5.1", KeyboardLayoutKind::Full);
-    EXPECT_THAT(client_->TakeOutput(), HasSubstr("KEYS_TOTAL=20 KEYS_PER_ROW=4"));
+    EXPECT_THAT(
+        client_->TakeOutput(),
+        HasSubstr("KEYS_TOTAL=20 KEYS_PER_ROW=5 BITMAPS=0 COLORS=false TEXT=false BRIGHTNESS=false\n"));
     EXPECT_EQ(client_->LayoutInUse(), KeyboardLayoutKind::Keypad);
     EXPECT_THAT(client_->StatusDetail(), HasSubstr("keypad layout"));
     Connect("1.6.0", KeyboardLayoutKind::Full);
-    EXPECT_THAT(client_->TakeOutput(), HasSubstr("KEYS_TOTAL=126 KEYS_PER_ROW=21"));
+    EXPECT_THAT(client_->TakeOutput(),
+                HasSubstr("PRODUCT_NAME=\"kvRemote keyboard 5 on PC\" KEYS_TOTAL=126 KEYS_PER_ROW=21"));
     EXPECT_THAT(client_->StatusDetail(), IsEmpty());
     Receive("ADD-DEVICE ERROR DEVICEID=\"kvremote:PC-keyboard-5\" MESSAGE=\"Invalid KEYS_TOTAL\" \n", 20);
     EXPECT_EQ(client_->StatusDetail(), "Companion refused kvremote:PC-keyboard-5: Invalid KEYS_TOTAL");
@@ -84,6 +87,14 @@ TEST_F(SatelliteClientTest, PingsEveryTwoSecondsAnswersPingsAndIsLostAfterSixSil
     client_->OnTick(6500);
     EXPECT_TRUE(client_->WantsClose());
     EXPECT_THAT(client_->StatusDetail(), HasSubstr("nothing received"));
+
+    // Pings answered, the ADD-DEVICE not: Companion tells only the PC that holds the surface.
+    Connect("1.14.0");
+    for (MonoMs t = 100; t <= 10100; t += 100) {
+        Receive("PONG x \n", t);
+        client_->OnTick(t);
+    }
+    EXPECT_THAT(client_->StatusDetail(), HasSubstr("does another PC use the station name PC?"));
 }
 
 } // namespace

@@ -162,8 +162,8 @@ TEST(SatelliteLoopback, SurfacesFollowTheServerThroughErrorsRestartsAndAHalfOpen
     EXPECT_GE(Count(server.Lines(), 1, "ADD-DEVICE DEVICEID=" + kKeypad), 2);
     EXPECT_THAT(server.Lines().front().line,
                 HasSubstr("PRODUCT_NAME=\"kvRemote keypad 5 on PC\" KEYS_TOTAL=20 "
-                          "KEYS_PER_ROW=4 BITMAPS=0 COLORS=false TEXT=false "
-                          "BRIGHTNESS=false"));
+                          "KEYS_PER_ROW=5 BITMAPS=0 COLORS=false TEXT=false "
+                          "BRIGHTNESS=false PINCODE_LOCK=FULL"));
 
     // Keypad 7 down and up, the mouse's left button, a notch of the wheel in two halves.
     driver.Event(Key(kPress, 0x47));
@@ -178,7 +178,7 @@ TEST(SatelliteLoopback, SurfacesFollowTheServerThroughErrorsRestartsAndAHalfOpen
     driver.Event(mouse);
     driver.Event(mouse);
     ASSERT_TRUE(driver.RunUntil(acted("rotate " + kMouse + " 3 1")));
-    EXPECT_THAT(actions(), ::testing::ElementsAre("press " + kKeypad + " 4 1", "press " + kKeypad + " 4 0",
+    EXPECT_THAT(actions(), ::testing::ElementsAre("press " + kKeypad + " 5 1", "press " + kKeypad + " 5 0",
                                                   "press " + kMouse + " 0 1", "rotate " + kMouse + " 3 1"));
 
     // Garbage, a line over 64 KiB, errors and display updates: shown, and nothing else changes.
@@ -186,7 +186,7 @@ TEST(SatelliteLoopback, SurfacesFollowTheServerThroughErrorsRestartsAndAHalfOpen
                      "\" KEY=0 COLOR=#ff0000 \n\"\"\\\n=\nERROR MESSAGE=\"Unknown command: XYZ\" \n");
     driver.RunFor(200);
     driver.Event(Key(kPress, 0x48));
-    ASSERT_TRUE(driver.RunUntil(acted("press " + kKeypad + " 5 1")));
+    ASSERT_TRUE(driver.RunUntil(acted("press " + kKeypad + " 6 1")));
     EXPECT_THAT(client.StatusDetail(), HasSubstr("Unknown command: XYZ"));
 
     // Pings hold the connection past the server's idle time.
@@ -201,8 +201,8 @@ TEST(SatelliteLoopback, SurfacesFollowTheServerThroughErrorsRestartsAndAHalfOpen
     ASSERT_TRUE(driver.RunUntil(added(2)));
     driver.Event(Key(kRelease, 0x48));
     driver.Event(Key(kPress, 0x49));
-    ASSERT_TRUE(driver.RunUntil(acted("press " + kKeypad + " 6 1")));
-    EXPECT_THAT(actions(), Not(Contains("press " + kKeypad + " 5 0")));
+    ASSERT_TRUE(driver.RunUntil(acted("press " + kKeypad + " 7 1")));
+    EXPECT_THAT(actions(), Not(Contains("press " + kKeypad + " 6 0")));
 
     // A new socket while the server still holds the old one: no answer until the old one times out.
     driver.Abandon();

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <iostream>
 #include <mutex>
 #include <string>
@@ -46,11 +47,16 @@ class LineClient : public ConnectionClient {
 public:
     explicit LineClient(Seen& seen) : seen_(seen) {}
     std::string_view PeerName() const override { return "the test peer"; }
-    void OnConnected(MonoMs) override { out_ += "HELLO\n"; }
+    void OnConnected(MonoMs) override {
+        out_ += "HELLO\n";
+        spoke_ = false;
+    }
     void OnReceived(std::string_view bytes, MonoMs) override {
         std::lock_guard lock(seen_.mutex);
         seen_.received += bytes;
+        spoke_ = true;
     }
+    bool Established() const override { return spoke_; }
     void OnClosed(MonoMs) override {}
     void OnTick(MonoMs) override {
         if (seen_.hold.load()) {
@@ -64,7 +70,7 @@ public:
     void OnEvent(const DestinationEvent& event, MonoMs) override {
         out_ += "PRESS " + std::to_string(event.code) + "\n";
     }
-    void OnExposure(const std::vector<ExposedDevice>&, MonoMs) override {}
+    void OnExposure(const std::vector<ExposedDevice>&, MonoMs) override { out_ += "EXPOSE\n"; }
     void OnGoodbye(MonoMs) override { out_ += "BYE\n"; }
     std::string TakeOutput() override { return std::exchange(out_, {}); }
     bool WantsClose() const override { return false; }
@@ -72,6 +78,7 @@ public:
 private:
     Seen& seen_;
     std::string out_;
+    bool spoke_ = false;
 };
 
 struct Winsock {
@@ -199,6 +206,7 @@ TEST_F(NetworkThreadTest, ARefusingPortIsTriedAgainAndTheStatusSaysWhyUntilItLis
     listener.Listen();
     ASSERT_TRUE(listener.Accept());
     EXPECT_EQ(listener.ReadUntil("HELLO\n"), "HELLO\n");
+    listener.Send("WELCOME\n"); // connected once the peer speaks
     ASSERT_TRUE(WaitForStatus(LinkState::Connected));
     EXPECT_TRUE(lost_.empty()) << "a connection that never worked was not lost";
 }
@@ -232,9 +240,10 @@ TEST_F(NetworkThreadTest, BytesFlowAClosedPeerIsToldOnceNothingIsReplayedAndGood
     EXPECT_FALSE(seen_.holdRanOut.load()) << "the calls returned while the thread was still held";
     ::SetEvent(seen_.release);
     const std::string last = "PRESS " + std::to_string(posted) + "\n";
-    const std::string flood = listener.ReadUntil(last);
+    const std::string flood = listener.ReadUntil("EXPOSE\n");
     EXPECT_EQ(flood.substr(0, flood.find('\n') + 1), "PRESS 45\n");
-    EXPECT_EQ(flood.size() - flood.rfind(last), last.size());
+    EXPECT_TRUE(flood.ends_with(last + "EXPOSE\n"))
+        << "what was posted before the exposure change goes first";
     ASSERT_TRUE(uitest::PumpUntil(
         [&] {
             hub_.TakeNews();
@@ -254,6 +263,7 @@ TEST_F(NetworkThreadTest, BytesFlowAClosedPeerIsToldOnceNothingIsReplayedAndGood
     uitest::Pump(300);
     listener.Listen();
     ASSERT_TRUE(listener.Accept());
+    listener.Send("WELCOME\n");
     ASSERT_TRUE(WaitForStatus(LinkState::Connected));
     press.code = 8;
     hub_.Post(press);
@@ -262,6 +272,37 @@ TEST_F(NetworkThreadTest, BytesFlowAClosedPeerIsToldOnceNothingIsReplayedAndGood
 
     hub_.Goodbye(2000);
     EXPECT_EQ(listener.ReadUntil("\x04"), "BYE\n") << "goodbye, then the end of the connection";
+}
+
+TEST_F(NetworkThreadTest, ANameThatTakesLongToFailHoldsUpNoOtherConnectionNorTheGoodbye) {
+    HANDLE answer = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    NetworkThreadWin32 hub(NetworkTimes{20, 2000, 500, 1000},
+                           [&](const std::string& host, std::uint16_t, sockaddr_in&) {
+                               ::WaitForSingleObject(answer, kWaitMs); // a DNS server out of reach
+                               return host == "broker.invalid" ? WSAHOST_NOT_FOUND : WSANO_RECOVERY;
+                           });
+    hub.SetNotifyWindow(reinterpret_cast<std::uintptr_t>(window_));
+    Listener listener;
+    listener.Listen();
+    Seen slow;
+    std::vector<HubConnection> connections;
+    connections.push_back(
+        {ConnectionTarget{"broker.invalid", 1883, 200, 50}, std::make_unique<LineClient>(slow)});
+    connections.push_back(
+        {ConnectionTarget{"127.0.0.1", listener.Port(), 200, 50}, std::make_unique<LineClient>(seen_)});
+    hub.Start(std::move(connections));
+
+    ASSERT_TRUE(listener.Accept()) << "the address is reached while the name is still looked up";
+    ASSERT_EQ(listener.ReadUntil("HELLO\n"), "HELLO\n");
+
+    // Exit while the name is still being looked up: the lookup is left behind, the goodbye is not.
+    const auto before = std::chrono::steady_clock::now();
+    hub.Goodbye(1500);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1500));
+    EXPECT_EQ(listener.ReadUntil("\x04"), "BYE\n");
+    ::SetEvent(answer);
+    ::Sleep(50); // the lookup's thread ends before its event goes
+    ::CloseHandle(answer);
 }
 
 } // namespace

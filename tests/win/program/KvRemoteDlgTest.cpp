@@ -554,12 +554,17 @@ TEST_F(MainDialog, ALostConnectionGivesOneBalloonWhoseClickOpensTheConnectionsDi
     status.state = LinkState::Retrying;
     hub.statuses = {status};
     hub.lost = {0};
-    // News during the start-up About box: no balloon over it.
+    // News during the start-up About box: no balloon over it. The Connections dialog asked for from
+    // the tray meanwhile opens once the box is gone.
     DialogHooksRecord().duringAbout = [this] {
         ::SendMessageA(dlg->m_hWnd, WM_CONNECTIONS_STATUS, 0, 0);
         EXPECT_FALSE(dlg->TrayIconData().uFlags & NIF_INFO);
+        ::SendMessageA(dlg->m_hWnd, WM_COMMAND, ID_TRAY_CONNECTIONS, 0);
+        EXPECT_EQ(DialogHooksRecord().connectionsRuns, 0);
     };
     Start(kConfigured);
+    Pump();
+    EXPECT_EQ(DialogHooksRecord().connectionsRuns, 1);
     EXPECT_EQ(hub.calls, std::vector<std::string>{"start 0"}) << "no connection is on yet";
     EXPECT_STREQ(dlg->TrayIconData().szTip, "kvRemote\nNot connected to Companion");
 
@@ -573,14 +578,14 @@ TEST_F(MainDialog, ALostConnectionGivesOneBalloonWhoseClickOpensTheConnectionsDi
     EXPECT_FALSE(dlg->TrayIconData().uFlags & NIF_INFO) << "once per loss";
     ::PostMessageA(dlg->m_hWnd, WM_TRAY_NOTIFY, 1, NIN_BALLOONUSERCLICK);
     Pump();
-    EXPECT_EQ(DialogHooksRecord().connectionsRuns, 1);
+    EXPECT_EQ(DialogHooksRecord().connectionsRuns, 2);
     EXPECT_EQ(DialogHooksRecord().setupRuns, 0);
 
     // The tray menu's item and the settings window's button open it too.
     ::SendMessageA(dlg->m_hWnd, WM_COMMAND, ID_TRAY_CONNECTIONS, 0);
     dlg->ShowForEditing();
     Click(IDC_CONNECTIONS);
-    EXPECT_EQ(DialogHooksRecord().connectionsRuns, 3);
+    EXPECT_EQ(DialogHooksRecord().connectionsRuns, 4);
 
     dlg->OnExit();
     EXPECT_EQ(hub.calls.back(), "goodbye within the exit's bound");
