@@ -81,11 +81,11 @@ int Run(const std::string& ini) {
     sigaddset(&signals, SIGINT);
     sigprocmask(SIG_BLOCK, &signals, nullptr);
     const int signalFd = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
+    LogLine("started with " + ini);
     EvdevDriverLinux driver(kInputDir, LogLine);
     if (signalFd < 0 || !driver.Open())
         return 1;
     driver.AlsoWatch(signalFd);
-    LogLine("started with " + ini);
     StationLinux station(ini, driver, LogLine);
     station.Start();
     int status = 0;
