@@ -345,6 +345,19 @@ int main(int argc, char** argv) {
         failure = Expect(receiver.Next(), Line("AUXKEYB/100/0/5"));
     Report("re-plugged keypad captured again with its index", failure);
 
+    {
+        std::string ini = ReadFile(kIni);
+        ini.replace(ini.find("Index1=5"), 8, "Index1=7");
+        std::ofstream(kIni) << ini;
+    }
+    since = LogSize();
+    kill(station, SIGHUP);
+    failure = WaitForLog("keyboard " + numberA + ": auxiliary, index 7", since) ? "" : "new index not taken";
+    twinA.Tap(KEY_KP4);
+    if (failure.empty())
+        failure = Expect(receiver.Next(), Line("AUXKEYB/100/0/7"));
+    Report("settings read again on SIGHUP", failure);
+
     kill(station, SIGKILL);
     waitpid(station, nullptr, 0);
     failure = Grabbable(twinA.node) && Grabbable(twinB.node) ? "" : "a device is still grabbed";
