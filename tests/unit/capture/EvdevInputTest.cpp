@@ -16,8 +16,9 @@ std::string PostedFor(std::uint16_t key, std::uint16_t& modifiers) {
     for (int i = 0; i < strokes.count; ++i) {
         const Stroke& s = strokes.strokes[i];
         const KeyAction action = TranslateKey(s.KeyState(), UsScanCodeToVirtualKey(s.ScanCode()), modifiers);
-        posted += (posted.empty() ? "" : " ") +
-                  (action.kind == KeyActionKind::Consume ? std::string("-1") : std::to_string(action.code));
+        if (!posted.empty())
+            posted += ' ';
+        posted += action.kind == KeyActionKind::Consume ? std::string("-1") : std::to_string(action.code);
     }
     return posted;
 }
@@ -87,7 +88,7 @@ TEST(EvdevInput, NumbersComeBackToTheirDevices) {
     EXPECT_EQ(numbers.Take(DEVICE_CLASS_KEYBOARDS, "c"), 3) << "a never used number before one that waits";
     EXPECT_EQ(numbers.Take(DEVICE_CLASS_KEYBOARDS, "a"), 1) << "a device that comes back is where it was";
     for (int d = 4; d <= 10; ++d)
-        EXPECT_EQ(numbers.Take(DEVICE_CLASS_KEYBOARDS, "k" + std::to_string(d)), d);
+        EXPECT_EQ(numbers.Take(DEVICE_CLASS_KEYBOARDS, std::to_string(d)), d);
     EXPECT_EQ(numbers.Take(DEVICE_CLASS_KEYBOARDS, "eleventh"), 0);
     numbers.Free(2);
     EXPECT_EQ(numbers.Take(DEVICE_CLASS_KEYBOARDS, "eleventh"), 2) << "full: the lowest free number";
