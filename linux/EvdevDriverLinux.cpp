@@ -8,7 +8,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/input.h>
-#include <poll.h>
+#include <sys/epoll.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -16,6 +16,8 @@
 namespace {
 
 constexpr unsigned long kPendingRetryMs = 20; // how often a grab waiting for released keys is tried
+// What an epoll event names besides a device number.
+constexpr std::uint32_t kExtraTag = 1000, kInotifyTag = 1001;
 
 bool IsEventNode(const char* name) {
     return std::strncmp(name, "event", 5) == 0;
@@ -73,6 +75,20 @@ EvdevDriverLinux::~EvdevDriverLinux() {
     ReleaseAll();
     if (inotify_ >= 0)
         close(inotify_);
+    if (epoll_ >= 0)
+        close(epoll_);
+}
+
+bool EvdevDriverLinux::Watch(int fd, std::uint32_t tag) {
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.u32 = tag;
+    return epoll_ctl(epoll_, EPOLL_CTL_ADD, fd, &event) == 0;
+}
+
+void EvdevDriverLinux::AlsoWatch(int fd) {
+    if (!Watch(fd, kExtraTag))
+        log_(std::string("cannot watch the signals: ") + std::strerror(errno));
 }
 
 const DriverApi& EvdevDriverLinux::Api() {
@@ -82,8 +98,9 @@ const DriverApi& EvdevDriverLinux::Api() {
 }
 
 bool EvdevDriverLinux::Open() {
+    epoll_ = epoll_create1(EPOLL_CLOEXEC);
     inotify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (inotify_ < 0 ||
+    if (epoll_ < 0 || inotify_ < 0 || !Watch(inotify_, kInotifyTag) ||
         inotify_add_watch(inotify_, dir_.c_str(), IN_CREATE | IN_DELETE | IN_ATTRIB | IN_MOVED_TO) < 0) {
         log_("cannot watch " + dir_ + ": " + std::strerror(errno));
         return false;
@@ -163,7 +180,7 @@ void EvdevDriverLinux::Drop(int device, const char* why) {
     Node& node = nodes_[device];
     if (node.fd < 0)
         return;
-    close(node.fd); // and with it the grab
+    close(node.fd); // and with it the grab and its place in the epoll set
     log_(node.path + ": " + why + (node.grabbed ? ", released" : ""));
     node = Node{};
     numbers_.Free(device);
@@ -209,6 +226,7 @@ void EvdevDriverLinux::Follow(int device) {
         node.waiting = false;
         if (node.grabbed) {
             ioctl(node.fd, EVIOCGRAB, 0);
+            epoll_ctl(epoll_, EPOLL_CTL_DEL, node.fd, nullptr);
             node.grabbed = false;
             log_(node.path + ": released");
         }
@@ -235,6 +253,11 @@ void EvdevDriverLinux::Follow(int device) {
     if (AnyKeyDown(node.fd)) {
         // Went down between the two looks: its release must reach the system too.
         ioctl(node.fd, EVIOCGRAB, 0);
+        return;
+    }
+    if (!Watch(node.fd, static_cast<std::uint32_t>(device))) {
+        ioctl(node.fd, EVIOCGRAB, 0);
+        log_(node.path + ": cannot be watched: " + std::strerror(errno));
         return;
     }
     node.grabbed = true;
@@ -278,6 +301,9 @@ void EvdevDriverLinux::Read(int device) {
             for (int s = 0; s < strokes.count; ++s)
                 Push(device, strokes.strokes[s]);
         }
+        // A short read took everything there was: no second call just to hear so.
+        if (static_cast<std::size_t>(n) < sizeof events)
+            break;
     }
     if (ledsChanged)
         WriteLeds(node);
@@ -306,7 +332,10 @@ void EvdevDriverLinux::SetLeds(int device, unsigned mask) {
 }
 
 int EvdevDriverLinux::Wait(unsigned long milliseconds) {
-    const std::uint64_t deadline = NowMs() + milliseconds;
+    // The clock is read only after a wake that brought no stroke (the deadline counts from the
+    // first, so a wait may last up to twice the time asked): a stroke's wake reads no clock, which
+    // on an emulated or slow clock source costs more than the rest of its way.
+    std::uint64_t deadline = 0;
     for (;;) {
         while (head_ != tail_ && queue_[head_].device == 0)
             head_ = (head_ + 1) % queue_.size();
@@ -318,39 +347,34 @@ int EvdevDriverLinux::Wait(unsigned long milliseconds) {
                 Follow(d);
             waiting = waiting || nodes_[d].waiting;
         }
-        pollfd fds[kDeviceCount + 2];
-        int devices[kDeviceCount + 2] = {};
-        nfds_t count = 0;
-        if (extra_ >= 0)
-            fds[count++] = {extra_, POLLIN, 0};
-        if (inotify_ >= 0)
-            fds[count++] = {inotify_, POLLIN, 0};
-        for (int d = 1; d < kDeviceCount; ++d)
-            if (nodes_[d].grabbed) {
-                devices[count] = d;
-                fds[count++] = {nodes_[d].fd, POLLIN, 0};
-            }
-        const std::uint64_t now = NowMs();
-        unsigned long left = now >= deadline ? 0 : static_cast<unsigned long>(deadline - now);
+        unsigned long left = milliseconds;
+        if (deadline != 0) {
+            const std::uint64_t now = NowMs();
+            left = now >= deadline ? 0 : static_cast<unsigned long>(deadline - now);
+        }
         if (waiting)
             left = std::min(left, kPendingRetryMs);
-        const int ready = poll(fds, count, static_cast<int>(left));
-        if (ready < 0 && errno != EINTR)
+        epoll_event ready[8];
+        const int count = epoll_wait(epoll_, ready, 8, static_cast<int>(left));
+        if (count < 0 && errno != EINTR)
             return 0;
-        for (nfds_t i = 0; ready > 0 && i < count; ++i) {
-            if (fds[i].revents == 0)
-                continue;
-            if (fds[i].fd == extra_) {
+        for (int i = 0; i < count; ++i) {
+            const std::uint32_t tag = ready[i].data.u32;
+            if (tag == kExtraTag)
                 woken_ = true;
-            } else if (fds[i].fd == inotify_) {
+            else if (tag == kInotifyTag)
                 HandleWatch();
-            } else if (nodes_[devices[i]].fd == fds[i].fd) {
-                Read(devices[i]);
-            }
+            else if (tag < kDeviceCount && nodes_[tag].grabbed)
+                Read(static_cast<int>(tag));
         }
         if (woken_)
             return 0;
-        if (head_ == tail_ && NowMs() >= deadline)
+        if (head_ != tail_)
+            continue;
+        const std::uint64_t now = NowMs();
+        if (deadline == 0)
+            deadline = now + left;
+        if (now >= deadline || (count == 0 && !waiting))
             return 0;
     }
 }

@@ -9,7 +9,8 @@
 // grabbed nor read; "send" has nothing to give back. The kernel drops a grab with its file, so
 // nothing stays captured when the process dies.
 //
-// One thread: the station's loop calls everything here, the capture loop's waits included.
+// One thread: the station's loop calls everything here, the capture loop's waits included. Its
+// waits are one epoll set, so a wake costs the same however many devices are held.
 #include "capture/DriverApi.h"
 #include "capture/EvdevIdentity.h"
 #include <array>
@@ -36,7 +37,7 @@ public:
 
     // A descriptor the waits watch as well (the station's signals): when it is readable, the wait
     // ends at once with no device and TakeWoken() tells so.
-    void AlsoWatch(int fd) { extra_ = fd; }
+    void AlsoWatch(int fd);
     bool TakeWoken();
     // Devices came or went since the last call.
     bool TakeChanged();
@@ -85,6 +86,7 @@ private:
     static unsigned int GetHardwareId(DriverContext context, int device, void* buffer, unsigned int size);
 
     int Wait(unsigned long milliseconds);
+    bool Watch(int fd, std::uint32_t tag); // adds fd to the epoll set
     void TryOpen(const std::string& path);
     void Drop(int device, const char* why);
     void HandleWatch();
@@ -95,8 +97,8 @@ private:
 
     std::string dir_;
     Log log_;
+    int epoll_ = -1; // the grabbed devices, the inotify watch and the extra descriptor
     int inotify_ = -1;
-    int extra_ = -1;
     bool woken_ = false;
     bool changed_ = false;
     std::array<Node, kDeviceCount> nodes_;

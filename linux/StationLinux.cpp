@@ -130,5 +130,5 @@ void StationLinux::OnAuxInput(std::uint32_t wParam, std::int32_t lParam) {
 }
 
 std::uint32_t StationLinux::TickCount() {
-    return SteadyTickCount();
+    return 0; // only for the tray animation, which a station has not: no clock read per event
 }

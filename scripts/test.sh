@@ -13,7 +13,7 @@ scripts/setup.sh || exit 1
 no_wine32=""
 [ -f build/setup.stamp ] && no_wine32=$(awk -F'\t' '$1 == "wine32" { print $3; exit }' build/setup.stamp)
 jobs=${KV_JOBS:-$(nproc)}
-presets=${KV_PRESETS:-"native native-asan native-tsan fuzz bench linux-arm64 win64 win32"}
+presets=${KV_PRESETS:-"native native-asan native-tsan fuzz bench linux-amd64 linux-arm64 win64 win32"}
 results=$root/build/results
 rm -rf "$results"
 mkdir -p "$results"

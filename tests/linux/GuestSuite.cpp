@@ -3,6 +3,7 @@
 // kvremote sends on the guest's own loopback, what other readers of the devices see, and what the
 // devices are told. One line per case on the console; the exit status says whether all passed.
 #include "linux/EvdevDriverLinux.h"
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -255,6 +256,46 @@ bool Grabbable(const std::string& node) {
     return free;
 }
 
+// Microseconds from a key press written on the uinput side to the next datagram received.
+double PressToDatagram(const Uinput& device, int key, Receiver& receiver) {
+    const auto start = std::chrono::steady_clock::now();
+    device.Key(key, 1);
+    const bool got = !receiver.Next(2000).empty();
+    const auto end = std::chrono::steady_clock::now();
+    device.Key(key, 0);
+    Sleep(2);
+    return got ? std::chrono::duration<double, std::micro>(end - start).count() : -1;
+}
+
+double Percentile(std::vector<double> times, double p) {
+    if (times.empty())
+        return 0;
+    std::sort(times.begin(), times.end());
+    return times[static_cast<std::size_t>(p * static_cast<double>(times.size() - 1))];
+}
+
+// The floor: a process that reads the same device and sends a datagram per press, with no logic.
+pid_t StartFloorProbe(const std::string& node) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int fd = open(node.c_str(), O_RDONLY);
+        ioctl(fd, EVIOCGRAB, 1);
+        const int s = socket(AF_INET, SOCK_DGRAM, 0);
+        const int on = 1;
+        setsockopt(s, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(kPort);
+        to.sin_addr.s_addr = htonl(0x7FFFFFFF);
+        input_event e;
+        while (read(fd, &e, sizeof e) == static_cast<ssize_t>(sizeof e))
+            if (e.type == EV_KEY && e.value == 1)
+                sendto(s, "floor", 5, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        _exit(0);
+    }
+    return pid;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -358,6 +399,20 @@ int main(int argc, char** argv) {
         failure = Expect(receiver.Next(), Line("AUXKEYB/100/0/7"));
     Report("settings read again on SIGHUP", failure);
 
+    // The benchmark: kvremote on a keypad against the floor probe on the main keyboard, press for
+    // press in turn, so both see the same load of the emulated machine.
+    const pid_t floor = StartFloorProbe(mainKeyboard.node);
+    Sleep(300);
+    std::vector<double> station_us, floor_us;
+    for (int i = 0; i < 300; ++i) {
+        if (const double us = PressToDatagram(twinB, KEY_KP2, receiver); us >= 0)
+            station_us.push_back(us);
+        if (const double us = PressToDatagram(mainKeyboard, KEY_B, receiver); us >= 0)
+            floor_us.push_back(us);
+    }
+    kill(floor, SIGKILL);
+    waitpid(floor, nullptr, 0);
+
     kill(station, SIGKILL);
     waitpid(station, nullptr, 0);
     failure = Grabbable(twinA.node) && Grabbable(twinB.node) ? "" : "a device is still grabbed";
@@ -398,6 +453,13 @@ int main(int argc, char** argv) {
     if (failure.empty() && leds != 5)
         failure = "another program's write left the lights at " + std::to_string(leds);
     Report("keypad lights written and kept", failure);
+
+    const double station50 = Percentile(station_us, 0.5), floor50 = Percentile(floor_us, 0.5);
+    std::printf(
+        "kv-guest: benchmark, key press to datagram over %zu and %zu presses: kvremote median %.0f us "
+        "(p90 %.0f), floor median %.0f us (p90 %.0f), ratio %.2f\n",
+        station_us.size(), floor_us.size(), station50, Percentile(station_us, 0.9), floor50,
+        Percentile(floor_us, 0.9), floor50 > 0 ? station50 / floor50 : 0.0);
 
     std::printf("kv-guest: kvremote's messages:\n%s", ReadFile(kLog).c_str());
     std::printf("kv-guest: %d passed, %d failed\n", g_passed, g_failed);
