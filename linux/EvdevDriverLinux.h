@@ -32,6 +32,9 @@ public:
     // attributes change (udev sets group and mode just after a node appears).
     bool Open();
 
+    // Before Open: the numbers the settings file saved with each id, for the devices to take.
+    void RememberNumber(int device, const std::string& hardwareId) { numbers_.Remember(device, hardwareId); }
+
     static const DriverApi& Api();
     DriverContext Context() { return this; }
 

@@ -1,4 +1,6 @@
 #include "linux/StationLinux.h"
+#include "app/LeadingDecimal.h"
+#include "app/SettingIds.h"
 #include "app/SettingsFile.h"
 #include "capture/AuxInputMessage.h"
 #include "capture/DeviceFilters.h"
@@ -20,6 +22,22 @@ const char* ClassName(int device) {
 }
 
 } // namespace
+
+void RememberSavedNumbers(const std::string& iniPath, EvdevDriverLinux& driver) {
+    SettingNames names;
+    names.Fill();
+    IniProfileStore store(iniPath);
+    Settings settings(store, names);
+    for (const int section : {SECTION_KEYBOARDS, SECTION_MOUSES}) {
+        for (int n = 1; n <= 10; ++n) {
+            const std::string number = settings.ReadKey(section, "Device" + std::to_string(n), "");
+            const std::string id = settings.ReadKey(section, "HarwareId" + std::to_string(n), "");
+            if (number.empty() || id.empty())
+                break;
+            driver.RememberNumber(ParseLeadingDecimal(number), id);
+        }
+    }
+}
 
 StationLinux::StationLinux(const std::string& iniPath, EvdevDriverLinux& driver, EvdevDriverLinux::Log log)
     : driver_(driver), log_(std::move(log)), store_(iniPath), settings_(store_, names_),

@@ -20,6 +20,10 @@
 #include <array>
 #include <string>
 
+// Before the driver opens the devices: the numbers the settings file saved for each id (the
+// entries the registry reads, stopping where it stops), so each device takes its saved number.
+void RememberSavedNumbers(const std::string& iniPath, EvdevDriverLinux& driver);
+
 class StationLinux : private AuxInputSink, private RemoteSenderHost {
 public:
     StationLinux(const std::string& iniPath, EvdevDriverLinux& driver, EvdevDriverLinux::Log log);

@@ -4,6 +4,7 @@
 #include "capture/DeviceRegistry.h"
 #include "capture/HardwareIdText.h"
 #include "linux/EvdevDriverLinux.h"
+#include "linux/SetupCommandLinux.h"
 #include "linux/StationLinux.h"
 #include <csignal>
 #include <cstdio>
@@ -21,6 +22,7 @@ constexpr const char* kInputDir = "/dev/input";
 constexpr const char* kUsage =
     "Usage: kvremote [-i PATH] [run]\n"
     "       kvremote [-i PATH] devices\n"
+    "       kvremote [-i PATH] setup keyboards|mice\n"
     "       kvremote --help | --version\n"
     "\n"
     "Captures the auxiliary keyboards and mice named in the settings file and sends each of their\n"
@@ -30,10 +32,12 @@ constexpr const char* kUsage =
     "\n"
     "  run        the station (the default); SIGHUP reads the settings again, SIGTERM ends it\n"
     "  devices    lists the keyboards and mice with their numbers, ids and whether they are captured\n"
+    "  setup      asks for a key on each keyboard (or a button on each mouse) to set up, shows\n"
+    "             which device it was, asks for its index and saves them (stop the service first)\n"
     "  -i PATH    the settings file (default /etc/kvremote/kvremote.ini)\n"
     "\n"
-    "A device is made auxiliary in [Keyboards] or [Mouses] of the settings file:\n"
-    "  UseAux=1, Device1=<number>, HarwareId1=<id as listed>, Index1=<0-255>\n"
+    "A device is auxiliary with an index in [Keyboards] or [Mouses] of the settings file (setup\n"
+    "writes them): Device1=<number>, HarwareId1=<id as listed>, Index1=<0-255>; and UseAux=1.\n"
     "Messages go to standard error, one line each.\n";
 
 void LogLine(const std::string& line) {
@@ -42,6 +46,7 @@ void LogLine(const std::string& line) {
 
 int ListDevices(const std::string& ini) {
     EvdevDriverLinux driver(kInputDir, [](const std::string&) {});
+    RememberSavedNumbers(ini, driver);
     if (!driver.Open()) {
         LogLine(std::string("cannot read ") + kInputDir + ": " + std::strerror(errno));
         return 1;
@@ -83,6 +88,7 @@ int Run(const std::string& ini) {
     const int signalFd = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
     LogLine("started with " + ini);
     EvdevDriverLinux driver(kInputDir, LogLine);
+    RememberSavedNumbers(ini, driver);
     if (signalFd < 0 || !driver.Open())
         return 1;
     driver.AlsoWatch(signalFd);
@@ -132,6 +138,9 @@ int main(int argc, char** argv) {
             ini = argv[++i];
         } else if (arg == "run" || arg == "devices") {
             command = arg;
+        } else if (arg == "setup" && i + 1 < argc &&
+                   (std::string(argv[i + 1]) == "keyboards" || std::string(argv[i + 1]) == "mice")) {
+            command = argv[++i];
         } else {
             std::fprintf(stderr, "kvremote: unknown argument \"%s\"\n%s", arg.c_str(), kUsage);
             return 2;
@@ -139,5 +148,7 @@ int main(int argc, char** argv) {
     }
     if (access(ini.c_str(), R_OK) != 0)
         LogLine("cannot read " + ini + " (" + std::strerror(errno) + "): the defaults apply");
+    if (command == "keyboards" || command == "mice")
+        return RunSetup(ini, command == "mice" ? DEVICE_CLASS_MICE : DEVICE_CLASS_KEYBOARDS, 0, 1);
     return command == "devices" ? ListDevices(ini) : Run(ini);
 }

@@ -46,3 +46,8 @@ void EvdevNumbers::Free(int device) {
     if (device > 0 && device < kDeviceCount)
         used_[device] = false;
 }
+
+void EvdevNumbers::Remember(int device, const std::string& hardwareId) {
+    if (device > 0 && device < kDeviceCount && !used_[device])
+        last_[device] = hardwareId;
+}

@@ -30,6 +30,9 @@ public:
     int Take(DeviceClass deviceClass, const std::string& hardwareId);
     // The device at this number went; the number remembers its id.
     void Free(int device);
+    // A number saved with this id in the settings: kept for the device, whatever order the devices
+    // are found in (at a boot, or by a process that may open other nodes).
+    void Remember(int device, const std::string& hardwareId);
     bool InUse(int device) const { return device > 0 && device < kDeviceCount && used_[device]; }
 
 private:

@@ -26,6 +26,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -296,6 +297,62 @@ pid_t StartFloorProbe(const std::string& node) {
     return pid;
 }
 
+// kvremote setup as root (as with sudo), talked to through pipes.
+struct SetupSession {
+    pid_t pid = -1;
+    int in = -1, out = -1;
+    std::string seen;
+
+    explicit SetupSession(const std::vector<std::string>& args) {
+        int toChild[2], fromChild[2];
+        if (pipe(toChild) != 0 || pipe(fromChild) != 0)
+            return;
+        pid = fork();
+        if (pid == 0) {
+            dup2(toChild[0], 0);
+            dup2(fromChild[1], 1);
+            std::vector<char*> argv;
+            for (const std::string& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        close(toChild[0]);
+        close(fromChild[1]);
+        in = toChild[1];
+        out = fromChild[0];
+    }
+    ~SetupSession() {
+        close(in);
+        close(out);
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    // Reads until text appears after what was consumed before; false after ms.
+    bool WaitFor(const std::string& text, int ms = 8000) {
+        for (int waited = 0; waited < ms; waited += 20) {
+            const auto at = seen.find(text);
+            if (at != std::string::npos) {
+                seen.erase(0, at + text.size());
+                return true;
+            }
+            pollfd p{out, POLLIN, 0};
+            if (poll(&p, 1, 20) > 0) {
+                char buffer[256];
+                const ssize_t n = read(out, buffer, sizeof buffer);
+                if (n <= 0)
+                    return false;
+                seen.append(buffer, static_cast<std::size_t>(n));
+            }
+        }
+        return false;
+    }
+    void Type(const std::string& line) { write(in, line.data(), line.size()); }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -315,8 +372,16 @@ int main(int argc, char** argv) {
         Report("uinput devices", std::string("not created: ") + std::strerror(errno));
         return 1;
     }
-    for (const Uinput* u : {&twinA, &twinB, &mainKeyboard})
-        u->GiveToInputGroup();
+    // What udev does for every input node (the machine's own keyboard's too).
+    if (DIR* d = opendir("/dev/input")) {
+        while (const dirent* e = readdir(d))
+            if (std::strncmp(e->d_name, "event", 5) == 0) {
+                const std::string node = std::string("/dev/input/") + e->d_name;
+                chown(node.c_str(), 0, kInputGroup);
+                chmod(node.c_str(), 0660);
+            }
+        closedir(d);
+    }
     { std::ofstream(kIni) << "[Network]\nBroadcastAddress=127.255.255.255\nPort=" << kPort << "\n"; }
     chmod(kIni, 0644);
 
@@ -333,11 +398,36 @@ int main(int argc, char** argv) {
     if (!failure.empty())
         return 1;
     const std::string numberA = a[0].substr(a[0].find(' ') + 1), numberB = b[0].substr(b[0].find(' ') + 1);
+    { std::ofstream(kIni, std::ios::app) << "[Keyboards]\nUseAux=1\n"; }
+    // The indexes come from the terminal setup: a key on each keypad, then its index.
     {
-        std::ofstream ini(kIni, std::ios::app);
-        ini << "[Keyboards]\nUseAux=1\nDevice1=" << numberA << "\nHarwareId1=" << a[4]
-            << "\nIndex1=5\nDevice2=" << numberB << "\nHarwareId2=" << b[4] << "\nIndex2=6\n";
+        SetupSession setup({kvremote, "-i", kIni, "setup", "keyboards"});
+        const char* const press = "Press a key on a keyboard";
+        failure.clear();
+        for (const auto& [twin, number, index] :
+             {std::tuple{&twinA, numberA, "5"}, std::tuple{&twinB, numberB, "6"}}) {
+            if (!failure.empty())
+                break;
+            if (!setup.WaitFor(press))
+                failure = "no prompt: " + setup.seen;
+            twin->Tap(KEY_KP5);
+            if (failure.empty() &&
+                !setup.WaitFor("keyboard " + number + " (" + twin->node + ", \"Keypad\"), now main"))
+                failure = "the keypad was not named: " + setup.seen;
+            setup.Type(std::string(index) + "\n");
+        }
+        if (failure.empty() && !setup.WaitFor(press))
+            failure = "no prompt after the second keypad: " + setup.seen;
+        setup.Type("\n");
+        if (failure.empty() && !setup.WaitFor("Saved to"))
+            failure = "not saved: " + setup.seen;
+        const std::string ini = ReadFile(kIni);
+        if (failure.empty() &&
+            (ini.find(a[4]) == std::string::npos || ini.find("Index2=6") == std::string::npos))
+            failure = "the settings file holds:\n" + ini;
+        Report("terminal setup names the keypads and saves their indexes", failure);
     }
+    chmod(kIni, 0644);
 
     Receiver receiver;
     Reader readerA(twinA.node), readerB(twinB.node), readerMain(mainKeyboard.node);

@@ -80,6 +80,11 @@ TEST(EvdevInput, IdsByPlaceOrSerial) {
 }
 
 TEST(EvdevInput, NumbersComeBackToTheirDevices) {
+    EvdevNumbers saved;
+    saved.Remember(1, "second found");
+    EXPECT_EQ(saved.Take(DEVICE_CLASS_KEYBOARDS, "first found"), 2) << "a saved number waits for its device";
+    EXPECT_EQ(saved.Take(DEVICE_CLASS_KEYBOARDS, "second found"), 1);
+
     EvdevNumbers numbers;
     EXPECT_EQ(numbers.Take(DEVICE_CLASS_KEYBOARDS, "a"), 1);
     EXPECT_EQ(numbers.Take(DEVICE_CLASS_KEYBOARDS, "b"), 2);
