@@ -60,6 +60,9 @@ int ListDevices(const std::string& ini) {
     LoadSettings(settings, values, [&] {
         LoadDevices(table, EvdevDriverLinux::Api(), driver.Context(), settings, NarrowLatin1);
     });
+    if (driver.Devices().empty())
+        LogLine(std::string("no keyboard or mouse in ") + kInputDir +
+                " could be opened (a user in the input group may read them)");
     const bool haveLink = !values.broadcastAddress.empty();
     for (const EvdevDriverLinux::Listed& d : driver.Devices()) {
         const bool mouse = IsMouseNumber(d.device);

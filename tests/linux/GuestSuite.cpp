@@ -167,42 +167,6 @@ std::size_t LogSize() {
     return ReadFile(kLog).size();
 }
 
-// kvremote as the station's user: not root, in the input group.
-pid_t StartAsUser(const std::vector<std::string>& args, int out) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const gid_t groups[] = {kInputGroup};
-        if (setgroups(1, groups) != 0 || setgid(kUser) != 0 || setuid(kUser) != 0)
-            _exit(126);
-        if (out >= 0)
-            dup2(out, 1);
-        const int log = open(kLog, O_WRONLY | O_APPEND | O_CREAT, 0666);
-        dup2(log, 2);
-        std::vector<char*> argv;
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-std::string RunAsUser(const std::vector<std::string>& args) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return {};
-    const pid_t pid = StartAsUser(args, pipeFds[1]);
-    close(pipeFds[1]);
-    std::string out;
-    char buffer[512];
-    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        out.append(buffer, static_cast<std::size_t>(n));
-    close(pipeFds[0]);
-    waitpid(pid, nullptr, 0);
-    return out;
-}
-
 // The listed line of a device node: "keyboard N<TAB>node<TAB>role<TAB>"name"<TAB>id".
 std::vector<std::string> ListedFields(const std::string& listing, const std::string& node) {
     std::istringstream lines(listing);
@@ -275,42 +239,25 @@ double Percentile(std::vector<double> times, double p) {
     return times[static_cast<std::size_t>(p * static_cast<double>(times.size() - 1))];
 }
 
-// The floor: a process that reads the same device and sends a datagram per press, with no logic.
-pid_t StartFloorProbe(const std::string& node) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int fd = open(node.c_str(), O_RDONLY);
-        ioctl(fd, EVIOCGRAB, 1);
-        const int s = socket(AF_INET, SOCK_DGRAM, 0);
-        const int on = 1;
-        setsockopt(s, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(kPort);
-        to.sin_addr.s_addr = htonl(0x7FFFFFFF);
-        input_event e;
-        while (read(fd, &e, sizeof e) == static_cast<ssize_t>(sizeof e))
-            if (e.type == EV_KEY && e.value == 1)
-                sendto(s, "floor", 5, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-        _exit(0);
-    }
-    return pid;
-}
-
-// kvremote setup as root (as with sudo), talked to through pipes.
-struct SetupSession {
+// kvremote run with pipes for its standard input and output, its messages to the log; as the
+// station's user (not root, in the input group), or as root (as with sudo).
+struct Child {
     pid_t pid = -1;
     int in = -1, out = -1;
     std::string seen;
 
-    explicit SetupSession(const std::vector<std::string>& args) {
+    Child(const std::vector<std::string>& args, bool asUser) {
         int toChild[2], fromChild[2];
         if (pipe(toChild) != 0 || pipe(fromChild) != 0)
             return;
         pid = fork();
         if (pid == 0) {
+            const gid_t groups[] = {kInputGroup};
+            if (asUser && (setgroups(1, groups) != 0 || setgid(kUser) != 0 || setuid(kUser) != 0))
+                _exit(126);
             dup2(toChild[0], 0);
             dup2(fromChild[1], 1);
+            dup2(open(kLog, O_WRONLY | O_APPEND | O_CREAT, 0666), 2);
             std::vector<char*> argv;
             for (const std::string& a : args)
                 argv.push_back(const_cast<char*>(a.c_str()));
@@ -323,30 +270,34 @@ struct SetupSession {
         in = toChild[1];
         out = fromChild[0];
     }
-    ~SetupSession() {
+    ~Child() {
         close(in);
         close(out);
+        End(SIGKILL);
+    }
+    void End(int signal) {
         if (pid > 0) {
-            kill(pid, SIGKILL);
+            kill(pid, signal);
             waitpid(pid, nullptr, 0);
         }
+        pid = -1;
     }
-    // Reads until text appears after what was consumed before; false after ms.
+    // Reads until text appears after what was consumed before (all of the output for ""); false
+    // after ms or at the end of the output.
     bool WaitFor(const std::string& text, int ms = 8000) {
         for (int waited = 0; waited < ms; waited += 20) {
             const auto at = seen.find(text);
-            if (at != std::string::npos) {
+            if (!text.empty() && at != std::string::npos) {
                 seen.erase(0, at + text.size());
                 return true;
             }
             pollfd p{out, POLLIN, 0};
-            if (poll(&p, 1, 20) > 0) {
-                char buffer[256];
-                const ssize_t n = read(out, buffer, sizeof buffer);
-                if (n <= 0)
-                    return false;
+            char buffer[256];
+            const ssize_t n = poll(&p, 1, 20) > 0 ? read(out, buffer, sizeof buffer) : -1;
+            if (n == 0)
+                return false;
+            if (n > 0)
                 seen.append(buffer, static_cast<std::size_t>(n));
-            }
         }
         return false;
     }
@@ -356,11 +307,11 @@ struct SetupSession {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: kv-guest-suite KVREMOTE\n");
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: kv-guest-suite KVREMOTE FLOOR_PROBE\n");
         return 2;
     }
-    const std::string kvremote = argv[1];
+    const std::string kvremote = argv[1], floorProbe = argv[2];
     const std::vector<int> keypad = {KEY_NUMLOCK, KEY_KP0,     KEY_KP1,    KEY_KP2,  KEY_KP3,
                                      KEY_KP4,     KEY_KP5,     KEY_KP6,    KEY_KP7,  KEY_KP8,
                                      KEY_KP9,     KEY_KPENTER, KEY_KPPLUS, KEY_KPDOT};
@@ -386,7 +337,9 @@ int main(int argc, char** argv) {
     chmod(kIni, 0644);
 
     // The listing tells the twins apart by their place and shows them as main devices.
-    const std::string listing = RunAsUser({kvremote, "-i", kIni, "devices"});
+    Child listed({kvremote, "-i", kIni, "devices"}, true);
+    listed.WaitFor("");
+    const std::string listing = listed.seen;
     const auto a = ListedFields(listing, twinA.node), b = ListedFields(listing, twinB.node);
     const auto m = ListedFields(listing, mainKeyboard.node);
     std::string failure;
@@ -401,7 +354,7 @@ int main(int argc, char** argv) {
     { std::ofstream(kIni, std::ios::app) << "[Keyboards]\nUseAux=1\n"; }
     // The indexes come from the terminal setup: a key on each keypad, then its index.
     {
-        SetupSession setup({kvremote, "-i", kIni, "setup", "keyboards"});
+        Child setup({kvremote, "-i", kIni, "setup", "keyboards"}, false);
         const char* const press = "Press a key on a keyboard";
         failure.clear();
         for (const auto& [twin, number, index] :
@@ -432,7 +385,7 @@ int main(int argc, char** argv) {
     Receiver receiver;
     Reader readerA(twinA.node), readerB(twinB.node), readerMain(mainKeyboard.node);
     twinB.Key(KEY_KP1, 1); // held while kvremote starts
-    const pid_t station = StartAsUser({kvremote, "-i", kIni}, -1);
+    Child station({kvremote, "-i", kIni}, true);
     const bool grabbedA = WaitForLog(twinA.node + ": captured");
     readerA.Keys();
 
@@ -482,7 +435,7 @@ int main(int argc, char** argv) {
         std::ofstream(kIni) << ini;
     }
     since = LogSize();
-    kill(station, SIGHUP);
+    kill(station.pid, SIGHUP);
     failure = WaitForLog("keyboard " + numberA + ": auxiliary, index 7", since) ? "" : "new index not taken";
     twinA.Tap(KEY_KP4);
     if (failure.empty())
@@ -491,7 +444,7 @@ int main(int argc, char** argv) {
 
     // The benchmark: kvremote on a keypad against the floor probe on the main keyboard, press for
     // press in turn, so both see the same load of the emulated machine.
-    const pid_t floor = StartFloorProbe(mainKeyboard.node);
+    Child floor({floorProbe, mainKeyboard.node, std::to_string(kPort)}, false);
     Sleep(300);
     std::vector<double> station_us, floor_us;
     for (int i = 0; i < 300; ++i) {
@@ -500,11 +453,9 @@ int main(int argc, char** argv) {
         if (const double us = PressToDatagram(mainKeyboard, KEY_B, receiver); us >= 0)
             floor_us.push_back(us);
     }
-    kill(floor, SIGKILL);
-    waitpid(floor, nullptr, 0);
+    floor.End(SIGKILL);
 
-    kill(station, SIGKILL);
-    waitpid(station, nullptr, 0);
+    station.End(SIGKILL);
     failure = Grabbable(twinA.node) && Grabbable(twinB.node) ? "" : "a device is still grabbed";
     Report("kill -9 leaves every device free", failure);
 

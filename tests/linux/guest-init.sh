@@ -11,7 +11,7 @@ mount -t tmpfs tmp /tmp
 chmod 1777 /tmp
 if insmod /lib/modules/evdev.ko && insmod /lib/modules/uinput.ko; then
   ip link set lo up
-  /bin/kv-guest-suite /bin/kvremote
+  /bin/kv-guest-suite /bin/kvremote /bin/kv-floor-probe
   echo "kv-guest: exit $?"
 else
   echo "kv-guest: the input modules did not load"

@@ -4,9 +4,9 @@
 # The guest's console is the result: every case line is shown, and the suite passes when the guest
 # reports exit 0 with no failed case. QEMU is stopped by its pid if it overruns.
 #
-# usage: qemu-suite.sh WORK KERNEL_CACHE KVREMOTE GUEST_SUITE
+# usage: qemu-suite.sh WORK KERNEL_CACHE KVREMOTE GUEST_SUITE FLOOR_PROBE
 set -u
-work=${1:?} cache=${2:?} kvremote=${3:?} suite=${4:?}
+work=${1:?} cache=${2:?} kvremote=${3:?} suite=${4:?} probe=${5:?}
 here=$(cd "$(dirname "$0")" && pwd)
 busybox=$(command -v busybox) || { echo "qemu-suite: busybox (busybox-static) is not installed"; exit 1; }
 qemu=$(command -v qemu-system-x86_64) || { echo "qemu-suite: qemu-system-x86_64 (qemu-system-x86) is not installed"; exit 1; }
@@ -14,7 +14,7 @@ kernel=$("$here/fetch-kernel.sh" "$cache") || exit 1
 mkdir -p "$work"
 initrd=$work/initramfs.cpio
 python3 "$here/make-initramfs.py" "$initrd" init="$here/guest-init.sh" bin/busybox="$busybox" \
-  bin/kvremote="$kvremote" bin/kv-guest-suite="$suite" \
+  bin/kvremote="$kvremote" bin/kv-guest-suite="$suite" bin/kv-floor-probe="$probe" \
   lib/modules/evdev.ko="$kernel/evdev.ko" lib/modules/uinput.ko="$kernel/uinput.ko" || exit 1
 console=$work/console.log
 : >"$console"
