@@ -13,10 +13,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
-#include <functional>
 #include <grp.h>
 #include <linux/uinput.h>
-#include <map>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sstream>
@@ -111,15 +109,11 @@ struct Uinput {
         Key(code, 0);
     }
     // The lights the device was last told (the uinput side reads them as LED events).
-    int Leds(int& state) const {
+    void Leds(int& state) const {
         input_event e;
-        int count = 0;
         while (read(fd, &e, sizeof e) == static_cast<ssize_t>(sizeof e))
-            if (e.type == EV_LED && e.code <= LED_SCROLLL) {
+            if (e.type == EV_LED && e.code <= LED_SCROLLL)
                 state = (state & ~(1 << e.code)) | ((e.value ? 1 : 0) << e.code);
-                ++count;
-            }
-        return count;
     }
     void Destroy() {
         ioctl(fd, UI_DEV_DESTROY);
