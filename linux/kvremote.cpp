@@ -75,8 +75,11 @@ int ListDevices(const std::string& ini) {
                     : !haveLink ? ", not captured (no address)"
                                 : ", captured");
         }
+        std::string name = d.identity.name; // a device's name is its maker's: no control characters here
+        for (char& c : name)
+            c = static_cast<unsigned char>(c) < 0x20 || c == '"' ? '?' : c;
         std::printf("%s %d\t%s\t%s\t\"%s\"\t%s\n", mouse ? "mouse" : "keyboard", d.device, d.path.c_str(),
-                    role.c_str(), d.identity.name.c_str(), d.hardwareId.c_str());
+                    role.c_str(), name.c_str(), d.hardwareId.c_str());
     }
     return 0;
 }
