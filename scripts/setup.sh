@@ -31,6 +31,10 @@ declare -A packages=(
   [wine32]="wine32:i386 libgnutls30:i386"
 )
 packages[build]+=" openssl"
+# The Linux station's QEMU suite: a guest on Debian's own kernel from a busybox initramfs.
+packages[build]+=" qemu-system-x86 busybox-static"
+# The Linux station for arm64: the cross compiler, and qemu-user for its native suites.
+packages[build]+=" g++-aarch64-linux-gnu qemu-user-static"
 # The second try of 32-bit Wine names both architectures of everything the i386 packages pull in
 # with a 64-bit twin: naming fewer lets apt satisfy an i386 library by removing 64-bit Wine.
 wine32_set="wine wine64 libwine wine32:i386 libwine:i386 libgnutls30:i386 libgstreamer-plugins-base1.0-0

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds every preset and runs every suite: native unit tests (also under ASan/UBSan and TSan),
+# Builds every preset and runs every suite: native unit tests (also under ASan/UBSan and TSan, and
+# cross-built for Linux arm64 under qemu-user), the Linux station's QEMU suite and .deb,
 # the fuzz targets for a few seconds each, each benchmark briefly, and the Windows and end-to-end
 # suites under Wine, for the 64-bit and the 32-bit build (32-bit Wine runs the latter).
 # Where apt refused 32-bit Wine (recorded by the set-up), the suites that need it (label wine32)
@@ -12,7 +13,7 @@ scripts/setup.sh || exit 1
 no_wine32=""
 [ -f build/setup.stamp ] && no_wine32=$(awk -F'\t' '$1 == "wine32" { print $3; exit }' build/setup.stamp)
 jobs=${KV_JOBS:-$(nproc)}
-presets=${KV_PRESETS:-"native native-asan native-tsan fuzz bench win64 win32"}
+presets=${KV_PRESETS:-"native native-asan native-tsan fuzz bench linux-amd64 linux-arm64 win64 win32"}
 results=$root/build/results
 rm -rf "$results"
 mkdir -p "$results"

@@ -1,0 +1,152 @@
+#include "linux/StationLinux.h"
+#include "app/LeadingDecimal.h"
+#include "app/SettingIds.h"
+#include "app/SettingsFile.h"
+#include "capture/AuxInputMessage.h"
+#include "capture/DeviceFilters.h"
+#include "capture/DeviceRegistry.h"
+#include "capture/HardwareIdText.h"
+#include "capture/KeypadZeroGate.h"
+#include "capture/ScanCodeMap.h"
+#include "remote/LinkAddress.h"
+#include <thread>
+
+namespace {
+
+void PauseAMillisecond() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+const char* ClassName(int device) {
+    return IsMouseNumber(device) ? "mouse" : "keyboard";
+}
+
+} // namespace
+
+void RememberSavedNumbers(const std::string& iniPath, EvdevDriverLinux& driver) {
+    SettingNames names;
+    names.Fill();
+    IniProfileStore store(iniPath);
+    Settings settings(store, names);
+    for (const int section : {SECTION_KEYBOARDS, SECTION_MOUSES}) {
+        for (int n = 1; n <= 10; ++n) {
+            const std::string number = settings.ReadKey(section, "Device" + std::to_string(n), "");
+            const std::string id = settings.ReadKey(section, "HarwareId" + std::to_string(n), "");
+            if (number.empty() || id.empty())
+                break;
+            driver.RememberNumber(ParseLeadingDecimal(number), id);
+        }
+    }
+}
+
+StationLinux::StationLinux(const std::string& iniPath, EvdevDriverLinux& driver, EvdevDriverLinux::Log log)
+    : driver_(driver), log_(std::move(log)), store_(iniPath), settings_(store_, names_),
+      loop_(EvdevDriverLinux::Api(), shared_, table_, *this, UsScanCodeToVirtualKey, SteadyTickCount,
+            PauseAMillisecond) {
+    names_.Fill();
+    shared_.context.store(driver_.Context(), std::memory_order_release);
+    loggedIndex_.fill(-2);
+}
+
+void StationLinux::Start() {
+    Load();
+}
+
+void StationLinux::Reload() {
+    log_("reading " + store_.Path() + " again");
+    Load();
+}
+
+void StationLinux::Load() {
+    values_ = SettingsValues{};
+    LoadSettings(settings_, values_, [this] {
+        ClearDeviceTable(table_);
+        LoadDevices(table_, EvdevDriverLinux::Api(), driver_.Context(), settings_, NarrowLatin1);
+    });
+    const std::string address = CanonicalDottedAddress(values_.broadcastAddress);
+    if (address.empty()) {
+        link_.Close();
+        log_("no broadcast address in [Network] of " + store_.Path() + ": nothing is captured");
+    } else if (link_.Init(0, 0, address, values_.port)) {
+        log_("sending to " + address + ":" + std::to_string(values_.port));
+    } else {
+        log_("cannot send to \"" + address + "\" port " + std::to_string(values_.port) +
+             " (a numeric IPv4 address and a port of 1-65535 are needed): nothing is captured");
+    }
+    // A new capture: modifiers held before belong to the old one.
+    shared_.filterGeneration.store(shared_.filterGeneration.load(std::memory_order_relaxed) + 1,
+                                   std::memory_order_release);
+    LogRoles();
+    ApplyFilters();
+}
+
+void StationLinux::FollowDevices() {
+    const DeviceChanges changes =
+        RereadDevices(table_, EvdevDriverLinux::Api(), driver_.Context(), NarrowLatin1);
+    for (const int d : changes.changed) {
+        shared_.presence[d].store(shared_.presence[d].load(std::memory_order_relaxed) + 1,
+                                  std::memory_order_relaxed);
+        shared_.departure[d].store(shared_.departure[d].load(std::memory_order_relaxed) + 1,
+                                   std::memory_order_relaxed);
+    }
+    if (!changes.changed.empty()) {
+        shared_.presenceGeneration.store(shared_.presenceGeneration.load(std::memory_order_relaxed) + 1,
+                                         std::memory_order_release);
+        shared_.departureGeneration.store(shared_.departureGeneration.load(std::memory_order_relaxed) + 1,
+                                          std::memory_order_release);
+    }
+    LogRoles();
+    ApplyFilters();
+}
+
+void StationLinux::ApplyFilters() {
+    DeviceMask keyboards = 0, mice = 0, none = 0;
+    for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
+        const bool useAux = IsMouseNumber(d) ? values_.mouses.useAux : values_.keyboards.useAux;
+        const bool held = link_.IsOpen() && useAux && !table_[d].hardwareId.empty() &&
+                          table_[d].index.load(std::memory_order_relaxed) >= 0;
+        (held ? (IsMouseNumber(d) ? mice : keyboards) : none) |= DeviceBit(d);
+    }
+    const DriverApi& api = EvdevDriverLinux::Api();
+    SetFilterOn(api, driver_.Context(), none, 0);
+    SetFilterOn(api, driver_.Context(), keyboards, kKeyboardFilterAll);
+    SetFilterOn(api, driver_.Context(), mice, kMouseFilterCaptured);
+}
+
+void StationLinux::LogRoles() {
+    for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
+        const int index = table_[d].hardwareId.empty() ? -2 : table_[d].index.load(std::memory_order_relaxed);
+        if (index == loggedIndex_[d])
+            continue;
+        loggedIndex_[d] = index;
+        if (index >= 0)
+            log_(std::string(ClassName(d)) + " " + std::to_string(d) + ": auxiliary, index " +
+                 std::to_string(index));
+        else if (index == -1)
+            log_(std::string(ClassName(d)) + " " + std::to_string(d) + ": main device, not captured");
+    }
+}
+
+void StationLinux::Stop() {
+    driver_.ReleaseAll();
+    link_.Close();
+}
+
+void StationLinux::Post(std::uintptr_t, std::uint32_t wParam, std::int32_t lParam) {
+    OnAuxInput(wParam, lParam);
+}
+
+void StationLinux::OnAuxInput(std::uint32_t wParam, std::int32_t lParam) {
+    const AuxInput in = UnpackAuxInput(wParam, lParam);
+    if (in.release)
+        return; // release lines need the press tracker (not asked for: releases are not reported)
+    const DeviceClass deviceClass = IsKeyboardNumber(in.device) ? DEVICE_CLASS_KEYBOARDS
+                                    : IsMouseNumber(in.device)  ? DEVICE_CLASS_MICE
+                                                                : DEVICE_CLASS_NONE;
+    const EventIndex index = in.mainMark ? EventIndex(kMainDeviceMark) : EventIndex(in.index);
+    SendRemoteCommand(values_, *this, in.code, in.value, deviceClass, index);
+}
+
+std::uint32_t StationLinux::TickCount() {
+    return 0; // only for the tray animation, which a station has not: no clock read per event
+}

@@ -1,0 +1,75 @@
+#pragma once
+// The Linux station's REMOTE-line path: the settings file, the device table over the evdev driver,
+// the grabs that follow them, and each captured event composed and sent as on Windows. Runs on the
+// daemon's one thread.
+//
+// What the Windows dialog still decides on its own (release lines through the press tracker, the
+// forced releases, the Companion and MQTT destinations) is not repeated here: it joins once it sits
+// in the shared station core, at OnAuxInput and FollowDevices below.
+#include "app/IniProfileStore.h"
+#include "app/SettingNames.h"
+#include "app/Settings.h"
+#include "app/SettingsValues.h"
+#include "capture/AuxInputSink.h"
+#include "capture/CaptureLoop.h"
+#include "capture/CaptureShared.h"
+#include "capture/DeviceTable.h"
+#include "linux/EvdevDriverLinux.h"
+#include "linux/UdpLinkPosix.h"
+#include "remote/RemoteSender.h"
+#include <array>
+#include <string>
+
+// Before the driver opens the devices: the numbers the settings file saved for each id (the
+// entries the registry reads, stopping where it stops), so each device takes its saved number.
+void RememberSavedNumbers(const std::string& iniPath, EvdevDriverLinux& driver);
+
+class StationLinux : private AuxInputSink, private RemoteSenderHost {
+public:
+    StationLinux(const std::string& iniPath, EvdevDriverLinux& driver, EvdevDriverLinux::Log log);
+
+    // Reads the settings and places the devices present; opens the link and grabs the auxiliary
+    // devices when a broadcast address is set.
+    void Start();
+    // SIGHUP: the settings file again, as at a start.
+    void Reload();
+    // The driver saw devices come or go: the table follows, and the grabs with it.
+    void FollowDevices();
+    // Lets every device go and closes the link.
+    void Stop();
+
+    // One pass of the capture loop; false once it ended by itself (its devices let go).
+    bool Pass() { return loop_.Pass(); }
+
+    const DeviceTable& Table() const { return table_; }
+    const SettingsValues& Values() const { return values_; }
+
+private:
+    void Load();
+    void ApplyFilters();
+    void LogRoles();
+
+    // AuxInputSink: the capture loop's event, handled at once on this thread.
+    void Post(std::uintptr_t target, std::uint32_t wParam, std::int32_t lParam) override;
+    void OnAuxInput(std::uint32_t wParam, std::int32_t lParam);
+
+    // RemoteSenderHost: a station has no window; only the line goes out.
+    void SetLastCommandText(std::string_view) override {}
+    bool IsMainWindowForeground() override { return true; }
+    void FlashTitle(std::string_view) override {}
+    void SendLine(std::string_view line) override { link_.Send(std::string(line)); }
+    std::uint32_t TickCount() override;
+    void StartAnimation(std::uint32_t) override {}
+
+    EvdevDriverLinux& driver_;
+    EvdevDriverLinux::Log log_;
+    SettingNames names_;
+    IniProfileStore store_;
+    Settings settings_;
+    SettingsValues values_;
+    DeviceTable table_;
+    CaptureShared shared_;
+    CaptureLoop loop_;
+    UdpLinkPosix link_;
+    std::array<int, kDeviceCount> loggedIndex_{};
+};
