@@ -92,15 +92,9 @@ int RunSetup(const std::string& iniPath, DeviceClass deviceClass, int in, int ou
         Say(out, "kvremote: cannot read /dev/input\n");
         return 1;
     }
-    SettingNames names;
-    names.Fill();
-    IniProfileStore store(iniPath);
-    Settings settings(store, names);
-    SettingsValues values;
-    DeviceTable table;
-    LoadSettings(settings, values, [&] {
-        LoadDevices(table, EvdevDriverLinux::Api(), driver.Context(), settings, NarrowLatin1);
-    });
+    StationFileLinux file(iniPath, driver);
+    const SettingsValues& values = file.values;
+    DeviceTable& table = file.table;
     std::vector<Watched> devices;
     for (const EvdevDriverLinux::Listed& d : driver.Devices()) {
         if (IsMouseNumber(d.device) != mice)
@@ -152,7 +146,7 @@ int RunSetup(const std::string& iniPath, DeviceClass deviceClass, int in, int ou
     }
     for (const Watched& w : devices)
         close(w.fd);
-    if (!SaveDevices(table, deviceClass, settings)) {
+    if (!SaveDevices(table, deviceClass, file.settings)) {
         Say(out, "kvremote: cannot write " + iniPath + "\n");
         return 1;
     }

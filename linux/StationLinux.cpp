@@ -23,6 +23,14 @@ const char* ClassName(int device) {
 
 } // namespace
 
+StationFileLinux::StationFileLinux(const std::string& iniPath, EvdevDriverLinux& driver)
+    : store(iniPath), settings(store, names) {
+    names.Fill();
+    LoadSettings(settings, values, [&] {
+        LoadDevices(table, EvdevDriverLinux::Api(), driver.Context(), settings, NarrowLatin1);
+    });
+}
+
 void RememberSavedNumbers(const std::string& iniPath, EvdevDriverLinux& driver) {
     SettingNames names;
     names.Fill();

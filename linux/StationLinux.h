@@ -24,6 +24,17 @@
 // entries the registry reads, stopping where it stops), so each device takes its saved number.
 void RememberSavedNumbers(const std::string& iniPath, EvdevDriverLinux& driver);
 
+// The settings file as a terminal command reads it once, after the driver opened the devices:
+// its values and each present device's index.
+struct StationFileLinux {
+    StationFileLinux(const std::string& iniPath, EvdevDriverLinux& driver);
+    SettingNames names;
+    IniProfileStore store;
+    Settings settings;
+    SettingsValues values;
+    DeviceTable table;
+};
+
 class StationLinux : private AuxInputSink, private RemoteSenderHost {
 public:
     StationLinux(const std::string& iniPath, EvdevDriverLinux& driver, EvdevDriverLinux::Log log);

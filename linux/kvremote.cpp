@@ -51,15 +51,9 @@ int ListDevices(const std::string& ini) {
         LogLine(std::string("cannot read ") + kInputDir + ": " + std::strerror(errno));
         return 1;
     }
-    SettingNames names;
-    names.Fill();
-    IniProfileStore store(ini);
-    Settings settings(store, names);
-    SettingsValues values;
-    DeviceTable table;
-    LoadSettings(settings, values, [&] {
-        LoadDevices(table, EvdevDriverLinux::Api(), driver.Context(), settings, NarrowLatin1);
-    });
+    StationFileLinux file(ini, driver);
+    const SettingsValues& values = file.values;
+    DeviceTable& table = file.table;
     if (driver.Devices().empty())
         LogLine(std::string("no keyboard or mouse in ") + kInputDir +
                 " could be opened (a user in the input group may read them)");

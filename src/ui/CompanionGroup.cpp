@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "ui/CompanionSettingsCheck.h"
+#include "ui/NamedChoiceExchange.h"
 #include "winfx/DataExchange.h"
 #include "winfx/StringTable.h"
 
@@ -12,28 +13,10 @@ namespace {
 // The longest host name there is.
 constexpr int kHostMaxChars = 253;
 
-// The layout's drop-down list holds the names the file uses. A name from a hand-edited file that
-// is none of them selects nothing and is kept, so that the check names it.
 void ExchangeLayout(CDataExchange* dx, std::string& name) {
-    if (dx->failed)
-        return;
-    const HWND list = dx->m_pDlg->GetDlgItem(IDC_COMPANION_LAYOUT);
-    if (!dx->m_bSaveAndValidate) {
-        if (::SendMessageA(list, CB_GETCOUNT, 0, 0) == 0)
-            for (KeyboardLayoutKind kind : {KeyboardLayoutKind::Keypad, KeyboardLayoutKind::Full})
-                ::SendMessageA(list, CB_ADDSTRING, 0,
-                               reinterpret_cast<LPARAM>(std::string(KeyboardLayoutName(kind)).c_str()));
-        const auto kind = ParseKeyboardLayoutName(name);
-        const std::string shown = kind ? std::string(KeyboardLayoutName(*kind)) : std::string();
-        ::SendMessageA(list, CB_SETCURSEL,
-                       static_cast<WPARAM>(::SendMessageA(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                                          reinterpret_cast<LPARAM>(shown.c_str()))),
-                       0);
-        return;
-    }
-    const LRESULT selected = ::SendMessageA(list, CB_GETCURSEL, 0, 0);
-    if (selected != CB_ERR)
-        name = KeyboardLayoutName(selected == 0 ? KeyboardLayoutKind::Keypad : KeyboardLayoutKind::Full);
+    static constexpr KeyboardLayoutKind kChoices[] = {KeyboardLayoutKind::Keypad, KeyboardLayoutKind::Full};
+    ExchangeNamedChoice(dx, IDC_COMPANION_LAYOUT, name, std::span<const KeyboardLayoutKind>(kChoices),
+                        KeyboardLayoutName, ParseKeyboardLayoutName);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "connections/MqttClient.h"
 #include "res/resource.h"
 #include "ui/MqttSettingsCheck.h"
+#include "ui/NamedChoiceExchange.h"
 #include "winfx/DataExchange.h"
 #include "winfx/StringTable.h"
 #include "winfx/WideText.h"
@@ -48,29 +49,10 @@ std::string ToUtf8(std::string_view ansi) {
     return Utf8FromAnsi(ansi);
 }
 
-// The triggers' drop-down list holds the names the file uses. A name from a hand-edited file that is
-// none of them selects nothing and is kept, so that the check names it.
 void ExchangeTriggers(CDataExchange* dx, std::string& name) {
     static constexpr MqttTriggers kChoices[] = {MqttTriggers::Keypad, MqttTriggers::Full, MqttTriggers::None};
-    if (dx->failed)
-        return;
-    const HWND list = dx->m_pDlg->GetDlgItem(IDC_MQTT_TRIGGERS);
-    if (!dx->m_bSaveAndValidate) {
-        if (::SendMessageA(list, CB_GETCOUNT, 0, 0) == 0)
-            for (MqttTriggers choice : kChoices)
-                ::SendMessageA(list, CB_ADDSTRING, 0,
-                               reinterpret_cast<LPARAM>(std::string(MqttTriggersName(choice)).c_str()));
-        const auto triggers = ParseMqttTriggers(name);
-        const std::string shown = triggers ? std::string(MqttTriggersName(*triggers)) : std::string();
-        ::SendMessageA(list, CB_SETCURSEL,
-                       static_cast<WPARAM>(::SendMessageA(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                                          reinterpret_cast<LPARAM>(shown.c_str()))),
-                       0);
-        return;
-    }
-    const LRESULT selected = ::SendMessageA(list, CB_GETCURSEL, 0, 0);
-    if (selected >= 0 && selected < static_cast<LRESULT>(std::size(kChoices)))
-        name = MqttTriggersName(kChoices[selected]);
+    ExchangeNamedChoice(dx, IDC_MQTT_TRIGGERS, name, std::span<const MqttTriggers>(kChoices),
+                        MqttTriggersName, ParseMqttTriggers);
 }
 
 } // namespace

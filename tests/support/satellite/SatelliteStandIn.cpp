@@ -297,13 +297,16 @@ void SatelliteStandIn::Handle(Connection& connection, const std::string& line) {
             SendLocked(connection, device);
         return;
     }
+    // Companion looks a device up among those of the connection that sent the command.
+    const auto OwnDevice = [&](const std::string& id) {
+        return std::find_if(devices_.begin(), devices_.end(),
+                            [&](const Device& d) { return d.id == id && d.connection == connection.number; });
+    };
     if (command == "PINCODE-KEY" && AtLeast(options_.apiVersion, 1, 8, 0)) {
         if (!Truthy(params, "DEVICEID"))
             return Send(connection, Error(command, "", "Missing DEVICEID"));
         const std::string deviceId = params.at("DEVICEID").text;
-        const auto device = std::find_if(devices_.begin(), devices_.end(), [&](const Device& d) {
-            return d.id == deviceId && d.connection == connection.number;
-        });
+        const auto device = OwnDevice(deviceId);
         if (device == devices_.end())
             return Send(connection, Error(command, deviceId, "Device not found"));
         if (!Truthy(params, "KEY"))
@@ -314,9 +317,7 @@ void SatelliteStandIn::Handle(Connection& connection, const std::string& line) {
         if (!Truthy(params, "DEVICEID"))
             return Send(connection, Error(command, "", "Missing DEVICEID"));
         const std::string deviceId = params.at("DEVICEID").text;
-        const auto device = std::find_if(devices_.begin(), devices_.end(), [&](const Device& d) {
-            return d.id == deviceId && d.connection == connection.number;
-        });
+        const auto device = OwnDevice(deviceId);
         if (device == devices_.end())
             return Send(connection, Error(command, deviceId, "Device not found"));
         if (command == "REMOVE-DEVICE") {
