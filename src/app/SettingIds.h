@@ -1,6 +1,6 @@
 #pragma once
 // Numeric ids of the configuration sections and keys. Section ids are multiples of 100; a key's id
-// is its section's id plus 1 to 9. The names behind them live in SettingNames.
+// is its section's id plus 1 to 99. The names behind them live in SettingNames.
 
 enum SettingId : int {
     SECTION_NETWORK = 100,
@@ -30,6 +30,9 @@ enum SettingId : int {
     KEY_MQTT_TOPIC = 805,
     KEY_MQTT_DISCOVERY = 806,
     KEY_MQTT_KEEP_ALIVE = 807,
+    KEY_MQTT_TLS = 820,
+    KEY_MQTT_CA_FILE = 821,
+    KEY_MQTT_PASSWORD_PROTECTED = 822,
     SECTION_CONNECTIONS = 500,
     KEY_CONNECTIONS_STATION = 501,
 };

@@ -30,6 +30,9 @@ void SettingNames::Fill() {
         {KEY_MQTT_TOPIC, "Topic"},
         {KEY_MQTT_DISCOVERY, "Discovery"},
         {KEY_MQTT_KEEP_ALIVE, "KeepAlive"},
+        {KEY_MQTT_TLS, "Tls"},
+        {KEY_MQTT_CA_FILE, "CaFile"},
+        {KEY_MQTT_PASSWORD_PROTECTED, "PasswordProtected"},
         {SECTION_CONNECTIONS, "Connections"},
         {KEY_CONNECTIONS_STATION, "Station"},
     };

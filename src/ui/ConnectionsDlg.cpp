@@ -54,6 +54,13 @@ void CConnectionsDlg::OnOK() {
     EndDialog(IDOK);
 }
 
+bool CConnectionsDlg::OnCommand(int id, int code, HWND control) {
+    for (const std::unique_ptr<ConnectionGroup>& group : m_groups)
+        if (group->OnCommand(m_hWnd, id, code))
+            return true;
+    return CDialog::OnCommand(id, code, control);
+}
+
 INT_PTR CConnectionsDlg::OnMessage(UINT message, WPARAM, LPARAM, bool& handled) {
     if (message == WM_CONNECTIONS_STATUS) {
         ShowStatuses();

@@ -1,5 +1,7 @@
 #include "ui/MqttGroup.h"
 
+#include "app/SecretProtectorWin32.h"
+#include "connections/CertificateCheckWin32.h"
 #include "connections/MqttClient.h"
 #include "res/resource.h"
 #include "ui/MqttSettingsCheck.h"
@@ -7,6 +9,9 @@
 #include "winfx/StringTable.h"
 #include "winfx/WideText.h"
 
+#include <commdlg.h>
+
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -15,6 +20,8 @@ namespace {
 constexpr int kHostChars = 253;
 constexpr int kAccountChars = 255;
 constexpr int kTopicChars = 200;
+
+const SecretProtectorWin32 kProtector;
 
 int ControlOf(MqttField field) {
     switch (field) {
@@ -37,7 +44,7 @@ int ControlOf(MqttField field) {
 } // namespace
 
 void MqttGroup::Load(Settings& settings) {
-    m_values = ReadMqttSettings(settings);
+    m_values = ReadMqttSettings(settings, &kProtector);
 }
 
 void MqttGroup::Exchange(CDataExchange* dx) {
@@ -49,18 +56,37 @@ void MqttGroup::Exchange(CDataExchange* dx) {
     DDX_Text(dx, IDC_MQTT_TOPIC, m_values.topic, kTopicChars);
     DDX_Check(dx, IDC_MQTT_DISCOVERY, m_values.discovery);
     DDX_Text(dx, IDC_MQTT_KEEP_ALIVE, m_values.keepAliveSeconds, INT_MIN, INT_MAX);
+    DDX_Check(dx, IDC_MQTT_TLS, m_values.tls);
+    DDX_Text(dx, IDC_MQTT_CA_FILE, m_values.caFile, MAX_PATH);
 }
 
 int MqttGroup::Check(MessageBoxes& boxes, HWND owner) {
     const MqttSettingsProblem problem = CheckMqttSettings(m_values);
-    if (problem.field == MqttField::None)
+    if (problem.field != MqttField::None) {
+        boxes.Show(owner, LoadResourceString(problem.messageId), MB_OK | MB_ICONERROR);
+        return ControlOf(problem.field);
+    }
+    // The CA file is used only with TLS; then it must hold a certificate to trust.
+    if (!m_values.tls || m_values.caFile.empty())
         return 0;
-    boxes.Show(owner, LoadResourceString(problem.messageId), MB_OK | MB_ICONERROR);
-    return ControlOf(problem.field);
+    CaFileWin32 ca;
+    switch (ca.Load(m_values.caFile)) {
+    case CaFileWin32::Problem::None:
+        return 0;
+    case CaFileWin32::Problem::Unreadable:
+        boxes.Show(owner, StringTableTexts().Format(IDS_MQTT_CA_FILE_UNREADABLE, {m_values.caFile}),
+                   MB_OK | MB_ICONERROR);
+        break;
+    case CaFileWin32::Problem::NoCertificate:
+        boxes.Show(owner, StringTableTexts().Format(IDS_MQTT_CA_FILE_NO_CERTIFICATE, {m_values.caFile}),
+                   MB_OK | MB_ICONERROR);
+        break;
+    }
+    return IDC_MQTT_CA_FILE;
 }
 
 bool MqttGroup::Save(Settings& settings) {
-    return WriteMqttSettings(settings, m_values);
+    return WriteMqttSettings(settings, m_values, &kProtector);
 }
 
 int MqttGroup::StatusControlId() const {
@@ -76,4 +102,35 @@ HubConnection MqttGroup::Connection(const std::string& station) const {
     connection.client = std::make_unique<MqttClient>(
         MqttClientConfigFrom(m_values, station, [](std::string_view text) { return Utf8FromAnsi(text); }));
     return connection;
+}
+
+bool MqttGroup::OnCommand(HWND dialog, int id, int code) {
+    if (id == IDC_MQTT_TLS && code == BN_CLICKED) {
+        // The port follows TLS while it is the other one's default.
+        const bool on = ::IsDlgButtonChecked(dialog, IDC_MQTT_TLS) == BST_CHECKED;
+        const UINT port = ::GetDlgItemInt(dialog, IDC_MQTT_PORT, nullptr, FALSE);
+        if (port == static_cast<UINT>(on ? kDefaultMqttPort : kDefaultMqttTlsPort))
+            ::SetDlgItemInt(dialog, IDC_MQTT_PORT, on ? kDefaultMqttTlsPort : kDefaultMqttPort, FALSE);
+        return true;
+    }
+    if (id != IDC_MQTT_CA_BROWSE || code != BN_CLICKED)
+        return false;
+    char path[MAX_PATH] = {};
+    ::GetDlgItemTextA(dialog, IDC_MQTT_CA_FILE, path, MAX_PATH);
+    const std::string title = LoadResourceString(IDS_MQTT_CA_FILE_TITLE);
+    // "Certificates (*.pem;*.crt;*.cer)", then every file, as pairs of texts ended by two nulls.
+    std::string filter = LoadResourceString(IDS_MQTT_CA_FILE_FILTER);
+    std::replace(filter.begin(), filter.end(), '|', '\0');
+    filter.push_back('\0');
+    OPENFILENAMEA open{};
+    open.lStructSize = sizeof open;
+    open.hwndOwner = dialog;
+    open.lpstrFilter = filter.c_str();
+    open.lpstrFile = path;
+    open.nMaxFile = MAX_PATH;
+    open.lpstrTitle = title.c_str();
+    open.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (::GetOpenFileNameA(&open))
+        ::SetDlgItemTextA(dialog, IDC_MQTT_CA_FILE, path);
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The MQTT group of the Connections dialog: the broker, the account, the topic prefix, discovery and
-// the keep-alive of [Mqtt], and the publisher they describe. A section that fails its checks (a file
+// the keep-alive, TLS with its CA file of [Mqtt], and the publisher they describe. The password is kept
+// protected for this PC. A section that fails its checks (a file
 // edited by hand) leaves MQTT off; the dialog shows the value to mend.
 #include "connections/MqttSettings.h"
 #include "ui/ConnectionGroup.h"
@@ -13,6 +14,7 @@ public:
     bool Save(Settings& settings) override;
     int StatusControlId() const override;
     HubConnection Connection(const std::string& station) const override;
+    bool OnCommand(HWND dialog, int id, int code) override;
 
 private:
     MqttSettings m_values;
