@@ -14,9 +14,12 @@ namespace {
 
 // More than any CA file holds; a larger file is not read.
 constexpr std::streamsize kLargestCaFile = 4 << 20;
+// SECURITY_FLAG_IGNORE_UNKNOWN_CA of the SSL policy's checks (wininet.h, not wincrypt.h).
+constexpr DWORD kIgnoreUnknownCa = 0x00000100;
 
 std::wstring Wide(const std::string& text) {
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int length =
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
@@ -72,6 +75,31 @@ private:
     HCERTCHAINENGINE engine_ = nullptr;
 };
 
+// A store of the server's intermediates and the CA file's certificates, for a chain built by the
+// default engine.
+HCERTSTORE Together(HCERTSTORE sent, HCERTSTORE ca) {
+    HCERTSTORE both = ::CertOpenStore(CERT_STORE_PROV_COLLECTION, 0, 0, 0, nullptr);
+    if (both &&
+        (!::CertAddStoreToCollection(both, sent, 0, 0) || !::CertAddStoreToCollection(both, ca, 0, 0))) {
+        ::CertCloseStore(both, 0);
+        both = nullptr;
+    }
+    return both;
+}
+
+// The chain's root is one of the CA file's certificates.
+bool EndsInStore(PCCERT_CHAIN_CONTEXT chain, HCERTSTORE store) {
+    if (chain->cChain == 0 || chain->rgpChain[0]->cElement == 0)
+        return false;
+    const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
+    const PCCERT_CONTEXT root = simple->rgpElement[simple->cElement - 1]->pCertContext;
+    const PCCERT_CONTEXT found =
+        ::CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, root, nullptr);
+    if (found)
+        ::CertFreeCertificateContext(found);
+    return found != nullptr;
+}
+
 } // namespace
 
 CaFileWin32::~CaFileWin32() {
@@ -95,19 +123,23 @@ CaFileWin32::Problem CaFileWin32::Load(const std::string& path) {
     }
     int added = 0;
     for (const std::string& der : PemCertificates(text))
-        if (::CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING,
-                                               reinterpret_cast<const BYTE*>(der.data()),
-                                               static_cast<DWORD>(der.size()), CERT_STORE_ADD_ALWAYS, nullptr))
+        if (::CertAddEncodedCertificateToStore(
+                store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                static_cast<DWORD>(der.size()), CERT_STORE_ADD_ALWAYS, nullptr))
             ++added;
     return added == 0 ? Problem::NoCertificate : Problem::None;
 }
 
 std::string CheckServerCertificateWin32(PCCERT_CONTEXT certificate, const std::string& serverName,
                                         HCERTSTORE caStore) {
+    // With a CA file, an engine whose only roots are the file's. Where the system makes none (Wine,
+    // at times), the default engine builds the chain with the file's certificates at hand, and its
+    // root must be one of them: the same rule, checked here.
     std::optional<ExclusiveEngine> exclusive;
+    HCERTSTORE together = nullptr;
     if (caStore) {
         exclusive.emplace(caStore);
-        if (!exclusive->Get())
+        if (!exclusive->Get() && !(together = Together(certificate->hCertStore, caStore)))
             return Words(IDS_TLS_NOT_TRUSTED);
     }
     char serverAuth[] = szOID_PKIX_KP_SERVER_AUTH;
@@ -120,9 +152,17 @@ std::string CheckServerCertificateWin32(PCCERT_CONTEXT certificate, const std::s
     // What is on this PC only: no certificate, list or root update is fetched, no revocation check.
     const DWORD flags = CERT_CHAIN_CACHE_ONLY_URL_RETRIEVAL | CERT_CHAIN_DISABLE_AUTH_ROOT_AUTO_UPDATE;
     PCCERT_CHAIN_CONTEXT chain = nullptr;
-    if (!::CertGetCertificateChain(exclusive ? exclusive->Get() : nullptr, certificate, nullptr,
-                                   certificate->hCertStore, &para, flags, nullptr, &chain)) {
+    const bool built = ::CertGetCertificateChain(exclusive ? exclusive->Get() : nullptr, certificate, nullptr,
+                                                 together ? together : certificate->hCertStore, &para, flags,
+                                                 nullptr, &chain);
+    if (together)
+        ::CertCloseStore(together, 0);
+    if (!built) {
         TraceLastError("CertGetCertificateChain");
+        return Words(IDS_TLS_NOT_TRUSTED);
+    }
+    if (together && !EndsInStore(chain, caStore)) {
+        ::CertFreeCertificateChain(chain);
         return Words(IDS_TLS_NOT_TRUSTED);
     }
     std::wstring name = Wide(serverName);
@@ -132,6 +172,11 @@ std::string CheckServerCertificateWin32(PCCERT_CONTEXT certificate, const std::s
     ssl.pwszServerName = name.data();
     CERT_CHAIN_POLICY_PARA policy{};
     policy.cbSize = sizeof policy;
+    if (together) {
+        // The root is the CA file's (checked above), which the system does not know.
+        ssl.fdwChecks = kIgnoreUnknownCa;
+        policy.dwFlags = CERT_CHAIN_POLICY_ALLOW_UNKNOWN_CA_FLAG;
+    }
     policy.pvExtraPolicyPara = &ssl;
     CERT_CHAIN_POLICY_STATUS status{};
     status.cbSize = sizeof status;

@@ -29,8 +29,8 @@ bool WritePassword(Settings& settings, const SecretProtector* protector, const M
     } else {
         // Never the plain text instead: a failure leaves the file without the password and says so.
         const std::optional<std::string> blob = protector->Protect(values.password);
-        written = blob && settings.WriteSettingString(SECTION_MQTT, KEY_MQTT_PASSWORD_PROTECTED,
-                                                      Base64Encode(*blob));
+        written = blob &&
+                  settings.WriteSettingString(SECTION_MQTT, KEY_MQTT_PASSWORD_PROTECTED, Base64Encode(*blob));
     }
     return settings.DeleteSetting(SECTION_MQTT, KEY_MQTT_PASSWORD) && written;
 }

@@ -223,7 +223,8 @@ void NetworkLoop::Service(Link& link, MonoMs now) {
         StartConnect(link, now);
     if (link.socket == INVALID_SOCKET)
         return;
-    if ((link.connecting || Handshaking(link)) && now - link.connectStarted >= shared_->times.connectTimeoutMs) {
+    if ((link.connecting || Handshaking(link)) &&
+        now - link.connectStarted >= shared_->times.connectTimeoutMs) {
         Fail(link, SystemErrorText(WSAETIMEDOUT), now);
         return;
     }
@@ -351,7 +352,8 @@ void NetworkLoop::WriteAll(Link& link, MonoMs now) {
             link.tls->Seal(unsent);
             link.session->Written(unsent.size(), now);
         }
-        const std::string_view unsent = link.tls ? std::string_view(link.tls->Outgoing()) : link.session->Unsent();
+        const std::string_view unsent =
+            link.tls ? std::string_view(link.tls->Outgoing()) : link.session->Unsent();
         if (unsent.empty())
             return;
         const int sent = ::send(link.socket, unsent.data(),

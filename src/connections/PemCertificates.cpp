@@ -12,7 +12,8 @@ std::vector<std::string> PemCertificates(std::string_view text) {
         if (end == std::string_view::npos)
             break;
         // A block that is not base64 is not a certificate; the next one may be.
-        if (std::optional<std::string> der = Base64Decode(text.substr(body, end - body)); der && !der->empty())
+        if (std::optional<std::string> der = Base64Decode(text.substr(body, end - body));
+            der && !der->empty())
             certificates.push_back(std::move(*der));
         at = end + kEnd.size();
     }

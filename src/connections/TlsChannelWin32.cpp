@@ -19,20 +19,21 @@ std::string StatusHex(SECURITY_STATUS status) {
 // "TLS: WHY", in the system's words where it has them.
 std::string TlsFailure(SECURITY_STATUS status) {
     char* buffer = nullptr;
-    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                              FORMAT_MESSAGE_IGNORE_INSERTS,
-                                          nullptr, static_cast<DWORD>(status), 0,
-                                          reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(status), 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
     std::string why = length != 0 && buffer ? std::string(buffer, length) : std::string();
     if (buffer)
         ::LocalFree(buffer);
-    while (!why.empty() && (why.back() == '\r' || why.back() == '\n' || why.back() == ' ' || why.back() == '.'))
+    while (!why.empty() &&
+           (why.back() == '\r' || why.back() == '\n' || why.back() == ' ' || why.back() == '.'))
         why.pop_back();
     return StringTableTexts().Format(IDS_TLS_FAILED, {why.empty() ? StatusHex(status) : why});
 }
 
 std::wstring Wide(const std::string& text) {
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int length =
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
@@ -59,8 +60,8 @@ void TlsChannelWin32::Start() {
     // offered.
     cred.dwFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
     const SECURITY_STATUS status =
-        ::AcquireCredentialsHandleW(nullptr, const_cast<wchar_t*>(UNISP_NAME_W), SECPKG_CRED_OUTBOUND, nullptr,
-                                    &cred, nullptr, nullptr, &credentials_, nullptr);
+        ::AcquireCredentialsHandleW(nullptr, const_cast<wchar_t*>(UNISP_NAME_W), SECPKG_CRED_OUTBOUND,
+                                    nullptr, &cred, nullptr, nullptr, &credentials_, nullptr);
     if (status != SEC_E_OK)
         return Fail(TlsFailure(status));
     haveCredentials_ = true;
@@ -90,8 +91,8 @@ void TlsChannelWin32::Step() {
         std::wstring target = Wide(serverName_);
         ULONG attributes = 0;
         const SECURITY_STATUS status = ::InitializeSecurityContextW(
-            &credentials_, haveContext_ ? &context_ : nullptr, haveContext_ ? nullptr : target.data(), kRequest,
-            0, 0, haveContext_ ? &inDesc : nullptr, 0, &context_, &outDesc, &attributes, nullptr);
+            &credentials_, haveContext_ ? &context_ : nullptr, haveContext_ ? nullptr : target.data(),
+            kRequest, 0, 0, haveContext_ ? &inDesc : nullptr, 0, &context_, &outDesc, &attributes, nullptr);
         if (outBuffer.pvBuffer) {
             out_.append(static_cast<const char*>(outBuffer.pvBuffer), outBuffer.cbBuffer);
             ::FreeContextBuffer(outBuffer.pvBuffer);
@@ -123,7 +124,8 @@ void TlsChannelWin32::Step() {
         ::CertFreeCertificateContext(certificate);
         if (!refusal.empty())
             return Fail(std::move(refusal), true);
-        if (const SECURITY_STATUS sized = ::QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
+        if (const SECURITY_STATUS sized =
+                ::QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
             sized != SEC_E_OK)
             return Fail(TlsFailure(sized));
         state_ = State::Open;
@@ -166,10 +168,11 @@ void TlsChannelWin32::Seal(std::string_view plain) {
         const std::size_t length = std::min<std::size_t>(plain.size(), sizes_.cbMaximumMessage);
         std::string record(sizes_.cbHeader + length + sizes_.cbTrailer, '\0');
         std::copy_n(plain.data(), length, record.data() + sizes_.cbHeader);
-        SecBuffer buffers[4] = {{sizes_.cbHeader, SECBUFFER_STREAM_HEADER, record.data()},
-                                {static_cast<ULONG>(length), SECBUFFER_DATA, record.data() + sizes_.cbHeader},
-                                {sizes_.cbTrailer, SECBUFFER_STREAM_TRAILER, record.data() + sizes_.cbHeader + length},
-                                {0, SECBUFFER_EMPTY, nullptr}};
+        SecBuffer buffers[4] = {
+            {sizes_.cbHeader, SECBUFFER_STREAM_HEADER, record.data()},
+            {static_cast<ULONG>(length), SECBUFFER_DATA, record.data() + sizes_.cbHeader},
+            {sizes_.cbTrailer, SECBUFFER_STREAM_TRAILER, record.data() + sizes_.cbHeader + length},
+            {0, SECBUFFER_EMPTY, nullptr}};
         SecBufferDesc desc{SECBUFFER_VERSION, 4, buffers};
         if (const SECURITY_STATUS status = ::EncryptMessage(&context_, 0, &desc, 0); status != SEC_E_OK)
             return Fail(TlsFailure(status));
