@@ -5,15 +5,13 @@
 #include "winfx/StringTable.h"
 #include "winfx/Trace.h"
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <vector>
 
 namespace {
 
 // More than any CA file holds; a larger file is not read.
-constexpr std::streamsize kLargestCaFile = 4 << 20;
+constexpr DWORD kLargestCaFile = 4 << 20;
 // SECURITY_FLAG_IGNORE_UNKNOWN_CA of the SSL policy's checks (wininet.h, not wincrypt.h).
 constexpr DWORD kIgnoreUnknownCa = 0x00000100;
 
@@ -108,14 +106,23 @@ CaFileWin32::~CaFileWin32() {
 }
 
 CaFileWin32::Problem CaFileWin32::Load(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    // Win32's own file calls: the C++ streams would add their weight to the program.
+    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return Problem::Unreadable;
-    std::string text(static_cast<std::size_t>(kLargestCaFile), '\0');
-    file.read(text.data(), kLargestCaFile);
-    if (file.bad())
+    LARGE_INTEGER size{};
+    std::string text;
+    DWORD got = 0;
+    bool read = ::GetFileSizeEx(file, &size) && size.QuadPart <= kLargestCaFile;
+    if (read) {
+        text.resize(static_cast<std::size_t>(size.QuadPart));
+        read = ::ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, nullptr);
+    }
+    ::CloseHandle(file);
+    if (!read)
         return Problem::Unreadable;
-    text.resize(static_cast<std::size_t>(file.gcount()));
+    text.resize(got);
     store_ = ::CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
     if (!store_) {
         TraceLastError("CertOpenStore");

@@ -23,8 +23,8 @@ struct MqttSettings {
     std::string topic{kDefaultMqttTopic};
     bool discovery = true;
     int keepAliveSeconds = kDefaultMqttKeepAlive;
-    bool tls = false;   // the broker is reached through TLS, its certificate checked
-    std::string caFile; // a PEM file of the certificate authority to trust instead of Windows' roots
+    bool tls = false;     // the broker is reached through TLS, its certificate checked
+    std::string caFile{}; // a PEM file of the certificate authority to trust instead of Windows' roots
     // The file held a protected password that this PC cannot read back (made on another machine).
     bool passwordUnreadable = false;
     bool operator==(const MqttSettings&) const = default;

@@ -347,7 +347,8 @@ void NetworkLoop::Deliver(Link& link, std::string_view bytes, MonoMs now) {
 void NetworkLoop::WriteAll(Link& link, MonoMs now) {
     while (link.writable) {
         // With TLS, the client's bytes become records first; what the socket takes is erased.
-        if (link.tls && link.tls->Outgoing().empty() && !link.session->Unsent().empty()) {
+        if (link.tls && link.tls->GetState() == TlsChannelWin32::State::Open &&
+            link.tls->Outgoing().empty() && !link.session->Unsent().empty()) {
             const std::string_view unsent = link.session->Unsent().substr(0, 1 << 16);
             link.tls->Seal(unsent);
             link.session->Written(unsent.size(), now);

@@ -15,6 +15,8 @@ bool CConnectionsDlg::OnInitDialog() {
     for (const std::unique_ptr<ConnectionGroup>& group : m_groups)
         group->Load(m_model.settings);
     UpdateData(false);
+    for (const std::unique_ptr<ConnectionGroup>& group : m_groups)
+        group->OnShown(m_hWnd);
     ShowStatuses();
     if (m_ready)
         m_ready(m_hWnd);

@@ -9,6 +9,7 @@
 #include "winfx/StringTable.h"
 #include "winfx/WideText.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <algorithm>
@@ -102,6 +103,14 @@ HubConnection MqttGroup::Connection(const std::string& station) const {
     connection.client = std::make_unique<MqttClient>(
         MqttClientConfigFrom(m_values, station, [](std::string_view text) { return Utf8FromAnsi(text); }));
     return connection;
+}
+
+void MqttGroup::OnShown(HWND dialog) {
+    // A password protected on another PC cannot be read here: the empty field says to type it again.
+    if (m_values.passwordUnreadable)
+        ::SendDlgItemMessageW(
+            dialog, IDC_MQTT_PASSWORD, EM_SETCUEBANNER, TRUE,
+            reinterpret_cast<LPARAM>(WideFromAnsi(LoadResourceString(IDS_MQTT_PASSWORD_ELSEWHERE)).c_str()));
 }
 
 bool MqttGroup::OnCommand(HWND dialog, int id, int code) {

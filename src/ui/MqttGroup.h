@@ -14,6 +14,7 @@ public:
     bool Save(Settings& settings) override;
     int StatusControlId() const override;
     HubConnection Connection(const std::string& station) const override;
+    void OnShown(HWND dialog) override;
     bool OnCommand(HWND dialog, int id, int code) override;
 
 private:

@@ -44,7 +44,10 @@ TEST(MqttSettings, ReadsDefaultsAndWhatWasWrittenAndConvertsTextsToUtf8) {
                               "haus/k\xFC"
                               "che",
                               false,
-                              120};
+                              120,
+                              true,
+                              "C:\\certs\\ca.pem",
+                              false};
     ASSERT_TRUE(WriteMqttSettings(settings, values));
     EXPECT_EQ(ReadMqttSettings(settings), values);
     EXPECT_NE(TempDir::Contents(store.Path()).find("[Mqtt]"), std::string::npos);
