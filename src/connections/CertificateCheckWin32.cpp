@@ -168,7 +168,12 @@ std::string CheckServerCertificateWin32(PCCERT_CONTEXT certificate, const std::s
         TraceLastError("CertGetCertificateChain");
         return Words(IDS_TLS_NOT_TRUSTED);
     }
-    if (together && !EndsInStore(chain, caStore)) {
+    // The chain's own trust first: the SSL policy of some systems (Wine) passes a chain that ends
+    // short of any root.
+    DWORD untrusted = CERT_TRUST_IS_PARTIAL_CHAIN | CERT_TRUST_IS_NOT_SIGNATURE_VALID | CERT_TRUST_IS_CYCLIC;
+    if (!together)
+        untrusted |= CERT_TRUST_IS_UNTRUSTED_ROOT;
+    if ((chain->TrustStatus.dwErrorStatus & untrusted) != 0 || (together && !EndsInStore(chain, caStore))) {
         ::CertFreeCertificateChain(chain);
         return Words(IDS_TLS_NOT_TRUSTED);
     }
