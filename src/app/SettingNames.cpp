@@ -34,6 +34,9 @@ void SettingNames::Fill() {
         {KEY_MQTT_DOUBLE_MS, "DoubleMs"},
         {KEY_MQTT_LONG_MS, "LongMs"},
         {KEY_MQTT_TRIGGERS, "Triggers"},
+        {KEY_MQTT_TLS, "Tls"},
+        {KEY_MQTT_CA_FILE, "CaFile"},
+        {KEY_MQTT_PASSWORD_PROTECTED, "PasswordProtected"},
         {SECTION_CONNECTIONS, "Connections"},
         {KEY_CONNECTIONS_STATION, "Station"},
     };

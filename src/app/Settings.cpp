@@ -34,6 +34,10 @@ bool Settings::DeleteSection(int section) {
     return store_.DeleteSection(names_.Name(section));
 }
 
+bool Settings::DeleteSetting(int section, int key) {
+    return store_.DeleteKey(names_.Name(section), names_.Name(key));
+}
+
 std::string Settings::ReadKey(int section, std::string_view key, std::string_view defaultText) {
     return store_.Read(names_.Name(section), key, defaultText);
 }

@@ -22,6 +22,7 @@ public:
     bool WriteSettingInt(int section, int key, int value);
     bool WriteSettingBool(int section, int key, bool flag); // "1" or "0"
     bool DeleteSection(int section);
+    bool DeleteSetting(int section, int key);
 
     // Keys built at run time ("Device%d", ...) inside a section addressed by id.
     std::string ReadKey(int section, std::string_view key, std::string_view defaultText);

@@ -15,8 +15,11 @@ using MonoMs = std::int64_t;
 struct ConnectionTarget {
     std::string host; // empty: the connection is off
     std::uint16_t port = 0;
-    MonoMs reconnectCapMs = 5000; // after 1 s, 2 s, 4 s, retries come at most this far apart
-    MonoMs firstRetryMs = 1000;   // the first wait, doubled after each failure; tests make it short
+    MonoMs reconnectCapMs = 5000;   // after 1 s, 2 s, 4 s, retries come at most this far apart
+    MonoMs firstRetryMs = 1000;     // the first wait, doubled after each failure; tests make it short
+    bool tls = false;               // through TLS, the peer's certificate checked against host
+    std::string caFile{};           // the authority TLS trusts instead of the system's roots (empty: those)
+    MonoMs refusedRetryMs = 60'000; // a certificate refused is tried again no sooner than this
 };
 
 class ConnectionClient {

@@ -55,7 +55,7 @@ void ConnectionSession::Received(std::string_view bytes, MonoMs now) {
     Feed(now);
 }
 
-void ConnectionSession::Failed(std::string reason, MonoMs now) {
+void ConnectionSession::Failed(std::string reason, MonoMs now, MonoMs notBefore) {
     if (!On())
         return;
     const bool wasConnected = status_.state == LinkState::Connected;
@@ -75,7 +75,7 @@ void ConnectionSession::Failed(std::string reason, MonoMs now) {
     status_.state = LinkState::Retrying;
     status_.reason = std::move(reason);
     status_.detail.clear();
-    nextAttempt_ = std::max(now + schedule_.NextDelay(), client_->RetryNotBefore());
+    nextAttempt_ = std::max({now + schedule_.NextDelay(), client_->RetryNotBefore(), notBefore});
 }
 
 void ConnectionSession::Tick(MonoMs now) {

@@ -35,8 +35,8 @@ public:
     void Connected(MonoMs now);
     void Received(std::string_view bytes, MonoMs now);
     // An attempt failed or the connection ended; reason as the user reads it (empty: no answer).
-    // The next attempt is scheduled.
-    void Failed(std::string reason, MonoMs now);
+    // The next attempt is scheduled, no sooner than notBefore (a refusal that waits longer).
+    void Failed(std::string reason, MonoMs now, MonoMs notBefore = 0);
     void Tick(MonoMs now);
     std::string_view Unsent() const { return std::string_view(outbox_).substr(sent_); }
     void Written(std::size_t bytes, MonoMs now);

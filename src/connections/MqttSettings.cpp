@@ -1,13 +1,50 @@
 #include "connections/MqttSettings.h"
+#include "app/Base64.h"
 #include "app/SettingIds.h"
 #include "remote/LinkAddress.h"
 
-MqttSettings ReadMqttSettings(Settings& settings) {
+namespace {
+
+// The password: the protected form wins over a plain one; one that cannot be read back is empty.
+void ReadPassword(Settings& settings, const SecretProtector* protector, MqttSettings& values) {
+    std::string stored;
+    if (protector)
+        settings.ReadSettingString(SECTION_MQTT, KEY_MQTT_PASSWORD_PROTECTED, "", stored);
+    if (stored.empty()) {
+        settings.ReadSettingString(SECTION_MQTT, KEY_MQTT_PASSWORD, "", values.password);
+        return;
+    }
+    const std::optional<std::string> blob = Base64Decode(stored);
+    std::optional<std::string> password = blob ? protector->Unprotect(*blob) : std::nullopt;
+    values.password = password.value_or("");
+    values.passwordUnreadable = !password;
+}
+
+bool WritePassword(Settings& settings, const SecretProtector* protector, const MqttSettings& values) {
+    if (!protector)
+        return settings.WriteSettingString(SECTION_MQTT, KEY_MQTT_PASSWORD, values.password);
+    bool written = true;
+    if (values.password.empty()) {
+        written = settings.DeleteSetting(SECTION_MQTT, KEY_MQTT_PASSWORD_PROTECTED);
+    } else {
+        // Never the plain text instead: a failure leaves the file without the password and says so.
+        const std::optional<std::string> blob = protector->Protect(values.password);
+        written = blob &&
+                  settings.WriteSettingString(SECTION_MQTT, KEY_MQTT_PASSWORD_PROTECTED, Base64Encode(*blob));
+    }
+    return settings.DeleteSetting(SECTION_MQTT, KEY_MQTT_PASSWORD) && written;
+}
+
+} // namespace
+
+MqttSettings ReadMqttSettings(Settings& settings, const SecretProtector* protector) {
     MqttSettings values;
     settings.ReadSettingString(SECTION_MQTT, KEY_MQTT_HOST, "", values.host);
-    settings.ReadSettingInt(SECTION_MQTT, KEY_MQTT_PORT, kDefaultMqttPort, values.port);
+    settings.ReadSettingBool(SECTION_MQTT, KEY_MQTT_TLS, values.tls);
+    settings.ReadSettingInt(SECTION_MQTT, KEY_MQTT_PORT, values.tls ? kDefaultMqttTlsPort : kDefaultMqttPort,
+                            values.port);
     settings.ReadSettingString(SECTION_MQTT, KEY_MQTT_USER, "", values.user);
-    settings.ReadSettingString(SECTION_MQTT, KEY_MQTT_PASSWORD, "", values.password);
+    ReadPassword(settings, protector, values);
     settings.ReadSettingString(SECTION_MQTT, KEY_MQTT_TOPIC, kDefaultMqttTopic, values.topic);
     std::string discovery;
     settings.ReadSettingString(SECTION_MQTT, KEY_MQTT_DISCOVERY, "1", discovery);
@@ -20,14 +57,15 @@ MqttSettings ReadMqttSettings(Settings& settings) {
     settings.ReadSettingInt(SECTION_MQTT, KEY_MQTT_LONG_MS, values.longMs, values.longMs);
     settings.ReadSettingString(SECTION_MQTT, KEY_MQTT_TRIGGERS, MqttTriggersName(MqttTriggers::Keypad),
                                values.triggers);
+    settings.ReadSettingString(SECTION_MQTT, KEY_MQTT_CA_FILE, "", values.caFile);
     return values;
 }
 
-bool WriteMqttSettings(Settings& settings, const MqttSettings& values) {
+bool WriteMqttSettings(Settings& settings, const MqttSettings& values, const SecretProtector* protector) {
     bool written = settings.WriteSettingString(SECTION_MQTT, KEY_MQTT_HOST, values.host);
     written &= settings.WriteSettingInt(SECTION_MQTT, KEY_MQTT_PORT, values.port);
     written &= settings.WriteSettingString(SECTION_MQTT, KEY_MQTT_USER, values.user);
-    written &= settings.WriteSettingString(SECTION_MQTT, KEY_MQTT_PASSWORD, values.password);
+    written &= WritePassword(settings, protector, values);
     written &= settings.WriteSettingString(SECTION_MQTT, KEY_MQTT_TOPIC, values.topic);
     written &= settings.WriteSettingBool(SECTION_MQTT, KEY_MQTT_DISCOVERY, values.discovery);
     written &= settings.WriteSettingInt(SECTION_MQTT, KEY_MQTT_KEEP_ALIVE, values.keepAliveSeconds);
@@ -35,6 +73,8 @@ bool WriteMqttSettings(Settings& settings, const MqttSettings& values) {
     written &= settings.WriteSettingInt(SECTION_MQTT, KEY_MQTT_DOUBLE_MS, values.doubleMs);
     written &= settings.WriteSettingInt(SECTION_MQTT, KEY_MQTT_LONG_MS, values.longMs);
     written &= settings.WriteSettingString(SECTION_MQTT, KEY_MQTT_TRIGGERS, values.triggers);
+    written &= settings.WriteSettingBool(SECTION_MQTT, KEY_MQTT_TLS, values.tls);
+    written &= settings.WriteSettingString(SECTION_MQTT, KEY_MQTT_CA_FILE, values.caFile);
     return written;
 }
 
@@ -59,5 +99,8 @@ ConnectionTarget MqttTargetFrom(const MqttSettings& values) {
     target.host = CanonicalDottedAddress(values.host);
     target.port = static_cast<std::uint16_t>(values.port);
     target.reconnectCapMs = kMqttReconnectCapMs;
+    target.tls = values.tls;
+    target.caFile = values.caFile;
+    target.refusedRetryMs = MqttClientConfig{}.refusalRetryMs;
     return target;
 }

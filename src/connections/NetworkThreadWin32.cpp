@@ -5,6 +5,7 @@
 #include "connections/DropOldestRing.h"
 #include "connections/NameLookupWin32.h"
 #include "connections/SpscQueue.h"
+#include "connections/TlsChannelWin32.h"
 #include "res/resource.h"
 #include "winfx/StringTable.h"
 #include "winfx/Trace.h"
@@ -103,7 +104,18 @@ struct Link {
     ConnectionStatus published;
     bool publishedOnce = false;
     bool lostPending = false;
+    std::unique_ptr<TlsChannelWin32> tls; // with TLS: from the socket's connect until it closes
 };
+
+// With TLS, the handshake is part of connecting: the session hears of the connection when it is done.
+bool Handshaking(const Link& link) {
+    return link.tls && link.tls->GetState() == TlsChannelWin32::State::Handshaking;
+}
+
+// Nothing of this link waits to be written (with TLS, the records too).
+bool Drained(const Link& link) {
+    return link.session->Finished() && (!link.tls || link.tls->Outgoing().empty());
+}
 
 // The thread's side: everything here belongs to the network thread alone.
 class NetworkLoop {
@@ -119,6 +131,7 @@ private:
     void StartConnect(Link& link, MonoMs now);
     void ConnectTo(Link& link, const sockaddr_in& address, MonoMs now);
     void ReadAll(Link& link, MonoMs now, bool& closed);
+    void Deliver(Link& link, std::string_view bytes, MonoMs now);
     void WriteAll(Link& link, MonoMs now);
     void Fail(Link& link, std::string reason, MonoMs now);
     void CloseSocket(Link& link);
@@ -148,7 +161,7 @@ void NetworkLoop::Run() {
         for (Link& link : leaving_)
             Service(link, now);
         std::erase_if(leaving_, [&](Link& link) {
-            if (!link.session->Finished() && now < link.leaveBy)
+            if (!Drained(link) && now < link.leaveBy)
                 return false;
             CloseSocket(link);
             return true;
@@ -255,7 +268,8 @@ void NetworkLoop::Service(Link& link, MonoMs now) {
         StartConnect(link, now);
     if (link.socket == INVALID_SOCKET)
         return;
-    if (link.connecting && now - link.connectStarted >= shared_->times.connectTimeoutMs) {
+    if ((link.connecting || Handshaking(link)) &&
+        now - link.connectStarted >= shared_->times.connectTimeoutMs) {
         Fail(link, SystemErrorText(WSAETIMEDOUT), now);
         return;
     }
@@ -271,7 +285,12 @@ void NetworkLoop::Service(Link& link, MonoMs now) {
         }
         link.connecting = false;
         link.writable = true;
-        session.Connected(now);
+        if (session.Target().tls) {
+            link.tls = std::make_unique<TlsChannelWin32>(session.Target().host, session.Target().caFile);
+            link.tls->Start();
+        } else {
+            session.Connected(now);
+        }
     }
     if (link.connecting)
         return;
@@ -280,6 +299,13 @@ void NetworkLoop::Service(Link& link, MonoMs now) {
     bool closed = false;
     if (happened.lNetworkEvents & (FD_READ | FD_CLOSE))
         ReadAll(link, now, closed);
+    if (link.tls && link.tls->GetState() == TlsChannelWin32::State::Failed) {
+        const MonoMs notBefore = link.tls->CertificateRefused() ? now + session.Target().refusedRetryMs : 0;
+        std::string reason = link.tls->Failure();
+        CloseSocket(link);
+        session.Failed(std::move(reason), now, notBefore);
+        return;
+    }
     if (closed || (happened.lNetworkEvents & FD_CLOSE)) {
         const int error = happened.iErrorCode[FD_CLOSE_BIT];
         Fail(link, error != 0 ? SystemErrorText(error) : LoadResourceString(IDS_CONNECTION_CLOSED_BY_PEER),
@@ -332,7 +358,7 @@ void NetworkLoop::ReadAll(Link& link, MonoMs now, bool& closed) {
     for (std::size_t total = 0; total < kReadPerPass;) {
         const int got = ::recv(link.socket, buffer, sizeof buffer, 0);
         if (got > 0) {
-            link.session->Received(std::string_view(buffer, static_cast<std::size_t>(got)), now);
+            Deliver(link, std::string_view(buffer, static_cast<std::size_t>(got)), now);
             total += static_cast<std::size_t>(got);
             continue;
         }
@@ -344,9 +370,33 @@ void NetworkLoop::ReadAll(Link& link, MonoMs now, bool& closed) {
     }
 }
 
+void NetworkLoop::Deliver(Link& link, std::string_view bytes, MonoMs now) {
+    if (!link.tls) {
+        link.session->Received(bytes, now);
+        return;
+    }
+    const bool handshaking = Handshaking(link);
+    std::string plain;
+    link.tls->Received(bytes, plain);
+    if (handshaking && link.tls->GetState() == TlsChannelWin32::State::Open)
+        link.session->Connected(now);
+    if (!plain.empty())
+        link.session->Received(plain, now);
+}
+
 void NetworkLoop::WriteAll(Link& link, MonoMs now) {
-    while (link.writable && !link.session->Unsent().empty()) {
-        const std::string_view unsent = link.session->Unsent();
+    while (link.writable) {
+        // With TLS, the client's bytes become records first; what the socket takes is erased.
+        if (link.tls && link.tls->GetState() == TlsChannelWin32::State::Open &&
+            link.tls->Outgoing().empty() && !link.session->Unsent().empty()) {
+            const std::string_view unsent = link.session->Unsent().substr(0, 1 << 16);
+            link.tls->Seal(unsent);
+            link.session->Written(unsent.size(), now);
+        }
+        const std::string_view unsent =
+            link.tls ? std::string_view(link.tls->Outgoing()) : link.session->Unsent();
+        if (unsent.empty())
+            return;
         const int sent = ::send(link.socket, unsent.data(),
                                 static_cast<int>(std::min<std::size_t>(unsent.size(), 1 << 20)), 0);
         if (sent == SOCKET_ERROR) {
@@ -356,7 +406,10 @@ void NetworkLoop::WriteAll(Link& link, MonoMs now) {
                 link.writable = false; // FD_WRITE says when there is room again
             return;
         }
-        link.session->Written(static_cast<std::size_t>(sent), now);
+        if (link.tls)
+            link.tls->Outgoing().erase(0, static_cast<std::size_t>(sent));
+        else
+            link.session->Written(static_cast<std::size_t>(sent), now);
     }
 }
 
@@ -413,6 +466,7 @@ void NetworkLoop::CloseSocket(Link& link) {
     }
     link.connecting = false;
     link.writable = false;
+    link.tls.reset();
 }
 
 void NetworkLoop::Publish() {
@@ -446,7 +500,7 @@ DWORD NetworkLoop::WaitMs(MonoMs now) const {
             if (!link.session->On())
                 continue;
             until = std::min(until, link.session->NextWake(now, shared_->times.tickMs));
-            if (link.connecting)
+            if (link.connecting || Handshaking(link))
                 until = std::min(until, link.connectStarted + shared_->times.connectTimeoutMs);
             if (list == &leaving_)
                 until = std::min(until, link.leaveBy);
@@ -456,7 +510,7 @@ DWORD NetworkLoop::WaitMs(MonoMs now) const {
 
 bool NetworkLoop::AllFinished() const {
     return leaving_.empty() && std::all_of(links_.begin(), links_.end(), [](const Link& link) {
-               return !link.session->On() || link.session->Finished();
+               return !link.session->On() || Drained(link);
            });
 }
 

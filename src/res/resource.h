@@ -95,6 +95,18 @@
 #define IDS_CONNECTION_NO_ANSWER 167
 #define IDS_STATION_INVALID 168
 #define IDS_CONNECTION_ERROR 169
+// TLS of a connection and the MQTT group's CA file (220-239)
+#define IDS_TLS_NOT_TRUSTED 220
+#define IDS_TLS_NAME_MISMATCH 221
+#define IDS_TLS_EXPIRED 222
+#define IDS_TLS_CERTIFICATE_REFUSED 223
+#define IDS_TLS_FAILED 224
+#define IDS_TLS_CA_FILE_UNREADABLE 225
+#define IDS_MQTT_CA_FILE_UNREADABLE 226
+#define IDS_MQTT_CA_FILE_NO_CERTIFICATE 227
+#define IDS_MQTT_CA_FILE_TITLE 228
+#define IDS_MQTT_CA_FILE_FILTER 229
+#define IDS_MQTT_PASSWORD_ELSEWHERE 230
 #define IDS_DDX_INTEGER 61712
 #define IDS_DDX_INTEGER_RANGE 61714
 #define IDS_DDX_TOO_LONG 61716
@@ -185,6 +197,10 @@
 #define IDC_MQTT_TRIGGERS 1096
 #define IDC_MQTT_DOUBLE_MS 1097
 #define IDC_MQTT_LONG_MS 1098
+// Controls of the MQTT group of the Connections dialog: TLS
+#define IDC_MQTT_TLS 1105
+#define IDC_MQTT_CA_FILE 1106
+#define IDC_MQTT_CA_BROWSE 1107
 // Controls of the Connections dialog (template 109): 1056-1069 its own, 1070-1099 the groups of the
 // connections
 #define IDC_STATION 1057

@@ -30,6 +30,13 @@ public:
     virtual int StatusControlId() const = 0;
     // The connection its members describe (an empty host: off), naming this PC by station.
     virtual HubConnection Connection(const std::string& station) const = 0;
+    // The dialog shows its members now (after the first exchange).
+    virtual void OnShown(HWND dialog) { (void)dialog; }
+    // A click or change in one of its controls (dialog is the Connections dialog); true when handled.
+    virtual bool OnCommand(HWND dialog, int id, int code) {
+        (void)dialog, (void)id, (void)code;
+        return false;
+    }
 };
 
 // One group per kind of connection, in the order of the dialog and of the hub's statuses.

@@ -15,6 +15,8 @@ bool CConnectionsDlg::OnInitDialog() {
     for (const std::unique_ptr<ConnectionGroup>& group : m_groups)
         group->Load(m_model.settings);
     UpdateData(false);
+    for (const std::unique_ptr<ConnectionGroup>& group : m_groups)
+        group->OnShown(m_hWnd);
     ShowStatuses();
     if (m_ready)
         m_ready(m_hWnd);
@@ -52,6 +54,13 @@ void CConnectionsDlg::OnOK() {
         m_model.boxes.Show(m_hWnd, FormatText(LoadResourceString(IDS_SAVE_FAILED), {m_model.iniPath}),
                            MB_OK | MB_ICONERROR);
     EndDialog(IDOK);
+}
+
+bool CConnectionsDlg::OnCommand(int id, int code, HWND control) {
+    for (const std::unique_ptr<ConnectionGroup>& group : m_groups)
+        if (group->OnCommand(m_hWnd, id, code))
+            return true;
+    return CDialog::OnCommand(id, code, control);
 }
 
 INT_PTR CConnectionsDlg::OnMessage(UINT message, WPARAM, LPARAM, bool& handled) {

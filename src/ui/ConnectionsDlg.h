@@ -32,6 +32,7 @@ protected:
     bool OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
     void OnOK() override;
+    bool OnCommand(int id, int code, HWND control) override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
 private:

@@ -1,7 +1,8 @@
 #pragma once
 // The MQTT and Home Assistant groups of the Connections dialog: the broker, the account, the topic
-// prefix, discovery and the keep-alive of [Mqtt], the discovery prefix, the device triggers and the
-// gestures' times, and the publisher they describe. A section that fails its checks (a file
+// prefix, discovery, the keep-alive and TLS with its CA file of [Mqtt], the discovery prefix, the
+// device triggers and the gestures' times, and the publisher they describe. The password is kept
+// protected for this PC. A section that fails its checks (a file
 // edited by hand) leaves MQTT off; the dialog shows the value to mend.
 #include "connections/MqttSettings.h"
 #include "ui/ConnectionGroup.h"
@@ -14,6 +15,8 @@ public:
     bool Save(Settings& settings) override;
     int StatusControlId() const override;
     HubConnection Connection(const std::string& station) const override;
+    void OnShown(HWND dialog) override;
+    bool OnCommand(HWND dialog, int id, int code) override;
 
 private:
     MqttSettings m_values;

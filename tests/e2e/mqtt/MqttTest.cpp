@@ -3,7 +3,9 @@
 // of its keys, a keypad's press and release by its key's name and the gestures told from them, its
 // availability when it is unplugged, and the station offline at Exit. A new discovery prefix moves the
 // configs and leaves nothing behind. A hand-edited
-// [Mqtt] that fails its checks leaves MQTT off until the Connections dialog mends it.
+// [Mqtt] that fails its checks leaves MQTT off until the Connections dialog mends it. Over TLS, the
+// broker's certificates made by the broker's fixture: trusted through the CA file, refused in words
+// for another CA, another name and an expired one, and the password kept protected in the file.
 #include "MqttSubscriber.h"
 #include "ProgramTest.h"
 
@@ -13,6 +15,8 @@
 #include "WindowFind.h"
 
 #include <map>
+#include <sstream>
+#include <tuple>
 
 namespace kve2e {
 namespace {
@@ -122,12 +126,13 @@ protected:
     }
 
     // The keypad 3 (index 5) and the mouse 12 (index 7) in use, the station Stage7, and [Mqtt] with
-    // the broker and extra keys.
-    void WriteMqttConfig(std::string_view mqtt = {}) {
+    // the broker (the plain listener unless given) and extra keys.
+    void WriteMqttConfig(std::string_view mqtt = {}, std::string_view host = "127.0.0.1",
+                         std::uint16_t port = 0) {
         WriteDevices(kFourDevices);
         WriteAuxConfig(receiver_.Port(),
-                       "[Connections]\r\nStation=Stage7\r\n[Mqtt]\r\nHost=127.0.0.1\r\nPort=" +
-                           std::to_string(port_) + "\r\n" + std::string(mqtt));
+                       "[Connections]\r\nStation=Stage7\r\n[Mqtt]\r\nHost=" + std::string(host) +
+                           "\r\nPort=" + std::to_string(port ? port : port_) + "\r\n" + std::string(mqtt));
     }
     // A subscriber on filter that is there before the program publishes.
     std::unique_ptr<MqttSubscriber> Listen(std::string_view filter) {
@@ -260,6 +265,108 @@ TEST_F(MqttTest, AHandEditedTopicThatFailsLeavesMqttOffUntilTheDialogMendsIt) {
     EXPECT_EQ(Retained("ha2/device/#").size(), 3u);
     for (const MqttMessage& message : Retained("homeassistant/#"))
         EXPECT_EQ(message.topic.find("Stage7"), std::string::npos) << message.topic;
+    EXPECT_TRUE(Exit());
+}
+
+// The broker's TLS listeners: for localhost with an account, for another name, expired.
+struct TlsListeners {
+    std::uint16_t localhost = 0, otherName = 0, expired = 0;
+    std::filesystem::path ca, otherCa, notACertificate;
+};
+
+std::optional<TlsListeners> FindTlsListeners(std::string& why) {
+    const std::filesystem::path tls = BuildPath(KV_E2E_MQTT_BROKER_DIR) / "tls";
+    if (const auto reason = ReadFileText(tls / "skip"))
+        return why = *reason, std::nullopt;
+    const auto ports = ReadFileText(tls / "ports");
+    if (!ports)
+        return why = "the broker has no TLS listeners", std::nullopt;
+    TlsListeners listeners;
+    std::istringstream(*ports) >> listeners.localhost >> listeners.otherName >> listeners.expired;
+    listeners.ca = tls / "ca.pem";
+    listeners.otherCa = tls / "other-ca.pem";
+    listeners.notACertificate = tls / "ca.key"; // PEM, but a key
+    return listeners;
+}
+
+TEST_F(MqttTest, OverTlsTheRightCaConnectsOthersAreRefusedInWordsAndThePasswordIsKeptProtected) {
+    std::string why;
+    const std::optional<TlsListeners> tls = FindTlsListeners(why);
+    if (!tls)
+        GTEST_SKIP() << why;
+    const std::string ca = tls->ca.string();
+    // By hand: the password in the clear, which the listener for localhost asks for.
+    WriteMqttConfig("Tls=1\r\nCaFile=" + ca + "\r\nUser=kvtls\r\nPassword=s3cret-Tls\r\n", "localhost",
+                    tls->localhost);
+    auto live = Listen("kvremote/Stage7/status");
+    Launch();
+    ASSERT_TRUE(WaitForFilters(true));
+    ASSERT_TRUE(live->WaitFor("kvremote/Stage7/status", "online", 20s)) << "connected through TLS";
+
+    const auto open = [&] {
+        HWND dialog = nullptr;
+        EXPECT_TRUE(PostCommand(Main(), ID_TRAY_CONNECTIONS));
+        EXPECT_TRUE(WaitForWindow(Pid(), "Connections", dialog));
+        return dialog;
+    };
+    const auto statusBecomes = [&](HWND dialog, const std::string& line) {
+        return WaitUntil([&] { return ControlText(dialog, IDC_MQTT_STATUS) == line; }, 20s, line);
+    };
+    const std::string at = "localhost:" + std::to_string(tls->localhost);
+    HWND dialog = open();
+    EXPECT_EQ(CheckState(dialog, IDC_MQTT_TLS), BST_CHECKED);
+    EXPECT_EQ(ControlText(dialog, IDC_MQTT_CA_FILE), ca);
+    EXPECT_TRUE(statusBecomes(dialog, "connected to " + at + " as kvremoteStage7"))
+        << ControlText(dialog, IDC_MQTT_STATUS).value_or("");
+
+    // The CA file is checked on OK: one that is missing, one without a certificate.
+    const std::string missing = (tls->ca.parent_path() / "missing.pem").string();
+    ASSERT_TRUE(SetControlText(dialog, IDC_MQTT_CA_FILE, missing));
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    EXPECT_TRUE(Answer("The CA file " + missing + " cannot be read.", IDOK));
+    EXPECT_EQ(FocusedControlId(dialog), IDC_MQTT_CA_FILE);
+    const std::string key = tls->notACertificate.string();
+    ASSERT_TRUE(SetControlText(dialog, IDC_MQTT_CA_FILE, key));
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    EXPECT_TRUE(Answer("The CA file " + key +
+                           " holds no certificate. It must be a PEM file (-----BEGIN CERTIFICATE-----).",
+                       IDOK));
+
+    // Saved: the password is in the file only in its protected form.
+    ASSERT_TRUE(SetControlText(dialog, IDC_MQTT_CA_FILE, ca));
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    ASSERT_TRUE(WaitForWindowGone(Pid(), "Connections"));
+    const std::string saved = ConfigText().value_or("");
+    EXPECT_EQ(saved.find("s3cret-Tls"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("\r\nPassword="), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\r\nPasswordProtected="), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\r\nTls=1\r\n"), std::string::npos) << saved;
+
+    // Started again, the program reads the protected password back and the broker takes it.
+    ASSERT_TRUE(Exit());
+    live = Listen("kvremote/Stage7/status");
+    Launch();
+    ASSERT_TRUE(live->WaitFor("kvremote/Stage7/status", "online", 20s)) << "the password read back";
+
+    // Refused, in words, and never accepted: another CA, Windows' roots, another name, an expired
+    // certificate.
+    for (const auto& [port, caFile, words] :
+         {std::tuple{tls->localhost, tls->otherCa.string(), "certificate not trusted"},
+          // Without a CA file, Windows' own roots, which do not hold the test's CA.
+          std::tuple{tls->localhost, std::string(), "certificate not trusted"},
+          std::tuple{tls->otherName, ca, "name does not match"}, std::tuple{tls->expired, ca, "expired"}}) {
+        dialog = open();
+        ASSERT_TRUE(SetControlText(dialog, IDC_MQTT_PORT, std::to_string(port)));
+        ASSERT_TRUE(SetControlText(dialog, IDC_MQTT_CA_FILE, caFile));
+        ASSERT_TRUE(PressButton(dialog, IDOK));
+        ASSERT_TRUE(WaitForWindowGone(Pid(), "Connections"));
+        dialog = open();
+        const std::string refused =
+            "cannot reach localhost:" + std::to_string(port) + " (" + words + "), retrying";
+        EXPECT_TRUE(statusBecomes(dialog, refused)) << ControlText(dialog, IDC_MQTT_STATUS).value_or("");
+        ASSERT_TRUE(PressButton(dialog, IDCANCEL));
+        ASSERT_TRUE(WaitForWindowGone(Pid(), "Connections"));
+    }
     EXPECT_TRUE(Exit());
 }
 

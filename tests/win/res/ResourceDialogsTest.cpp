@@ -149,12 +149,12 @@ TEST(ConnectionsDialog, EveryTextFitsItsControlTabVisitsTheFieldsThenTheButtonsA
     EXPECT_TRUE(
         Fits(dlg.get(), GetDlgItem(dlg.get(), IDC_MQTT_STATUS),
              Filled(IDS_CONNECTION_CONNECTED, "mqtt.home.example.net:1883") + " as kvremoteABCDEFGHIJKLMNO"));
-    EXPECT_EQ(
-        TabCycle(dlg.get(), IDC_STATION),
-        (std::vector<int>{IDC_STATION, IDC_COMPANION_HOST, IDC_COMPANION_PORT, IDC_COMPANION_LAYOUT,
-                          IDC_MQTT_HOST, IDC_MQTT_PORT, IDC_MQTT_USER, IDC_MQTT_PASSWORD, IDC_MQTT_TOPIC,
-                          IDC_MQTT_KEEP_ALIVE, IDC_MQTT_DISCOVERY, IDC_MQTT_DISCOVERY_PREFIX,
-                          IDC_MQTT_TRIGGERS, IDC_MQTT_DOUBLE_MS, IDC_MQTT_LONG_MS, IDOK, IDCANCEL}));
+    EXPECT_EQ(TabCycle(dlg.get(), IDC_STATION),
+              (std::vector<int>{IDC_STATION, IDC_COMPANION_HOST, IDC_COMPANION_PORT, IDC_COMPANION_LAYOUT,
+                                IDC_MQTT_HOST, IDC_MQTT_PORT, IDC_MQTT_TLS, IDC_MQTT_USER, IDC_MQTT_PASSWORD,
+                                IDC_MQTT_TOPIC, IDC_MQTT_KEEP_ALIVE, IDC_MQTT_CA_FILE, IDC_MQTT_CA_BROWSE,
+                                IDC_MQTT_DISCOVERY, IDC_MQTT_DISCOVERY_PREFIX, IDC_MQTT_TRIGGERS,
+                                IDC_MQTT_DOUBLE_MS, IDC_MQTT_LONG_MS, IDOK, IDCANCEL}));
     EXPECT_EQ(DefaultButtons(dlg.get()), std::vector<int>{IDOK});
     // A status line as long as Windows makes them, for a long address.
     const std::string refused =
