@@ -4,6 +4,7 @@
 #include "res/resource.h"
 #include "winfx/StringTable.h"
 #include "winfx/Trace.h"
+#include "winfx/WideText.h"
 
 #include <optional>
 #include <vector>
@@ -14,14 +15,6 @@ namespace {
 constexpr DWORD kLargestCaFile = 4 << 20;
 // SECURITY_FLAG_IGNORE_UNKNOWN_CA of the SSL policy's checks (wininet.h, not wincrypt.h).
 constexpr DWORD kIgnoreUnknownCa = 0x00000100;
-
-std::wstring Wide(const std::string& text) {
-    const int length =
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
 
 std::string Words(unsigned id) {
     return LoadResourceString(id);
@@ -177,7 +170,7 @@ std::string CheckServerCertificateWin32(PCCERT_CONTEXT certificate, const std::s
         ::CertFreeCertificateChain(chain);
         return Words(IDS_TLS_NOT_TRUSTED);
     }
-    std::wstring name = Wide(serverName);
+    std::wstring name = WideFromAnsi(serverName);
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
     ssl.cbSize = sizeof ssl;
     ssl.dwAuthType = AUTHTYPE_SERVER;

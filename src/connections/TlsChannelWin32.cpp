@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "winfx/StringTable.h"
+#include "winfx/WideText.h"
 
 #include <algorithm>
 
@@ -29,14 +30,6 @@ std::string TlsFailure(SECURITY_STATUS status) {
            (why.back() == '\r' || why.back() == '\n' || why.back() == ' ' || why.back() == '.'))
         why.pop_back();
     return StringTableTexts().Format(IDS_TLS_FAILED, {why.empty() ? StatusHex(status) : why});
-}
-
-std::wstring Wide(const std::string& text) {
-    const int length =
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
 }
 
 } // namespace
@@ -88,7 +81,7 @@ void TlsChannelWin32::Step() {
         SecBufferDesc inDesc{SECBUFFER_VERSION, 2, inBuffers};
         SecBuffer outBuffer{0, SECBUFFER_TOKEN, nullptr};
         SecBufferDesc outDesc{SECBUFFER_VERSION, 1, &outBuffer};
-        std::wstring target = Wide(serverName_);
+        std::wstring target = WideFromAnsi(serverName_);
         ULONG attributes = 0;
         const SECURITY_STATUS status = ::InitializeSecurityContextW(
             &credentials_, haveContext_ ? &context_ : nullptr, haveContext_ ? nullptr : target.data(),
