@@ -3,7 +3,7 @@
 #include "remote/BroadcastDetection.h"
 #include "remote/CommandComposer.h"
 #include "remote/RemoteLine.h"
-#include "remote/RemoteSender.h"
+#include "station/RemoteSender.h"
 #include <benchmark/benchmark.h>
 #include <vector>
 

@@ -1,6 +1,6 @@
 // Our INI store on arbitrary file content: reads never fail, and a write, a key delete and a
 // section delete each take effect as the next read sees it.
-#include "app/IniProfileStore.h"
+#include "settings/IniProfileStore.h"
 #include <cstdio>
 #include <string>
 #include <unistd.h>

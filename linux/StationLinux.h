@@ -6,17 +6,17 @@
 // What the Windows dialog still decides on its own (release lines through the press tracker, the
 // forced releases, the Companion and MQTT destinations) is not repeated here: it joins once it sits
 // in the shared station core, at OnAuxInput and FollowDevices below.
-#include "app/IniProfileStore.h"
-#include "app/SettingNames.h"
-#include "app/Settings.h"
-#include "app/SettingsValues.h"
+#include "settings/IniProfileStore.h"
+#include "settings/SettingNames.h"
+#include "settings/Settings.h"
+#include "station/SettingsValues.h"
 #include "capture/AuxInputSink.h"
 #include "capture/CaptureLoop.h"
 #include "capture/CaptureShared.h"
 #include "capture/DeviceTable.h"
 #include "linux/EvdevDriverLinux.h"
 #include "linux/UdpLinkPosix.h"
-#include "remote/RemoteSender.h"
+#include "station/RemoteSender.h"
 #include <array>
 #include <string>
 

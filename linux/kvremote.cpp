@@ -1,6 +1,6 @@
 // kvremote: the Linux station. Captures the auxiliary keyboards and mice named in its settings
 // file through evdev and sends each of their events as a REMOTE line, as the Windows program does.
-#include "app/SettingsFile.h"
+#include "station/SettingsFile.h"
 #include "capture/DeviceRegistry.h"
 #include "capture/HardwareIdText.h"
 #include "linux/EvdevDriverLinux.h"

@@ -1,5 +1,5 @@
 #include "app/CommandLine.h"
-#include "app/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "app/ConfigLocation.h"
 #include "res/resource.h"
 

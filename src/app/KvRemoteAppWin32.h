@@ -2,7 +2,7 @@
 // CkvRemoteApp: the application object. Start-up (command line, configuration location, setting
 // names, the socket layer, the main dialog) and the clean-up after the message loop.
 #include "app/CommandLine.h"
-#include "app/SettingNames.h"
+#include "settings/SettingNames.h"
 #include "winfx/WinApp.h"
 
 #include <memory>

@@ -3,8 +3,8 @@
 // capture over interception.dll, KvCom as the network link, MessageBoxA, the Run value and the
 // network thread of the connections.
 #include "app/CommandLine.h"
-#include "app/ProfileStoreWin32.h"
-#include "app/SettingNames.h"
+#include "settings/ProfileStoreWin32.h"
+#include "settings/SettingNames.h"
 #include "app/SignInEntryWin32.h"
 #include "capture/CaptureWin32.h"
 #include "connections/NetworkThreadWin32.h"

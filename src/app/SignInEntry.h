@@ -3,7 +3,7 @@
 // program with the options it was started with. The tray menu's "Start when I sign in" shows and
 // sets it. The value itself is read and written through RunValueStore (the registry on Windows).
 // Paths and commands here are UTF-8, so a folder of any name survives the round trip.
-#include "app/AsciiCase.h"
+#include "base/AsciiCase.h"
 
 #include <optional>
 #include <string>

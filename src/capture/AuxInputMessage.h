@@ -15,7 +15,7 @@
 // The mark lives in lParam so every wParam bit keeps its fixed meaning; without it an index of
 // 128-255 could not be told from a main device. A receiver takes the index from bits 24-31 as an
 // unsigned value 0-255 unless the mark is set.
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 #include "capture/DeviceRegistry.h"
-#include "app/AsciiCase.h"
-#include "app/LeadingDecimal.h"
-#include "app/SettingIds.h"
-#include "app/Settings.h"
+#include "base/AsciiCase.h"
+#include "base/LeadingDecimal.h"
+#include "settings/SettingIds.h"
+#include "settings/Settings.h"
 #include <algorithm>
 #include <array>
 #include <string>

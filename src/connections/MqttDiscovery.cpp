@@ -1,6 +1,6 @@
 #include "connections/MqttDiscovery.h"
 #include "KvVersion.h"
-#include "app/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "connections/JsonText.h"
 #include "connections/KeyNames.h"
 #include "connections/KeyboardLayouts.h"

@@ -1,6 +1,6 @@
 #include "connections/MqttSettings.h"
-#include "app/Base64.h"
-#include "app/SettingIds.h"
+#include "base/Base64.h"
+#include "settings/SettingIds.h"
 #include "remote/LinkAddress.h"
 
 namespace {

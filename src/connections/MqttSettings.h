@@ -2,8 +2,8 @@
 // The [Mqtt] section: the broker, the account, the topic prefix, discovery, the keep-alive and TLS,
 // the discovery prefix, the gestures' times and the device triggers, as the settings file holds them,
 // and what the MQTT connection is made from them.
-#include "app/SecretProtector.h"
-#include "app/Settings.h"
+#include "settings/SecretProtector.h"
+#include "settings/Settings.h"
 #include "connections/MqttClient.h"
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "connections/NetworkThreadWin32.h"
 
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "connections/ConnectionSession.h"
 #include "connections/DropOldestRing.h"
 #include "connections/NameLookupWin32.h"

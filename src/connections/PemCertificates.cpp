@@ -1,6 +1,6 @@
 #include "connections/PemCertificates.h"
 
-#include "app/Base64.h"
+#include "base/Base64.h"
 
 std::vector<std::string> PemCertificates(std::string_view text) {
     constexpr std::string_view kBegin = "-----BEGIN CERTIFICATE-----";

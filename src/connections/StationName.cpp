@@ -1,6 +1,6 @@
 #include "connections/StationName.h"
 
-#include "app/SettingIds.h"
+#include "settings/SettingIds.h"
 
 namespace {
 

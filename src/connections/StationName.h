@@ -1,7 +1,7 @@
 #pragma once
 // The station name, by which every network destination names this PC ([Connections] Station):
 // letters and digits, 1 to 15 of them. Without one in the file it comes from the computer name.
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
 #pragma once
 // The command composed for one captured event: "<text command>/<code>/<value>/<index>".
 // It is what "Last command sent" shows and what the REMOTE line carries.
-#include "app/SettingDefaults.h"
+#include "settings/SettingDefaults.h"
 #include "capture/DeviceClass.h"
 #include <cstdint>
 #include <optional>

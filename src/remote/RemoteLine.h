@@ -2,7 +2,7 @@
 // The line handed to KvCom for every command:
 //   REMOTE: "<application ID, or REMOTE when empty>" "<destination>" "<command>" 1
 // Fields are not escaped; settings validation keeps double quotes out of the ID and destination.
-#include "app/SettingDefaults.h"
+#include "settings/SettingDefaults.h"
 
 #include <string>
 #include <string_view>

@@ -3,7 +3,7 @@
 // device table and capture, the network link, message boxes, broadcast detection, the sign-in entry,
 // what start-up found wrong with the driver's library and the network destinations. The program
 // wires the real ones (app/ProgramServicesWin32); tests wire fakes that record what the dialog did.
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "app/SignInEntry.h"
 #include "capture/CaptureController.h"
 #include "capture/DeviceTable.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The Companion group of the Connections dialog: Companion's host, its Satellite port and the
 // keyboards' layout there ([Companion]), the live status line, and the Satellite client they make.
-#include "app/CompanionSettings.h"
+#include "connections/CompanionSettings.h"
 #include "connections/SatelliteClient.h"
 #include "ui/ConnectionGroup.h"
 

@@ -2,7 +2,7 @@
 // Whether the "Companion" settings can be used, and what a connection to Companion is then given.
 // The Connections dialog shows the message and returns to the control; a file edited by hand with a
 // value that fails leaves Companion off until the value is mended.
-#include "app/CompanionSettings.h"
+#include "connections/CompanionSettings.h"
 #include "connections/ConnectionClient.h"
 
 struct SettingsProblem {

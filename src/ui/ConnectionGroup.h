@@ -3,7 +3,7 @@
 // its controls and a static for its live status line), their checks, its section of the settings
 // file and the connection it makes. Each kind of connection adds one to MakeConnectionGroups; the
 // Connections dialog and the main dialog know connections only through this.
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "connections/ConnectionsHub.h"
 #include "ui/AppServices.h"
 

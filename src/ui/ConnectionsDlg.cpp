@@ -1,6 +1,6 @@
 #include "ui/ConnectionsDlg.h"
 
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "connections/StationName.h"
 #include "res/resource.h"
 #include "winfx/DataExchange.h"

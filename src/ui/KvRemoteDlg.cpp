@@ -1,8 +1,8 @@
 // CkvRemoteDlg: construction, the initialisation order and the dispatch of messages and commands.
 #include "ui/KvRemoteDlg.h"
 
-#include "app/SettingDefaults.h"
-#include "app/SettingsFile.h"
+#include "settings/SettingDefaults.h"
+#include "station/SettingsFile.h"
 #include "res/resource.h"
 #include "ui/DialogHooks.h"
 #include "winfx/WinApp.h"

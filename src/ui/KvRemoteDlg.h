@@ -2,11 +2,11 @@
 // CkvRemoteDlg: the program's one lasting window. The settings dialog (template 102) that lives
 // hidden behind the tray icon, turns captured events into remote commands, keeps the network link
 // and owns the tray icon, its menu and the activity timers.
-#include "app/SettingsValues.h"
-#include "app/WindowMessages.h"
+#include "station/SettingsValues.h"
+#include "base/WindowMessages.h"
 #include "capture/DeviceRegistry.h"
-#include "remote/PressTracker.h"
-#include "remote/RemoteSender.h"
+#include "station/PressTracker.h"
+#include "station/RemoteSender.h"
 #include "ui/AppServices.h"
 #include "ui/SettingsControlsEnabling.h"
 #include "ui/SettingsValidation.h"

@@ -3,7 +3,7 @@
 // balloons and the tray tip).
 #include "ui/KvRemoteDlg.h"
 
-#include "app/SettingsFile.h"
+#include "station/SettingsFile.h"
 #include "res/resource.h"
 #include "ui/MovedDevicesText.h"
 #include "ui/SettingsControlsEnabling.h"

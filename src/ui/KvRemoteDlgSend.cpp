@@ -4,7 +4,7 @@
 #include "capture/AuxInputMessage.h"
 #include "capture/LatencyTrace.h"
 #include "capture/Stroke.h"
-#include "remote/Exposure.h"
+#include "station/Exposure.h"
 #include "res/resource.h"
 
 bool CkvRemoteDlg::PreTranslateMessage(MSG* msg) {

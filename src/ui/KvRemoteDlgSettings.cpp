@@ -2,7 +2,7 @@
 // enabling of the controls.
 #include "ui/KvRemoteDlg.h"
 
-#include "app/SettingsFile.h"
+#include "station/SettingsFile.h"
 #include "capture/DeviceRegistry.h"
 #include "res/resource.h"
 #include "ui/SettingsControlsEnabling.h"

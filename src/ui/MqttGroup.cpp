@@ -1,6 +1,6 @@
 #include "ui/MqttGroup.h"
 
-#include "app/SecretProtectorWin32.h"
+#include "settings/SecretProtectorWin32.h"
 #include "connections/CertificateCheckWin32.h"
 #include "connections/MqttClient.h"
 #include "res/resource.h"

@@ -1,5 +1,5 @@
 #include "ui/SettingsValidation.h"
-#include "app/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "res/resource.h"
 #include "remote/CommandComposer.h"
 #include "ui/BroadcastAddressCheck.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The checks Apply and OK make on the members after a successful data exchange.
-#include "app/SettingsValues.h"
+#include "station/SettingsValues.h"
 #include <string_view>
 
 // The message boxes the checks show, owned by the settings window.

@@ -1,5 +1,5 @@
 #include "ui/SetupOkRules.h"
-#include "app/LeadingDecimal.h"
+#include "base/LeadingDecimal.h"
 
 SetupOkResult CheckSetupOk(const std::array<SetupSlot, kSetupSlotCount>& slots) {
     SetupOkResult result;

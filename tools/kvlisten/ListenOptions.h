@@ -1,7 +1,7 @@
 #pragma once
 // kvlisten's command line:
 //   kvlisten [--port N] [--json] [--app ID] [--destination D] [--count N] [--timeout S]
-#include "app/SettingDefaults.h"
+#include "settings/SettingDefaults.h"
 
 #include <optional>
 #include <string>

@@ -6,7 +6,7 @@
 #include "KvRemoteFixture.h"
 #include "UdpReceiver.h"
 #include "Wait.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "res/resource.h"
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "app/IniProfileStore.h"
+#include "settings/IniProfileStore.h"
 #include "TempDir.h"
 #include <gtest/gtest.h>
 

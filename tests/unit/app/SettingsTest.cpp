@@ -1,7 +1,7 @@
-#include "app/IniProfileStore.h"
-#include "app/LeadingDecimal.h"
-#include "app/SettingIds.h"
-#include "app/SettingsFile.h"
+#include "settings/IniProfileStore.h"
+#include "base/LeadingDecimal.h"
+#include "settings/SettingIds.h"
+#include "station/SettingsFile.h"
 #include "TempDir.h"
 #include <climits>
 #include <gtest/gtest.h>

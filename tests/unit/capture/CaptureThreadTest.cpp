@@ -1,6 +1,6 @@
 #include "FakeDriver.h"
-#include "app/ProfileStore.h"
-#include "app/Settings.h"
+#include "settings/ProfileStore.h"
+#include "settings/Settings.h"
 #include "capture/AuxInputMessage.h"
 #include "capture/CaptureController.h"
 #include "capture/KeyTranslation.h"

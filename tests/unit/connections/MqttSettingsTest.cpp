@@ -2,8 +2,8 @@
 // the broker in UTF-8, TLS and its port, the password's two forms in the file, and the certificates
 // of a CA file.
 #include "TempDir.h"
-#include "app/Base64.h"
-#include "app/IniProfileStore.h"
+#include "base/Base64.h"
+#include "settings/IniProfileStore.h"
 #include "connections/PemCertificates.h"
 #include "connections/MqttSettings.h"
 #include "connections/MqttTopicText.h"

@@ -1,10 +1,10 @@
 // One suite run against our INI store and the Windows profile functions: both must read the same
 // files the same way and report the same write results. Each case uses a file of its own, because
 // the profile functions cache the files they have read.
-#include "app/IniProfileStore.h"
-#include "app/ProfileStoreWin32.h"
-#include "app/SettingIds.h"
-#include "app/Settings.h"
+#include "settings/IniProfileStore.h"
+#include "settings/ProfileStoreWin32.h"
+#include "settings/SettingIds.h"
+#include "settings/Settings.h"
 #include "capture/DeviceRegistry.h"
 #include <cstdio>
 #include <gtest/gtest.h>

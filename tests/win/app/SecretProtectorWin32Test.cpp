@@ -1,7 +1,7 @@
 // The system's data protection as the settings file uses it: a round trip on this PC, the scope of
 // the machine asked for without a prompt (Wine ties its blobs to the user whatever the scope, so the
 // flags are read where they are passed), and bytes that are no blob refused.
-#include "app/SecretProtectorWin32.h"
+#include "settings/SecretProtectorWin32.h"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,9 @@
 #include <winsock2.h> // before windows.h
 
 #include "SimInjector.h"
-#include "app/IniProfileStore.h"
-#include "app/SettingNames.h"
-#include "app/Settings.h"
+#include "settings/IniProfileStore.h"
+#include "settings/SettingNames.h"
+#include "settings/Settings.h"
 #include "capture/CaptureController.h"
 #include "capture/CaptureWin32.h"
 #include "capture/InterceptionDriver.h"

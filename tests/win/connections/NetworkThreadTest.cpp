@@ -4,7 +4,7 @@
 // and told once; nothing is replayed; a held thread never holds up the caller, and a full queue
 // drops the oldest events and counts them; goodbye is written before the end.
 #include "MessagePump.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "connections/NetworkThreadWin32.h"
 #include "winfx/StringTable.h"
 

@@ -5,7 +5,7 @@
 #include "FakeDialogHooks.h"
 
 #include "winfx/StringTable.h"
-#include "app/IniProfileStore.h"
+#include "settings/IniProfileStore.h"
 #include "app/SignInEntryWin32.h"
 #include "capture/AuxInputMessage.h"
 #include "capture/KeypadZeroGate.h"

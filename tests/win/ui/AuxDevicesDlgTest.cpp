@@ -3,8 +3,8 @@
 #include "DialogSize.h"
 #include "UiTestSupport.h"
 
-#include "app/IniProfileStore.h"
-#include "app/SettingIds.h"
+#include "settings/IniProfileStore.h"
+#include "settings/SettingIds.h"
 #include "capture/AuxInputMessage.h"
 #include "res/resource.h"
 #include "ui/AuxDevicesDlg.h"

@@ -12,7 +12,7 @@
 #include "Screenshot.h"
 #include "UdpReceiver.h"
 #include "WindowFind.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "res/resource.h"
 
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "app/IniDocument.h"
+#include "settings/IniDocument.h"
 
 bool IsIniSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1a';

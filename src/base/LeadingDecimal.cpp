@@ -1,4 +1,4 @@
-#include "app/LeadingDecimal.h"
+#include "base/LeadingDecimal.h"
 #include <climits>
 
 namespace {

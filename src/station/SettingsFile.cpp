@@ -1,6 +1,6 @@
-#include "app/SettingsFile.h"
-#include "app/SettingDefaults.h"
-#include "app/SettingIds.h"
+#include "station/SettingsFile.h"
+#include "settings/SettingDefaults.h"
+#include "settings/SettingIds.h"
 
 namespace {
 

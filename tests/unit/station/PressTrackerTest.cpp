@@ -1,5 +1,5 @@
 // Every press a destination got is ended once, with the press's own code and value.
-#include "remote/PressTracker.h"
+#include "station/PressTracker.h"
 #include "capture/Stroke.h"
 #include <gtest/gtest.h>
 

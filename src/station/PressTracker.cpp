@@ -1,4 +1,4 @@
-#include "remote/PressTracker.h"
+#include "station/PressTracker.h"
 #include "capture/Stroke.h"
 #include "remote/CommandComposer.h"
 #include "remote/RemoteLine.h"

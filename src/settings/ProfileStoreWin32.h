@@ -1,6 +1,6 @@
 #pragma once
 // The profile store over the Windows private-profile functions, on one INI path.
-#include "app/ProfileStore.h"
+#include "settings/ProfileStore.h"
 #include <string>
 
 class ProfileStoreWin32 : public ProfileStore {

@@ -1,4 +1,4 @@
-#include "remote/RemoteSender.h"
+#include "station/RemoteSender.h"
 #include "remote/RemoteLine.h"
 #include <string>
 

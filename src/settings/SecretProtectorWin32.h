@@ -1,7 +1,7 @@
 #pragma once
 // The system's data protection (CryptProtectData) for secrets in the settings file, scoped to this
 // machine so that every user of the PC can run kvRemote with the same file, and never with a prompt.
-#include "app/SecretProtector.h"
+#include "settings/SecretProtector.h"
 
 #include <windows.h>
 #include <wincrypt.h>

@@ -1,4 +1,4 @@
-#include "app/Base64.h"
+#include "base/Base64.h"
 
 #include <cstdint>
 

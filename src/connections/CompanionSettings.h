@@ -1,8 +1,8 @@
 #pragma once
 // The "Companion" section: where Companion's Satellite port is and how keyboards appear there. Read
 // as the file has them; CheckCompanionSettings (ui/) says whether they can be used.
-#include "app/SettingDefaults.h"
-#include "app/Settings.h"
+#include "settings/SettingDefaults.h"
+#include "settings/Settings.h"
 #include "connections/KeyboardLayouts.h"
 #include <optional>
 #include <string>

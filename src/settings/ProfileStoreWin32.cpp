@@ -1,4 +1,4 @@
-#include "app/ProfileStoreWin32.h"
+#include "settings/ProfileStoreWin32.h"
 #include <windows.h>
 
 std::string ProfileStoreWin32::Read(std::string_view section, std::string_view key,

@@ -1,7 +1,7 @@
 #pragma once
 // SendRemoteCommand: the fixed sequence that turns one captured event into a shown and sent command.
 // The main dialog implements RemoteSenderHost over its controls, title timer, KvCom and tray animation.
-#include "app/SettingsValues.h"
+#include "station/SettingsValues.h"
 #include "capture/DeviceClass.h"
 #include "remote/CommandComposer.h"
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 // Typed reads and writes of settings addressed by setting id (SettingIds.h) through the name table.
 // Every configuration read and write of the program goes through here.
-#include "app/ProfileStore.h"
-#include "app/SettingNames.h"
+#include "settings/ProfileStore.h"
+#include "settings/SettingNames.h"
 #include <string>
 #include <string_view>
 #include <vector>

@@ -1,5 +1,5 @@
-#include "app/SettingNames.h"
-#include "app/SettingIds.h"
+#include "settings/SettingNames.h"
+#include "settings/SettingIds.h"
 
 void SettingNames::Fill() {
     names_ = {

@@ -1,4 +1,4 @@
-#include "app/SecretProtectorWin32.h"
+#include "settings/SecretProtectorWin32.h"
 
 #include "winfx/Trace.h"
 

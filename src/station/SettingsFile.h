@@ -1,7 +1,7 @@
 #pragma once
 // Reading and writing all settings in the program's fixed order.
-#include "app/Settings.h"
-#include "app/SettingsValues.h"
+#include "settings/Settings.h"
+#include "station/SettingsValues.h"
 #include "capture/DeviceClass.h"
 #include <functional>
 #include <vector>

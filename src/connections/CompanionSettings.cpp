@@ -1,6 +1,6 @@
-#include "app/CompanionSettings.h"
-#include "app/AsciiCase.h"
-#include "app/SettingIds.h"
+#include "connections/CompanionSettings.h"
+#include "base/AsciiCase.h"
+#include "settings/SettingIds.h"
 
 std::optional<KeyboardLayoutKind> ParseKeyboardLayoutName(std::string_view name) {
     for (KeyboardLayoutKind kind : {KeyboardLayoutKind::Keypad, KeyboardLayoutKind::Full})

@@ -1,5 +1,5 @@
-#include "app/Settings.h"
-#include "app/LeadingDecimal.h"
+#include "settings/Settings.h"
+#include "base/LeadingDecimal.h"
 #include <string>
 
 void Settings::ReadSettingString(int section, int key, std::string_view defaultText, std::string& target) {

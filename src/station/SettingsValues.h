@@ -2,7 +2,7 @@
 // The values of the configuration file's "Network", "RemoteCmd", "Keyboards" and "Mouses"
 // sections, with the defaults that apply when the file, a section or a key is missing. The same
 // struct is the settings window's live members and what a command is composed from.
-#include "app/SettingDefaults.h"
+#include "settings/SettingDefaults.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
-#include "app/IniProfileStore.h"
-#include "app/IniDocument.h"
+#include "settings/IniProfileStore.h"
+#include "settings/IniDocument.h"
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>

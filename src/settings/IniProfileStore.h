@@ -4,7 +4,7 @@
 // regard to case; white space around names and values ignored; a value in matching quotes read
 // without them; the first of duplicate keys; CRLF, LF or no final line end. Writes edit the file
 // line by line, keep every other line, and report failure instead of pretending success.
-#include "app/ProfileStore.h"
+#include "settings/ProfileStore.h"
 #include <string>
 
 class IniProfileStore : public ProfileStore {

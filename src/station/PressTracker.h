@@ -4,7 +4,7 @@
 // earlier (Apply, setup, a device that goes, a capture that stops, Exit, sign-out). Destinations are
 // the REMOTE lines (only while a release command is set) and the network connections, which get a key
 // down once however long it repeats. User-interface thread.
-#include "app/SettingsValues.h"
+#include "station/SettingsValues.h"
 #include "capture/DeviceClass.h"
 #include "connections/DestinationEvent.h"
 #include <cstdint>

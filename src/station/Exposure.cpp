@@ -1,4 +1,4 @@
-#include "remote/Exposure.h"
+#include "station/Exposure.h"
 #include <algorithm>
 
 namespace {

@@ -1,5 +1,5 @@
 // The order of effects of one captured event, as the main dialog performs them.
-#include "remote/RemoteSender.h"
+#include "station/RemoteSender.h"
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <string>
