@@ -4,7 +4,7 @@
 // what start-up found wrong with the driver's library and the network destinations. The program
 // wires the real ones (app/ProgramServicesWin32); tests wire fakes that record what the dialog did.
 #include "settings/Settings.h"
-#include "app/SignInEntry.h"
+#include "settings/SignInEntry.h"
 #include "capture/CaptureController.h"
 #include "capture/DeviceTable.h"
 #include "capture/DriverApi.h"

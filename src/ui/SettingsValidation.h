@@ -1,18 +1,8 @@
 #pragma once
 // The checks Apply and OK make on the members after a successful data exchange.
 #include "station/SettingsValues.h"
+#include "ui/SettingsPrompts.h"
 #include <string_view>
-
-// The message boxes the checks show, owned by the settings window.
-class SettingsPrompts {
-public:
-    virtual ~SettingsPrompts() = default;
-    // Error box with the string-table text of messageId, OK button.
-    virtual void ShowError(int messageId) = 0;
-    // Question box with the string-table text of messageId, argument filled in, Yes and No; true
-    // for Yes.
-    virtual bool AskYesNo(int messageId, std::string_view argument) = 0;
-};
 
 // Only ASCII letters and digits; empty passes.
 bool IsValidTextCommand(std::string_view textCmd);

@@ -4,7 +4,7 @@
 // check shows its message (owned by the dialog, exclamation icon), puts the focus on the control
 // with its text selected and marks the exchange failed; later DDX calls then do nothing.
 #include "winfx/DataExchangeRules.h"
-#include "winfx/Dialog.h"
+#include "winfx/Wnd.h"
 #include "winfx/Static.h"
 
 #include <string>
@@ -12,10 +12,10 @@
 
 class CDataExchange {
 public:
-    CDataExchange(CDialog* dlg, bool saveAndValidate) : m_bSaveAndValidate(saveAndValidate), m_pDlg(dlg) {}
+    CDataExchange(CWnd* dlg, bool saveAndValidate) : m_bSaveAndValidate(saveAndValidate), m_pDlg(dlg) {}
 
     bool m_bSaveAndValidate;
-    CDialog* m_pDlg;
+    CWnd* m_pDlg; // the dialog whose controls are exchanged
     bool failed = false;
 
     // Reports a failed check on control id with text (see above).

@@ -1,10 +1,19 @@
 #include "winfx/MessageLoop.h"
 
-#include "winfx/WinApp.h"
+#include "winfx/Wnd.h"
+
+namespace {
+
+HWND (*g_mainWindow)() = nullptr;
+
+} // namespace
+
+void WinFxSetMainWindowSource(HWND (*source)()) {
+    g_mainWindow = source;
+}
 
 bool WinFxPreTranslate(MSG* msg) {
-    CWinApp* app = WinFxApp();
-    HWND mainWnd = app && app->m_pMainWnd ? app->m_pMainWnd->m_hWnd : nullptr;
+    HWND mainWnd = g_mainWindow ? g_mainWindow() : nullptr;
     for (HWND hWnd = msg->hwnd; hWnd; hWnd = ::GetParent(hWnd)) {
         if (CWnd* wnd = CWnd::FromHandle(hWnd); wnd && wnd->PreTranslateMessage(msg))
             return true;

@@ -7,6 +7,10 @@
 
 #include <functional>
 
+// Where the chain ends: the application object's main window, told by the application object (the
+// chain runs to the top window while there is none).
+void WinFxSetMainWindowSource(HWND (*source)());
+
 // Offers msg to the filter chain; true when one of the windows handled it.
 bool WinFxPreTranslate(MSG* msg);
 

@@ -11,6 +11,8 @@ CWinApp* g_app = nullptr;
 
 CWinApp::CWinApp() {
     g_app = this;
+    WinFxSetMainWindowSource(
+        []() -> HWND { return g_app && g_app->m_pMainWnd ? g_app->m_pMainWnd->m_hWnd : nullptr; });
 }
 
 CWinApp::~CWinApp() {

@@ -1,6 +1,6 @@
 // The sign-in entry's decisions: how the Run command is written, when a Run value names this
 // program, and what the item changes in the value.
-#include "app/SignInEntry.h"
+#include "settings/SignInEntry.h"
 
 #include <gtest/gtest.h>
 

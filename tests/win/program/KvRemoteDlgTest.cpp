@@ -6,7 +6,8 @@
 
 #include "winfx/StringTable.h"
 #include "settings/IniProfileStore.h"
-#include "app/SignInEntryWin32.h"
+#include "settings/RunValueStoreWin32.h"
+#include "settings/SignInEntryWin32.h"
 #include "capture/AuxInputMessage.h"
 #include "capture/KeypadZeroGate.h"
 #include "capture/ScanCodeMap.h"

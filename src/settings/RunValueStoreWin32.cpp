@@ -1,4 +1,4 @@
-#include "app/SignInEntryWin32.h"
+#include "settings/RunValueStoreWin32.h"
 
 #include "winfx/WideText.h"
 
@@ -10,24 +10,6 @@ namespace {
 
 constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const wchar_t* kValueName = L"kvRemote";
-
-// The full path of a file or folder name, however long; the name as it is when the system cannot
-// make one.
-std::wstring FullPath(const std::wstring& name) {
-    std::wstring full(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const DWORD length =
-            ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (length == 0)
-            return name;
-        if (length < full.size()) {
-            full.resize(length);
-            return full;
-        }
-        full.resize(length); // what the call asked for, with its terminating zero
-    }
-    return name;
-}
 
 } // namespace
 
@@ -77,20 +59,4 @@ bool RunValueStoreWin32::Remove() {
     const LONG result = ::RegDeleteValueW(key, kValueName);
     ::RegCloseKey(key);
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
-}
-
-std::string ProgramPathWin32() {
-    return Utf8FromWide(ProgramFileW());
-}
-
-std::string SignInCommandWin32(const std::string& alternateDir, const std::string& iniName) {
-    const std::string fullDir =
-        alternateDir.empty() ? std::string() : Utf8FromWide(FullPath(WideFromAnsi(alternateDir)));
-    return ComposeRunCommand(ProgramPathWin32(), fullDir, Utf8FromAnsi(iniName));
-}
-
-bool SamePathWin32(std::string_view a, std::string_view b) {
-    const std::wstring wideA = WideFromUtf8(a), wideB = WideFromUtf8(b);
-    return ::CompareStringOrdinal(wideA.data(), static_cast<int>(wideA.size()), wideB.data(),
-                                  static_cast<int>(wideB.size()), TRUE) == CSTR_EQUAL;
 }

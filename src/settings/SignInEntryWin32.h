@@ -1,19 +1,9 @@
 #pragma once
-// The program's Run value in the registry of the user running it, and the command it holds. Kept
-// in UTF-16 on the system's side, so a program or settings folder outside the ANSI code page is
-// named exactly; UTF-8 on ours.
-#include "app/SignInEntry.h"
-
+// What the Run value names on Windows: the program's path and its command, and paths compared as
+// the system compares file names. Kept in UTF-16 on the system's side, so a program or settings
+// folder outside the ANSI code page is named exactly; UTF-8 on ours.
 #include <string>
 #include <string_view>
-
-// HKCU\Software\Microsoft\Windows\CurrentVersion\Run, value "kvRemote", a REG_SZ.
-class RunValueStoreWin32 : public RunValueStore {
-public:
-    std::optional<std::string> Read() const override;
-    bool Write(const std::string& command) override;
-    bool Remove() override;
-};
 
 // The program's full path (GetModuleFileNameW), in UTF-8.
 std::string ProgramPathWin32();

@@ -1,4 +1,4 @@
-#include "app/SignInEntry.h"
+#include "settings/SignInEntry.h"
 
 #include <algorithm>
 

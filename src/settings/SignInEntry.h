@@ -4,19 +4,11 @@
 // sets it. The value itself is read and written through RunValueStore (the registry on Windows).
 // Paths and commands here are UTF-8, so a folder of any name survives the round trip.
 #include "base/AsciiCase.h"
+#include "settings/RunValueStore.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
-
-// The one Run value of the program.
-class RunValueStore {
-public:
-    virtual ~RunValueStore() = default;
-    virtual std::optional<std::string> Read() const = 0; // nullopt when there is none
-    virtual bool Write(const std::string& command) = 0;
-    virtual bool Remove() = 0; // true also when there was none
-};
 
 // The argument as the run-time library's command-line splitting gives it back: quoted when empty
 // or holding a blank, a tab or a quote, with backslashes before a quote and at the end doubled.
