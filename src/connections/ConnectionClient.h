@@ -4,6 +4,7 @@
 // it exposes. Portable: no socket, no clock; every call gets the time in milliseconds from an
 // arbitrary start, and every interval it uses is a parameter so tests can make it short.
 #include "connections/DestinationEvent.h"
+#include "connections/LockLights.h"
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -44,6 +45,8 @@ public:
     virtual void OnEvent(const DestinationEvent& event, MonoMs now) = 0;
     // The whole set of (class, index) shown now, sorted; sent after every change of the set.
     virtual void OnExposure(const std::vector<ExposedDevice>& devices, MonoMs now) = 0;
+    // The lock lights the peer set since the last call, in order; none by default.
+    virtual std::vector<LightChange> TakeLights() { return {}; }
     // A clean stop (Exit, sign-out): say goodbye; the thread sends what follows and then closes.
     virtual void OnGoodbye(MonoMs now) = 0;
     // Before its first call: this client replaces `previous` (the user changed the settings) and takes

@@ -1,6 +1,7 @@
 #include "connections/SatelliteClient.h"
 #include "connections/SatelliteCommand.h"
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <utility>
 
@@ -143,8 +144,10 @@ void SatelliteClient::OnLine(std::string_view line, MonoMs now) {
         OnBegin(message, now);
     } else if (message.command == "LOCKED-STATE") {
         OnLockedState(message);
+    } else if (config_.lights && (message.command == "KEY-STATE" || message.command == "KEYS-CLEAR")) {
+        OnKeyState(message, message.command == "KEYS-CLEAR");
     }
-    // PONG, CAPS, KEY-STATE, KEYS-CLEAR, BRIGHTNESS and anything unknown: nothing to do.
+    // PONG, CAPS, BRIGHTNESS and anything unknown: nothing to do.
 }
 
 void SatelliteClient::OnBegin(const SatelliteMessage& message, MonoMs now) {
@@ -198,7 +201,7 @@ void SatelliteClient::SendDueAdds(MonoMs now) {
             .Number("KEYS_TOTAL", mouse ? kMouseSurfaceButtons : keyboard.Buttons())
             .Number("KEYS_PER_ROW", mouse ? kMouseSurfaceButtons : keyboard.Columns())
             .Number("BITMAPS", 0)
-            .Bool("COLORS", false)
+            .Bool("COLORS", config_.lights && !mouse)
             .Bool("TEXT", false)
             .Bool("BRIGHTNESS", false);
         // Announced, the lock comes as LOCKED-STATE; unannounced, Companion would read presses as PIN
@@ -396,4 +399,40 @@ std::string SatelliteClient::TipRemark() const {
         if (surface.locked)
             return "Companion is locked";
     return {};
+}
+
+void SatelliteClient::OnKeyState(const SatelliteMessage& message, bool clear) {
+    Surface* surface = surfaces_.FindId(message.Param("DEVICEID").value_or(""));
+    if (!surface || surface->device.deviceClass != DEVICE_CLASS_KEYBOARDS)
+        return;
+    if (clear) {
+        for (int light = 0; light < kLockLights; ++light)
+            if (LightButton(layout_, static_cast<LockLight>(light)) >= 0)
+                SetLight(*surface, static_cast<LockLight>(light), false);
+        return;
+    }
+    // Without a colour (a server that sends none) the lights stay as they are.
+    const std::optional<std::string_view> colour = message.Param("COLOR");
+    const std::string_view key = message.Param("KEY").value_or("");
+    int button = -1;
+    if (!colour ||
+        std::from_chars(key.data(), key.data() + key.size(), button).ptr != key.data() + key.size())
+        return;
+    for (int light = 0; light < kLockLights; ++light)
+        if (button >= 0 && LightButton(layout_, static_cast<LockLight>(light)) == button)
+            SetLight(*surface, static_cast<LockLight>(light), ColourLights(*colour));
+}
+
+void SatelliteClient::SetLight(Surface& surface, LockLight light, bool on) {
+    const std::uint8_t bit = static_cast<std::uint8_t>(1u << static_cast<int>(light));
+    // Companion draws a button again for many reasons: only a change is a command.
+    if ((surface.drawn & bit) && ((surface.lit & bit) != 0) == on)
+        return;
+    surface.drawn |= bit;
+    surface.lit = static_cast<std::uint8_t>(on ? surface.lit | bit : surface.lit & ~bit);
+    lights_.push_back(LightChange{surface.device.index, light, on});
+}
+
+std::vector<LightChange> SatelliteClient::TakeLights() {
+    return std::exchange(lights_, {});
 }

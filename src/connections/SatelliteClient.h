@@ -30,6 +30,9 @@ struct SatelliteClientConfig {
     std::string station; // the [Connections] station name
     KeyboardLayoutKind layout = KeyboardLayoutKind::Keypad;
     SatelliteTimes times;
+    // Keyboard surfaces ask for colours, and the buttons of NumLock, CapsLock and ScrollLock set the
+    // keyboard's lights (a station that can write them).
+    bool lights = false;
 };
 
 class SatelliteClient final : public ConnectionClient {
@@ -45,6 +48,7 @@ public:
     void OnExposure(const std::vector<ExposedDevice>& devices, MonoMs now) override;
     void OnGoodbye(MonoMs now) override;
     std::string TakeOutput() override;
+    std::vector<LightChange> TakeLights() override;
     bool WantsClose() const override { return wantsClose_; }
     std::string StatusDetail() const override;
     bool Established() const override { return begun_; }
@@ -69,6 +73,9 @@ private:
     // Lets go of every button the surface holds down on Companion (before it goes).
     void ReleaseHeld(Surface& surface);
     void OnLockedState(const SatelliteMessage& message);
+    // KEY-STATE and KEYS-CLEAR: a lock key's button drawn lit or dark.
+    void OnKeyState(const SatelliteMessage& message, bool clear);
+    void SetLight(Surface& surface, LockLight light, bool on);
     void LockedEvent(Surface& surface, const DestinationEvent& event);
     std::string LockRemark() const;
     void Send(const std::string& line) { output_ += line; }
@@ -87,6 +94,7 @@ private:
     MonoMs lastPing_ = 0;
     unsigned pings_ = 0;
     std::string output_;
+    std::vector<LightChange> lights_;
     std::string layoutRemark_;
     std::string errorRemark_;
     std::string unansweredRemark_;

@@ -61,6 +61,7 @@ void SatelliteSurfaces::ResetSession() {
         surface.wheel.Reset();
         surface.locked = false;
         surface.typed = 0;
+        surface.lit = surface.drawn = 0;
     }
 }
 

@@ -23,6 +23,10 @@ struct Surface {
     // Companion's PIN lock holds it: digits go to the PIN, nothing else goes out.
     bool locked = false;
     int typed = 0; // digits of the PIN typed so far, as Companion counts them
+    // The lock lights Companion's colours set in this session (bit per LockLight), and which of them
+    // it drew yet.
+    std::uint8_t lit = 0;
+    std::uint8_t drawn = 0;
 };
 
 // `kvremote:<station>-keyboard-<index>` or `...-mouse-<index>`.

@@ -11,8 +11,9 @@ using ::testing::IsEmpty;
 
 class SatelliteClientTest : public ::testing::Test {
 protected:
-    void Connect(const char* api, KeyboardLayoutKind layout = KeyboardLayoutKind::Keypad) {
-        client_ = std::make_unique<SatelliteClient>(SatelliteClientConfig{"PC", layout, {}});
+    void Connect(const char* api, KeyboardLayoutKind layout = KeyboardLayoutKind::Keypad,
+                 bool lights = false) {
+        client_ = std::make_unique<SatelliteClient>(SatelliteClientConfig{"PC", layout, {}, lights});
         client_->OnExposure({{DEVICE_CLASS_KEYBOARDS, 5}}, 0);
         client_->OnConnected(0);
         EXPECT_THAT(client_->TakeOutput(), IsEmpty()) << "nothing before BEGIN";
@@ -71,6 +72,31 @@ TEST_F(SatelliteClientTest, TheFullLayoutNeedsAServerThatTakesWideSurfaces) {
     EXPECT_EQ(client_->StatusDetail(), "Companion refused kvremote:PC-keyboard-5: Invalid KEYS_TOTAL");
     client_->OnTick(5000);
     EXPECT_THAT(client_->TakeOutput(), Not(HasSubstr("ADD-DEVICE"))) << "refused: not asked again";
+}
+
+TEST_F(SatelliteClientTest, TheLockKeysButtonColoursSetTheKeyboardsLightsOnceEachChange) {
+    Connect("1.14.0", KeyboardLayoutKind::Full, true);
+    EXPECT_THAT(client_->TakeOutput(), HasSubstr("BITMAPS=0 COLORS=true TEXT=false"));
+    const auto state = [&](int key, const std::string& colour) {
+        Receive("KEY-STATE DEVICEID=\"kvremote:PC-keyboard-5\" KEY=" + std::to_string(key) +
+                    " TYPE=BUTTON PRESSED=false COLOR=" + colour + " TEXTCOLOR=#ffffff \n",
+                20);
+        return client_->TakeLights();
+    };
+    // ScrollLock in the top row, NumLock above the keypad, CapsLock (which presses nothing) in its place.
+    const int scroll = 15, num = 38, caps = 63;
+    EXPECT_THAT(state(scroll, "#ff0000"), ::testing::ElementsAre(LightChange{5, LockLight::Scroll, true}));
+    EXPECT_THAT(state(scroll, "#ff0000"), IsEmpty()) << "drawn again: not a change";
+    EXPECT_THAT(state(caps, "rgb(0,0,0)"), ::testing::ElementsAre(LightChange{5, LockLight::Caps, false}));
+    EXPECT_THAT(state(num, "rgb(0,12,0)"), ::testing::ElementsAre(LightChange{5, LockLight::Num, true}));
+    EXPECT_THAT(state(num + 1, "#ffffff"), IsEmpty()) << "not a lock key";
+    EXPECT_THAT(state(scroll, "#00000"), ::testing::ElementsAre(LightChange{5, LockLight::Scroll, false}))
+        << "a colour that cannot be read lights nothing";
+    Receive("KEYS-CLEAR DEVICEID=\"kvremote:PC-keyboard-5\" \n", 30);
+    EXPECT_THAT(client_->TakeLights(), ::testing::ElementsAre(LightChange{5, LockLight::Num, false}));
+    Connect("1.14.0");
+    EXPECT_THAT(client_->TakeOutput(), HasSubstr("COLORS=false")) << "without lights, no colours";
+    EXPECT_THAT(state(num, "#ff0000"), IsEmpty());
 }
 
 TEST_F(SatelliteClientTest, PingsEveryTwoSecondsAnswersPingsAndIsLostAfterSixSilentSeconds) {
