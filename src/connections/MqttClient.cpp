@@ -1,6 +1,7 @@
 #include "connections/MqttClient.h"
 #include <algorithm>
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -42,7 +43,7 @@ std::string RefusalReason(std::uint8_t code) {
 
 MqttClient::MqttClient(MqttClientConfig config, std::optional<MqttPublishedScope> previous)
     : config_(std::move(config)), topics_(config_.topic, config_.station),
-      discovery_(config_.discoveryPrefix, topics_, config_.triggers),
+      discovery_(config_.discoveryPrefix, topics_, config_.triggers, config_.lights),
       gestures_(config_.doubleMs, config_.longMs), clientId_(topics_.ClientId()) {
     if (previous)
         Adopt(std::move(*previous));
@@ -137,6 +138,12 @@ void MqttClient::OnReceived(std::string_view bytes, MonoMs now) {
         case MqttPacketType::PingResp:
             pingSentAt_.reset();
             break;
+        case MqttPacketType::Publish:
+            // Subscribed at QoS 0, so nothing is to be acknowledged.
+            if (const auto change = topics_.LightCommandOf(packet.topic, packet.payload);
+                change && config_.lights)
+                lights_.push_back(*change);
+            break;
         default:
             break;
         }
@@ -157,6 +164,10 @@ void MqttClient::OnConnack(std::uint8_t code, MonoMs now) {
     // The broker's retained copies may be stale: everything is said again, old names cleared first.
     ClearLeftover();
     Publish(topics_.Status(), "online", 1, true);
+    if (config_.lights) {
+        lastPacketId_ = lastPacketId_ == 65'535 ? 1 : lastPacketId_ + 1;
+        output_ += EncodeMqttSubscribe(topics_.LightCommands(), lastPacketId_);
+    }
     if (config_.discovery)
         Publish(discovery_.StationTopic(), discovery_.StationConfig(), 1, true);
     for (const ExposedDevice& device : known_)
@@ -374,4 +385,8 @@ void MqttClient::OnGoodbye(MonoMs now) {
 
 std::string MqttClient::TakeOutput() {
     return std::exchange(output_, {});
+}
+
+std::vector<LightChange> MqttClient::TakeLights() {
+    return std::exchange(lights_, {});
 }

@@ -22,6 +22,8 @@ struct MqttClientConfig {
     MonoMs refusalRetryMs = 60'000; // after the broker refuses the connection
     std::string discoveryPrefix{kDefaultMqttDiscoveryPrefix};
     MqttTriggers triggers = MqttTriggers::Keypad;
+    // Keyboards offer their lock lights as switches (a station that can write them).
+    bool lights = false;
     MonoMs doubleMs = kDefaultDoubleMs; // the gestures' windows
     MonoMs longMs = kDefaultLongMs;
     // A connection the broker ends this soon after accepting it was taken over by a client with the
@@ -61,6 +63,7 @@ public:
     // A previous MQTT client's retained values: cleared when they are under other names.
     void Follow(const ConnectionClient& previous) override;
     std::string TakeOutput() override;
+    std::vector<LightChange> TakeLights() override;
     bool WantsClose() const override { return wantsClose_; }
     MonoMs RetryNotBefore() const override { return retryNotBefore_; }
     // "as CLIENTID" while connected; the reason after a refusal or a lost connection.
@@ -107,6 +110,7 @@ private:
     MqttPacketReader reader_;
     std::vector<MqttInbound> inbound_;
     std::string output_;
+    std::vector<LightChange> lights_;
     std::uint16_t lastPacketId_ = 0;
     MonoMs now_ = 0; // the time of the call being handled
     MonoMs connectedAt_ = 0;

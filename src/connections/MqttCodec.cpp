@@ -100,6 +100,16 @@ std::string EncodeMqttPingReq() {
     return Packet(TypeBits(MqttPacketType::PingReq), {});
 }
 
+std::string EncodeMqttSubscribe(std::string_view filter, std::uint16_t packetId) {
+    std::string body;
+    body += static_cast<char>(packetId >> 8);
+    body += static_cast<char>(packetId & 0xFF);
+    if (packetId == 0 || filter.empty() || !AppendString(body, filter))
+        return {};
+    body += '\0'; // QoS 0
+    return Packet(TypeBits(MqttPacketType::Subscribe) | 0x02, body);
+}
+
 std::string EncodeMqttDisconnect() {
     return Packet(TypeBits(MqttPacketType::Disconnect), {});
 }
@@ -136,6 +146,12 @@ bool MqttPacketReader::Feed(std::string_view bytes, std::vector<MqttInbound>& ou
                 malformed_ = (header_ & 0x0F) != 0 || length_ != 0;
                 phase_ = Phase::Body;
                 break;
+            case MqttPacketType::Publish:
+                // QoS 3 is no QoS; a packet too long to be a command is skipped unread.
+                malformed_ = ((header_ >> 1) & 0x03) == 3;
+                publish_.clear();
+                phase_ = length_ <= kMqttMaxInboundPublish ? Phase::Body : Phase::Skip;
+                break;
             default:
                 phase_ = Phase::Skip;
                 break;
@@ -144,7 +160,10 @@ bool MqttPacketReader::Feed(std::string_view bytes, std::vector<MqttInbound>& ou
                 malformed_ = true;
             break;
         case Phase::Body:
-            body_[length_ - remaining_] = byte;
+            if (static_cast<MqttPacketType>(header_ >> 4) == MqttPacketType::Publish)
+                publish_ += static_cast<char>(byte);
+            else
+                body_[length_ - remaining_] = byte;
             --remaining_;
             ++at;
             if (remaining_ == 0)
@@ -181,6 +200,25 @@ bool MqttPacketReader::Complete(std::vector<MqttInbound>& out) {
         break;
     case MqttPacketType::PingResp:
         break;
+    case MqttPacketType::Publish: {
+        // Topic (length first), the packet id at QoS 1 and 2, then the payload.
+        packet.qos = (header_ >> 1) & 0x03;
+        const std::size_t idBytes = packet.qos > 0 ? 2 : 0;
+        if (publish_.size() < 2)
+            return false;
+        const std::size_t topicLength =
+            (static_cast<std::uint8_t>(publish_[0]) << 8) | static_cast<std::uint8_t>(publish_[1]);
+        if (publish_.size() < 2 + topicLength + idBytes)
+            return false;
+        packet.topic = publish_.substr(2, topicLength);
+        if (idBytes != 0)
+            packet.packetId =
+                static_cast<std::uint16_t>((static_cast<std::uint8_t>(publish_[2 + topicLength]) << 8) |
+                                           static_cast<std::uint8_t>(publish_[3 + topicLength]));
+        packet.payload = publish_.substr(2 + topicLength + idBytes);
+        publish_.clear();
+        break;
+    }
     default: // a skipped packet with no body
         return true;
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The small part of MQTT 3.1.1 that kvRemote speaks, as bytes and nothing else: CONNECT with a will,
-// PUBLISH at QoS 0 and 1, PINGREQ and DISCONNECT out; CONNACK, PUBACK and PINGRESP in, any other
-// packet skipped by its length. No socket: the client feeds and takes bytes.
+// PUBLISH at QoS 0 and 1, SUBSCRIBE, PINGREQ and DISCONNECT out; CONNACK, PUBACK, PINGRESP and short
+// PUBLISH packets in, any other packet skipped by its length. No socket: the client feeds and takes bytes.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +16,7 @@ enum class MqttPacketType : std::uint8_t {
     Connack = 2,
     Publish = 3,
     Puback = 4,
+    Subscribe = 8,
     PingReq = 12,
     PingResp = 13,
     Disconnect = 14,
@@ -53,6 +54,8 @@ struct MqttPublish {
 // protocol (a string over 65,535 bytes, a packet over the largest length) or breaks its rules.
 std::string EncodeMqttConnect(const MqttConnect& connect);
 std::string EncodeMqttPublish(const MqttPublish& publish);
+// One topic filter at QoS 0.
+std::string EncodeMqttSubscribe(std::string_view filter, std::uint16_t packetId);
 std::string EncodeMqttPingReq();
 std::string EncodeMqttDisconnect();
 
@@ -61,9 +64,15 @@ struct MqttInbound {
     MqttPacketType type = MqttPacketType::PingResp;
     std::uint8_t connackCode = 0; // CONNACK: 0 accepted, 1-5 the refusals
     bool sessionPresent = false;  // CONNACK
-    std::uint16_t packetId = 0;   // PUBACK
+    std::uint16_t packetId = 0;   // PUBACK, and a PUBLISH at QoS 1
+    std::string topic, payload;   // PUBLISH
+    int qos = 0;                  // PUBLISH
     bool operator==(const MqttInbound&) const = default;
 };
+
+// The longest PUBLISH the reader hands on; a longer one is skipped (the client subscribes to short
+// commands only).
+inline constexpr std::uint32_t kMqttMaxInboundPublish = 1024;
 
 // Reads the broker's byte stream, split anywhere. Every length is checked before it is trusted; a
 // packet the client does not act on is skipped by its length without being kept.
@@ -84,5 +93,6 @@ private:
     int lengthBytes_ = 0;
     std::uint32_t remaining_ = 0; // body bytes still to come
     std::uint8_t body_[2] = {};   // the known packets' bodies are at most 2 bytes
+    std::string publish_;         // the body of a PUBLISH short enough to be kept
     bool malformed_ = false;
 };

@@ -115,6 +115,21 @@ std::string MqttDiscovery::DeviceConfig(const ExposedDevice& device) const {
             "},{\"topic\":" + JsonQuoted(topics_.Availability(device)) + "}]";
     json += ",\"availability_mode\":\"all\"}";
 
+    // The lock lights, as switches whose state Home Assistant assumes (a change from Companion is
+    // not told back).
+    static constexpr std::string_view kLightNames[kLockLights] = {"Num Lock", "Caps Lock", "Scroll Lock"};
+    for (int i = 0; lights_ && !mouse && i < kLockLights; ++i) {
+        const auto light = static_cast<LockLight>(i);
+        const std::string name(MqttTopics::LightName(light));
+        json += ",\"" + name + "\":{\"p\":\"switch\",\"name\":" + JsonQuoted(kLightNames[i]);
+        json += ",\"unique_id\":" + JsonQuoted("kvremote_" + topics_.Station() + "_keyboard_" +
+                                               std::to_string(device.index) + "_" + name);
+        json += ",\"command_topic\":" + JsonQuoted(topics_.LightCommand(device, light));
+        json += ",\"availability\":[{\"topic\":" + JsonQuoted(topics_.Status()) +
+                "},{\"topic\":" + JsonQuoted(topics_.Availability(device)) + "}]";
+        json += ",\"availability_mode\":\"all\"}";
+    }
+
     // One trigger per gesture of each key or button; its template gives the gesture only for its own
     // key, so one key's double fires one trigger.
     std::vector<std::string> names;

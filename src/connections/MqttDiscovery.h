@@ -25,8 +25,9 @@ inline constexpr std::string_view kMqttMigrateDiscovery = R"({"migrate_discovery
 class MqttDiscovery {
 public:
     // prefix: the discovery prefix (UTF-8); topics: where the station's messages go.
-    MqttDiscovery(std::string prefix, MqttTopics topics, MqttTriggers triggers)
-        : prefix_(std::move(prefix)), topics_(std::move(topics)), triggers_(triggers) {}
+    // lights: each keyboard offers its three lock lights as switches.
+    MqttDiscovery(std::string prefix, MqttTopics topics, MqttTriggers triggers, bool lights = false)
+        : prefix_(std::move(prefix)), topics_(std::move(topics)), triggers_(triggers), lights_(lights) {}
 
     // <prefix>/device/kvremote_<station>/config
     std::string StationTopic() const;
@@ -44,4 +45,5 @@ private:
     std::string prefix_;
     MqttTopics topics_;
     MqttTriggers triggers_;
+    bool lights_;
 };

@@ -72,3 +72,47 @@ std::string MqttTopics::EventPayload(const DestinationEvent& event, std::string_
     }
     return json + "}";
 }
+
+std::string_view MqttTopics::LightName(LockLight light) {
+    switch (light) {
+    case LockLight::Caps:
+        return "capslock";
+    case LockLight::Scroll:
+        return "scrolllock";
+    case LockLight::Num:
+        break;
+    }
+    return "numlock";
+}
+
+std::string MqttTopics::LightCommand(const ExposedDevice& keyboard, LockLight light) const {
+    return Events(keyboard) + "/" + std::string(LightName(light)) + "/set";
+}
+
+std::string MqttTopics::LightCommands() const {
+    return prefix_ + "/" + station_ + "/" + std::string(ClassName(DEVICE_CLASS_KEYBOARDS)) + "/+/+/set";
+}
+
+std::optional<LightChange> MqttTopics::LightCommandOf(std::string_view topic,
+                                                      std::string_view payload) const {
+    const std::string head =
+        prefix_ + "/" + station_ + "/" + std::string(ClassName(DEVICE_CLASS_KEYBOARDS)) + "/";
+    if (!topic.starts_with(head) || !topic.ends_with("/set") || (payload != "ON" && payload != "OFF"))
+        return std::nullopt;
+    std::string_view rest = topic.substr(head.size(), topic.size() - head.size() - 4);
+    const std::size_t slash = rest.find('/');
+    if (slash == std::string_view::npos || slash == 0 || slash > 3)
+        return std::nullopt;
+    int index = 0;
+    for (const char c : rest.substr(0, slash)) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        index = index * 10 + (c - '0');
+    }
+    if (index > 255)
+        return std::nullopt;
+    for (int light = 0; light < kLockLights; ++light)
+        if (rest.substr(slash + 1) == LightName(static_cast<LockLight>(light)))
+            return LightChange{index, static_cast<LockLight>(light), payload == "ON"};
+    return std::nullopt;
+}

@@ -2,6 +2,8 @@
 // Where a station's messages go on the broker and what they say: the topics under the user's prefix
 // and the events as JSON.
 #include "connections/DestinationEvent.h"
+#include "connections/LockLights.h"
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,6 +25,14 @@ public:
     std::string Events(const ExposedDevice& device) const;
     // The events topic followed by /availability.
     std::string Availability(const ExposedDevice& device) const;
+
+    // A keyboard's lock light as a switch: the events topic followed by /numlock/set (capslock,
+    // scrolllock), "ON" or "OFF"; the filter that takes every such command of the station.
+    static std::string_view LightName(LockLight light);
+    std::string LightCommand(const ExposedDevice& keyboard, LockLight light) const;
+    std::string LightCommands() const;
+    // The change a command on one of those topics asks for; nothing for another topic or payload.
+    std::optional<LightChange> LightCommandOf(std::string_view topic, std::string_view payload) const;
 
     // {"event_type":"press","key":"kp_7","code":103,"value":0}, {"event_type":"wheel","delta":-120},
     // ...; empty for an event a destination is not told (a mouse press without a button).

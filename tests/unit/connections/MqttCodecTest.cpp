@@ -48,7 +48,7 @@ TEST(MqttPacketReader, SkipsAnUnknownPacketByExactlyItsLength) {
 TEST(MqttPacketReader, ReadsTheBrokersAnswersSplitAnywhere) {
     const Bytes stream("\x20\x02\x01\x05"  // CONNACK: session present, not authorised
                        "\x40\x02\xAB\xCD"  // PUBACK 0xABCD
-                       "\x30\x03\x00\x01t" // a PUBLISH to us, skipped
+                       "\x30\x03\x00\x01t" // a PUBLISH to us: topic "t", no payload
                        "\xD0\x00",         // PINGRESP
                        15);
     for (std::size_t split = 0; split <= stream.size(); ++split) {
@@ -56,12 +56,13 @@ TEST(MqttPacketReader, ReadsTheBrokersAnswersSplitAnywhere) {
         std::vector<MqttInbound> packets;
         ASSERT_TRUE(reader.Feed(stream.substr(0, split), packets));
         ASSERT_TRUE(reader.Feed(stream.substr(split), packets));
-        ASSERT_EQ(packets.size(), 3u) << split;
+        ASSERT_EQ(packets.size(), 4u) << split;
         EXPECT_EQ(packets[0].type, MqttPacketType::Connack);
         EXPECT_TRUE(packets[0].sessionPresent);
         EXPECT_EQ(packets[0].connackCode, 5);
         EXPECT_EQ(packets[1].packetId, 0xABCD);
-        EXPECT_EQ(packets[2].type, MqttPacketType::PingResp);
+        EXPECT_EQ(packets[2].topic, "t");
+        EXPECT_EQ(packets[3].type, MqttPacketType::PingResp);
     }
 }
 
@@ -128,6 +129,49 @@ TEST(MqttClientTiming, PingsWhenIdleAndIsLostWithoutAnAnswer) {
     client.OnReceived("HTTP/1.1 400 Bad Request\r\n", 5010);
     EXPECT_TRUE(client.WantsClose());
     EXPECT_EQ(client.Mismatch(), "not an MQTT broker");
+}
+
+// A keyboard's lock lights as switches: the client subscribes once connected, reads the commands
+// whatever their split, and ignores what is not one; the discovery names their command topics.
+TEST(MqttLights, TheSwitchesCommandsBecomeLightChanges) {
+    MqttClientConfig config;
+    config.station = "S";
+    config.topic = "kv";
+    config.lights = true;
+    MqttClient client(config);
+    client.OnExposure({{DEVICE_CLASS_KEYBOARDS, 5}}, 0);
+    client.OnConnected(0);
+    client.OnReceived(Bytes("\x20\x02\x00\x00", 4), 10);
+    const std::string filter = "kv/S/keyboard/+/+/set";
+    const Bytes subscribe = EncodeMqttSubscribe(filter, 2);
+    EXPECT_EQ(subscribe, Bytes("\x82\x1A\x00\x02\x00\x15", 6) + filter + Bytes("\x00", 1));
+    const std::string sent = client.TakeOutput();
+    EXPECT_NE(sent.find(subscribe), std::string::npos);
+    EXPECT_NE(sent.find("\"command_topic\":\"kv/S/keyboard/5/capslock/set\""), std::string::npos);
+
+    const auto publish = [](const std::string& topic, const std::string& payload, int qos) {
+        Bytes body = Bytes(1, static_cast<char>(topic.size() >> 8)) + static_cast<char>(topic.size()) + topic;
+        if (qos == 1)
+            body += Bytes("\x00\x07", 2);
+        return static_cast<char>(0x30 | (qos << 1)) +
+               EncodeMqttRemainingLength(static_cast<std::uint32_t>(body.size() + payload.size())) + body +
+               payload;
+    };
+    const Bytes stream = publish("kv/S/keyboard/5/numlock/set", "ON", 0) +
+                         publish("kv/S/keyboard/5/scrolllock/set", "maybe", 0) +
+                         publish("kv/S/keyboard/12/capslock/set", "OFF", 1) +
+                         publish("kv/T/keyboard/5/numlock/set", "ON", 0) +
+                         publish("kv/S/keyboard/5/numlock/set", std::string(2000, 'x'), 0);
+    for (std::size_t at = 0; at < stream.size(); at += 7)
+        client.OnReceived(stream.substr(at, 7), 20);
+    EXPECT_FALSE(client.WantsClose()) << client.StatusDetail();
+    const std::vector<LightChange> lights = client.TakeLights();
+    ASSERT_EQ(lights.size(), 2u);
+    EXPECT_EQ(lights[0], (LightChange{5, LockLight::Num, true}));
+    EXPECT_EQ(lights[1], (LightChange{12, LockLight::Caps, false}));
+
+    client.OnReceived(Bytes("\x30\x01\x00", 3), 30);
+    EXPECT_TRUE(client.WantsClose()) << "a PUBLISH without its topic is malformed";
 }
 
 } // namespace
