@@ -30,9 +30,6 @@ public:
     std::vector<std::size_t> TakeNews() override;
     const std::vector<ConnectionStatus>& Statuses() const override { return statuses_; }
 
-protected:
-    NetworkSystem& System() { return *system_; }
-
 private:
     std::shared_ptr<NetworkInbox> NewInbox() const;
     void EnsureThread();
