@@ -4,6 +4,8 @@
 // drops surfaces that are silent for 5 s. A blocking lookup on a thread rather than the asynchronous
 // GetAddrInfoExW, which needs Windows 8. Nobody waits for a lookup: one still running when the
 // network thread ends is abandoned with its thread, which keeps its own share of the state.
+#include "connections/NetworkShell.h"
+
 #include <winsock2.h>
 #include <windows.h>
 
@@ -21,20 +23,20 @@ using NameLookupFunction =
 // getaddrinfo's first IPv4 address.
 int SystemNameLookup(const std::string& host, std::uint16_t port, sockaddr_in& address);
 
-class NameLookupWin32 {
+class NameLookupWin32 final : public PendingLookup {
 public:
     // Looks host:port up; `wake` is set once the answer is there. A dotted IPv4 address is answered
     // at once, without a thread.
     static std::shared_ptr<NameLookupWin32> Start(const std::string& host, std::uint16_t port, HANDLE wake,
                                                   const NameLookupFunction& lookup);
-    ~NameLookupWin32();
+    ~NameLookupWin32() override;
     NameLookupWin32(const NameLookupWin32&) = delete;
     NameLookupWin32& operator=(const NameLookupWin32&) = delete;
 
-    bool Done() const { return done_.load(std::memory_order_acquire); }
+    bool Done() const override { return done_.load(std::memory_order_acquire); }
     // Once done: 0 and the address, or the error.
-    int Error() const { return error_; }
-    const sockaddr_in& Address() const { return address_; }
+    int Error() const override { return error_; }
+    Ipv4Endpoint Address() const override { return {address_.sin_addr.s_addr, address_.sin_port}; }
 
 private:
     NameLookupWin32() = default;

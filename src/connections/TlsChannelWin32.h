@@ -11,34 +11,33 @@
 #include <sspi.h>
 
 #include "connections/CertificateCheckWin32.h"
+#include "connections/SecureChannel.h"
 
 #include <string>
 #include <string_view>
 
-class TlsChannelWin32 {
+class TlsChannelWin32 final : public SecureChannel {
 public:
-    enum class State { Handshaking, Open, Failed };
-
     // serverName is the host as the user gave it; caFile empty: Windows' trusted roots.
     TlsChannelWin32(std::string serverName, std::string caFile);
-    ~TlsChannelWin32();
+    ~TlsChannelWin32() override;
     TlsChannelWin32(const TlsChannelWin32&) = delete;
     TlsChannelWin32& operator=(const TlsChannelWin32&) = delete;
 
     // The socket is connected: the handshake's first bytes go to Outgoing().
-    void Start();
+    void Start() override;
     // Bytes the socket read. The plain bytes they complete are appended to plain.
-    void Received(std::string_view bytes, std::string& plain);
+    void Received(std::string_view bytes, std::string& plain) override;
     // Plain bytes to send, once Open: their records go to Outgoing().
-    void Seal(std::string_view plain);
+    void Seal(std::string_view plain) override;
 
     // What the socket must send, in order; the thread erases what it sent.
-    std::string& Outgoing() { return out_; }
-    State GetState() const { return state_; }
+    std::string& Outgoing() override { return out_; }
+    State GetState() const override { return state_; }
     // Failed: why, for the status line.
-    const std::string& Failure() const { return failure_; }
+    const std::string& Failure() const override { return failure_; }
     // Failed because the server's certificate was refused (retried at the refusal's pace).
-    bool CertificateRefused() const { return refused_; }
+    bool CertificateRefused() const override { return refused_; }
 
 private:
     void Step();

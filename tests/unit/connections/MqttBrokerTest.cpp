@@ -7,6 +7,9 @@
 #include "TempDir.h"
 #include "KvVersion.h"
 #include "connections/MqttClient.h"
+#if KV_HAVE_NETWORK_POSIX
+#include "PosixHubWait.h"
+#endif
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -113,6 +116,41 @@ TEST_F(MqttBrokerTest, PublishesOnlineDevicesAndEventsAndSaysOfflineAtAGoodbye) 
     driver.Goodbye();
     EXPECT_TRUE(live->ReadUntil("MSG 0 kvremote/Studio1/status offline", 5s));
 }
+
+#if KV_HAVE_NETWORK_POSIX
+// The station's own network hub over POSIX sockets: what a subscriber sees of a press, the
+// goodbye's offline within its bound, and a TLS connection refused with a reason.
+TEST_F(MqttBrokerTest, ThePosixHubPublishesAPressAndSaysOfflineAtAGoodbye) {
+    MosquittoBroker broker(dir.File(""));
+    ASSERT_TRUE(broker.Start());
+    auto live = broker.Subscribe({"kvremote/#"});
+    ASSERT_TRUE(live);
+    NetworkHubPosix hub;
+    hub.SetExposure({kKeypad3});
+    std::vector<HubConnection> connections;
+    connections.push_back(
+        {ConnectionTarget{"127.0.0.1", broker.Port()}, std::make_unique<MqttClient>(Config("Pi"))});
+    // Through TLS, which this station does not have: said in the status, tried again only slowly.
+    ConnectionTarget secure{"127.0.0.1", broker.Port()};
+    secure.tls = true;
+    connections.push_back({secure, std::make_unique<MqttClient>(Config("PiSecure"))});
+    hub.Start(std::move(connections));
+    ASSERT_TRUE(WaitForHub(hub, [&] {
+        return hub.Statuses().at(0).state == LinkState::Connected &&
+               hub.Statuses().at(1).state == LinkState::Retrying;
+    }));
+    EXPECT_EQ(hub.Statuses().at(1).reason, "TLS is not available on this station");
+    EXPECT_EQ(hub.Statuses().at(0).detail, "as kvremotePi");
+    hub.Post(Key(DestinationEventKind::Press, 3, 103, 4));
+    EXPECT_TRUE(live->ReadUntil(
+        R"(MSG 0 kvremote/Pi/keyboard/3 {"event_type":"press","key":"kp_7","code":103,"value":4})", 5s));
+
+    const auto before = std::chrono::steady_clock::now();
+    hub.Goodbye(2000);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
+    EXPECT_TRUE(live->ReadUntil("MSG 0 kvremote/Pi/status offline", 5s));
+}
+#endif
 
 // Home Assistant reads the configs as JSON and checks them against its schemas: device discovery
 // (device with identifiers, origin with a name, components each with a platform), event (state topic,

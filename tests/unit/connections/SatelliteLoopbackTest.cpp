@@ -1,7 +1,8 @@
 // SatelliteClient against the Satellite server stand-in over real loopback sockets, driven the way the
 // network thread drives it: surfaces added (one only on asking again), presses and the wheel,
 // garbage and errors that change nothing, pings that keep the connection, a restarted server with no
-// late release, a reconnect while the server still holds the old socket, and the goodbye.
+// late release, a reconnect while the server still holds the old socket, and the goodbye; then the
+// same peer through the POSIX network hub.
 #include "LoopbackSocket.h"
 #include "SatelliteStandIn.h"
 #include "connections/SatelliteClient.h"
@@ -11,6 +12,11 @@
 #include <chrono>
 #include <functional>
 #include <thread>
+#if KV_HAVE_NETWORK_POSIX
+#include "FakeTexts.h"
+#include "PosixHubWait.h"
+#include <atomic>
+#endif
 
 namespace {
 
@@ -221,3 +227,43 @@ TEST(SatelliteLoopback, SurfacesFollowTheServerThroughErrorsRestartsAndAHalfOpen
 }
 
 } // namespace
+
+#if KV_HAVE_NETWORK_POSIX
+// The station's own network hub over POSIX sockets: exposed, pressed, and the goodbye, as Companion
+// sees them.
+TEST(SatelliteLoopback, ThePosixHubTakesAKeyPressToCompanionAndSaysGoodbyeWithinItsBound) {
+    SatelliteStandIn server;
+    ASSERT_TRUE(server.Start());
+    std::atomic<int> rang{0};
+    NetworkHubPosix hub(NetworkTimes{}, [&] { ++rang; });
+    hub.SetExposure({{DEVICE_CLASS_KEYBOARDS, 5}});
+    std::vector<HubConnection> connections;
+    connections.push_back(
+        {ConnectionTarget{"127.0.0.1", server.Port()},
+         std::make_unique<SatelliteClient>(SatelliteClientConfig{"PC", KeyboardLayoutKind::Keypad, {}})});
+    hub.Start(std::move(connections));
+    ASSERT_TRUE(WaitForHub(hub, [&] {
+        return hub.Statuses().at(0).state == LinkState::Connected && server.Devices().size() == 1;
+    })) << ConnectionStatusLine(hub.Statuses().at(0), FakeTexts({}));
+    EXPECT_GT(rang.load(), 0) << "the callback heard the news too";
+
+    // Until the client has read the server's answer to its ADD-DEVICE, a press goes nowhere.
+    const auto pressed = [&] {
+        hub.Post(Key(kPress, 0x47));
+        hub.Post(Key(kRelease, 0x47));
+        return SatelliteStandIn::WaitFor([&] { return server.Actions().size() >= 2; }, 300);
+    };
+    ASSERT_TRUE(SatelliteStandIn::WaitFor(pressed, 5000));
+    const std::vector<std::string> acted = server.Actions();
+    EXPECT_THAT(std::vector(acted.begin(), acted.begin() + 2),
+                ::testing::ElementsAre("press " + kKeypad + " 5 1", "press " + kKeypad + " 5 0"));
+    EXPECT_GE(Count(server.Lines(), 1, "KEY-PRESS DEVICEID=" + kKeypad), 2);
+
+    const auto before = std::chrono::steady_clock::now();
+    hub.Goodbye(2000);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(2000));
+    ASSERT_TRUE(SatelliteStandIn::WaitFor([&] { return server.Open() == 0; }, 5000));
+    EXPECT_EQ(server.Lines().back().line, "QUIT");
+    EXPECT_TRUE(server.Devices().empty());
+}
+#endif
