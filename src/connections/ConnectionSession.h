@@ -42,6 +42,10 @@ public:
     void Written(std::size_t bytes, MonoMs now);
     // The client counts the connection as lost: the thread closes it and calls Failed.
     bool WantsClose() const { return IsConnected() && client_->WantsClose(); }
+    // The lock lights the peer set since the last call.
+    std::vector<LightChange> TakeLights() {
+        return client_ ? client_->TakeLights() : std::vector<LightChange>();
+    }
     std::string CloseReason() const { return client_ ? client_->StatusDetail() : std::string(); }
 
     // The session this one replaces at the same place: its client hands over what it left on the peer.

@@ -41,4 +41,7 @@ public:
     // was lost since the last call (indexes into Statuses()).
     virtual std::vector<std::size_t> TakeNews() = 0;
     virtual const std::vector<ConnectionStatus>& Statuses() const = 0;
+    // The lock lights the peers set, in the order they came, taken with the news (a station that
+    // can write them asks).
+    virtual std::vector<LightChange> TakeLights() { return {}; }
 };

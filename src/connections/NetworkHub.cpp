@@ -139,6 +139,7 @@ std::vector<std::size_t> NetworkHub::TakeNews() {
         if (news.generation != generation_ || news.index >= statuses_.size())
             continue;
         statuses_[news.index] = news.status;
+        lights_.insert(lights_.end(), news.lights.begin(), news.lights.end());
         if (news.lost)
             lost.push_back(news.index);
     }

@@ -10,6 +10,7 @@
 #include "connections/NetworkShell.h"
 
 #include <memory>
+#include <utility>
 
 class NetworkHub : public ConnectionsHub {
 public:
@@ -29,6 +30,7 @@ public:
     void Goodbye(MonoMs boundMs) override;
     std::vector<std::size_t> TakeNews() override;
     const std::vector<ConnectionStatus>& Statuses() const override { return statuses_; }
+    std::vector<LightChange> TakeLights() override { return std::exchange(lights_, {}); }
 
 private:
     std::shared_ptr<NetworkInbox> NewInbox() const;
@@ -42,6 +44,7 @@ private:
     std::shared_ptr<NetworkInbox> inbox_;
     std::vector<std::unique_ptr<HubCommand>> backlog_; // oldest first
     std::vector<ConnectionStatus> statuses_;
+    std::vector<LightChange> lights_;     // taken with the news, not yet asked for
     std::vector<ExposedDevice> exposure_; // the latest, for connections started later
     std::uint64_t generation_ = 0;
     std::uint64_t eventsPosted_ = 0; // to the thread now running, which counts them the same

@@ -22,6 +22,7 @@ struct Link {
     ConnectionStatus published;
     bool publishedOnce = false;
     bool lostPending = false;
+    std::vector<LightChange> lights;    // set by the peer, not yet handed over
     std::unique_ptr<SecureChannel> tls; // with TLS: from the socket's connect until it closes
 };
 
@@ -364,15 +365,19 @@ void NetworkLoop::Publish() {
     for (std::size_t i = 0; i < links_.size(); ++i) {
         Link& link = links_[i];
         link.lostPending = link.session->TakeLost() || link.lostPending;
+        std::vector<LightChange> lights = link.session->TakeLights();
+        link.lights.insert(link.lights.end(), lights.begin(), lights.end());
         ConnectionStatus status = link.session->Status();
-        if (link.publishedOnce && status == link.published && !link.lostPending)
+        if (link.publishedOnce && status == link.published && !link.lostPending && link.lights.empty())
             continue;
         // What the peer refused or remarked is traced as it comes, besides the status line.
         if (!status.detail.empty() && status.detail != link.published.detail)
             shell_.Remark(status.peer, status.detail);
-        auto news = std::make_unique<StatusNews>(StatusNews{generation_, i, status, link.lostPending});
+        auto news =
+            std::make_unique<StatusNews>(StatusNews{generation_, i, status, link.lostPending, link.lights});
         if (!inbox_.news.TryPush(news))
             continue; // tried again on the next pass
+        link.lights.clear();
         link.published = std::move(status);
         link.publishedOnce = true;
         link.lostPending = false;

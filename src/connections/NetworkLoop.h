@@ -44,6 +44,7 @@ struct StatusNews {
     std::size_t index = 0;
     ConnectionStatus status;
     bool lost = false;
+    std::vector<LightChange> lights; // the lock lights the peer set, in order
 };
 
 struct NetworkInbox {

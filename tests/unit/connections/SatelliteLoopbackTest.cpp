@@ -238,9 +238,9 @@ TEST(SatelliteLoopback, ThePosixHubTakesAKeyPressToCompanionAndSaysGoodbyeWithin
     NetworkHubPosix hub(NetworkTimes{}, [&] { ++rang; });
     hub.SetExposure({{DEVICE_CLASS_KEYBOARDS, 5}});
     std::vector<HubConnection> connections;
-    connections.push_back(
-        {ConnectionTarget{"127.0.0.1", server.Port()},
-         std::make_unique<SatelliteClient>(SatelliteClientConfig{"PC", KeyboardLayoutKind::Keypad, {}})});
+    connections.push_back({ConnectionTarget{"127.0.0.1", server.Port()},
+                           std::make_unique<SatelliteClient>(
+                               SatelliteClientConfig{"PC", KeyboardLayoutKind::Keypad, {}, true})});
     hub.Start(std::move(connections));
     ASSERT_TRUE(WaitForHub(hub, [&] {
         return hub.Statuses().at(0).state == LinkState::Connected && server.Devices().size() == 1;
@@ -258,6 +258,17 @@ TEST(SatelliteLoopback, ThePosixHubTakesAKeyPressToCompanionAndSaysGoodbyeWithin
     EXPECT_THAT(std::vector(acted.begin(), acted.begin() + 2),
                 ::testing::ElementsAre("press " + kKeypad + " 5 1", "press " + kKeypad + " 5 0"));
     EXPECT_GE(Count(server.Lines(), 1, "KEY-PRESS DEVICEID=" + kKeypad), 2);
+
+    // Companion draws NumLock's button (the keypad's first) red: the keypad's light comes on.
+    server.SendToAll("KEY-STATE DEVICEID=\"" + kKeypad +
+                     "\" KEY=0 TYPE=BUTTON PRESSED=false COLOR=#ff0000 \n");
+    std::vector<LightChange> lights;
+    ASSERT_TRUE(WaitForHub(hub, [&] {
+        for (const LightChange& change : hub.TakeLights())
+            lights.push_back(change);
+        return !lights.empty();
+    }));
+    EXPECT_THAT(lights, ::testing::ElementsAre(LightChange{5, LockLight::Num, true}));
 
     const auto before = std::chrono::steady_clock::now();
     hub.Goodbye(2000);
