@@ -128,8 +128,9 @@ TEST_F(MqttBrokerTest, ThePosixHubPublishesAPressAndSaysOfflineAtAGoodbye) {
     NetworkHubPosix hub;
     hub.SetExposure({kKeypad3});
     std::vector<HubConnection> connections;
-    connections.push_back(
-        {ConnectionTarget{"127.0.0.1", broker.Port()}, std::make_unique<MqttClient>(Config("Pi"))});
+    MqttClientConfig pi = Config("Pi");
+    pi.lights = true;
+    connections.push_back({ConnectionTarget{"127.0.0.1", broker.Port()}, std::make_unique<MqttClient>(pi)});
     // Through TLS, which this station does not have: said in the status, tried again only slowly.
     ConnectionTarget secure{"127.0.0.1", broker.Port()};
     secure.tls = true;
@@ -144,6 +145,18 @@ TEST_F(MqttBrokerTest, ThePosixHubPublishesAPressAndSaysOfflineAtAGoodbye) {
     hub.Post(Key(DestinationEventKind::Press, 3, 103, 4));
     EXPECT_TRUE(live->ReadUntil(
         R"(MSG 0 kvremote/Pi/keyboard/3 {"event_type":"press","key":"kp_7","code":103,"value":4})", 5s));
+
+    // Home Assistant turns the keypad's Num Lock switch on.
+    ChildProcess on({ChildProcess::Find("mosquitto_pub"), "-h", "127.0.0.1", "-p",
+                     std::to_string(broker.Port()), "-t", "kvremote/Pi/keyboard/3/numlock/set", "-m", "ON"});
+    ASSERT_EQ(on.Wait(10s), 0);
+    std::vector<LightChange> lights;
+    ASSERT_TRUE(WaitForHub(hub, [&] {
+        for (const LightChange& change : hub.TakeLights())
+            lights.push_back(change);
+        return !lights.empty();
+    }));
+    EXPECT_THAT(lights, ::testing::ElementsAre(LightChange{3, LockLight::Num, true}));
 
     const auto before = std::chrono::steady_clock::now();
     hub.Goodbye(2000);
@@ -180,6 +193,8 @@ for name, config in [("station", station)] + sorted(configs.items()):
             assert c["automation_type"] == "trigger"
         elif c["p"] == "binary_sensor":
             need(c, "state_topic", "payload_on", "payload_off")
+        elif c["p"] == "switch":
+            need(c, "command_topic", "unique_id")
         else:
             raise AssertionError("platform " + c["p"])
     if name != "station":
@@ -190,6 +205,8 @@ print("event", keypad["event"]["unique_id"], keypad["event"]["event_types"], mou
 print("status", station["cmps"]["status"]["state_topic"], station["cmps"]["status"]["device_class"])
 triggers = [c for c in keypad.values() if c["p"] == "device_automation"]
 print("keypad triggers", len(triggers), sorted((c["type"], c["payload"]) for c in triggers if c["subtype"] == "kp_7"))
+print("lights", sorted(c["command_topic"] for c in keypad.values() if c["p"] == "switch"),
+      [c for c in mouse.values() if c["p"] == "switch"])
 print("mouse triggers", sorted({c["subtype"] for c in mouse.values() if c["p"] == "device_automation"}))
 try:
     import jinja2
@@ -208,7 +225,9 @@ TEST_F(MqttBrokerTest, TheDeviceConfigsHaveWhatHomeAssistantRequires) {
         GTEST_SKIP() << "python3 is not installed";
     MosquittoBroker broker(dir.File(""));
     ASSERT_TRUE(broker.Start());
-    MqttClient client(Config("Hall"));
+    MqttClientConfig hall = Config("Hall");
+    hall.lights = true;
+    MqttClient client(hall);
     LoopbackDriver driver(client, broker.Port());
     driver.Exposure({{DEVICE_CLASS_KEYBOARDS, 2}, kMouse1});
     ASSERT_TRUE(ConnectAndWait(driver, client));
@@ -223,15 +242,18 @@ TEST_F(MqttBrokerTest, TheDeviceConfigsHaveWhatHomeAssistantRequires) {
     std::vector<std::string> verdict;
     while (const auto line = judge.ReadLine(10s))
         verdict.push_back(*line);
-    EXPECT_EQ(verdict, (std::vector<std::string>{
-                           "event kvremote_Hall_keyboard_2 ['press', 'release', 'single', 'double', 'long'] "
-                           "['press', 'release', 'wheel', 'single', 'double', 'long']",
-                           "status kvremote/Hall/status connectivity",
-                           "keypad triggers 51 [('button_double_press', 'double'), ('button_long_press', "
-                           "'long'), ('button_short_press', 'single')]",
-                           "mouse triggers ['left', 'middle', 'right', 'x1', 'x2']",
-                           "fired ['kp_7_double']",
-                       }))
+    EXPECT_EQ(verdict,
+              (std::vector<std::string>{
+                  "event kvremote_Hall_keyboard_2 ['press', 'release', 'single', 'double', 'long'] "
+                  "['press', 'release', 'wheel', 'single', 'double', 'long']",
+                  "status kvremote/Hall/status connectivity",
+                  "keypad triggers 51 [('button_double_press', 'double'), ('button_long_press', "
+                  "'long'), ('button_short_press', 'single')]",
+                  "lights ['kvremote/Hall/keyboard/2/capslock/set', 'kvremote/Hall/keyboard/2/numlock/set', "
+                  "'kvremote/Hall/keyboard/2/scrolllock/set'] []",
+                  "mouse triggers ['left', 'middle', 'right', 'x1', 'x2']",
+                  "fired ['kp_7_double']",
+              }))
         << input;
 }
 
