@@ -88,7 +88,7 @@ bool EvdevDriverLinux::Watch(int fd, std::uint32_t tag) {
 
 void EvdevDriverLinux::AlsoWatch(int fd) {
     if (!Watch(fd, kExtraTag))
-        log_(std::string("cannot watch the signals: ") + std::strerror(errno));
+        log_(std::string("cannot watch a descriptor: ") + std::strerror(errno));
 }
 
 const DriverApi& EvdevDriverLinux::Api() {

@@ -17,7 +17,7 @@ BESIDE = {
     "linux": {"res", "base", "settings", "capture", "remote", "connections", "station"},
 }
 # Names without a folder: the generated version header and resource scripts of the same folder.
-PLAIN = {"KvVersion.h", "KvCom.h", "VersionInfo.rci", "resource.h"}
+PLAIN = {"KvVersion.h", "KvCom.h", "VersionInfo.rci", "resource.h", "ProgramStrings.inc"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
