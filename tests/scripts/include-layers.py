@@ -14,7 +14,7 @@ LAYERS = ["res", "base", "winfx", "settings", "capture", "remote", "connections"
 # Folders beside src/: what each may include besides itself.
 BESIDE = {
     "kvcom": {"res", "base"},  # the link's DLL, which remote/ wraps
-    "linux": {"res", "base", "settings", "capture", "remote", "connections", "station"},
+    "linux": {"res", "base", "winfx", "settings", "capture", "remote", "connections", "station"},
 }
 # Names without a folder: the generated version header and resource scripts of the same folder.
 PLAIN = {"KvVersion.h", "KvCom.h", "VersionInfo.rci", "resource.h", "ProgramStrings.inc"}
