@@ -1,6 +1,7 @@
 #include "linux/StationLinux.h"
 #include "base/LeadingDecimal.h"
 #include "settings/SettingIds.h"
+#include "station/ConnectionsFromSettings.h"
 #include "station/SettingsFile.h"
 #include "capture/AuxInputMessage.h"
 #include "capture/DeviceFilters.h"
@@ -10,6 +11,7 @@
 #include "capture/ScanCodeMap.h"
 #include "remote/LinkAddress.h"
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -20,6 +22,14 @@ void PauseAMillisecond() {
 const char* ClassName(int device) {
     return IsMouseNumber(device) ? "mouse" : "keyboard";
 }
+
+std::string HostName() {
+    char name[256] = {};
+    return gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();
+}
+
+// How long the stop waits at most for the connections' goodbye.
+constexpr MonoMs kStopBoundMs = 2000;
 
 } // namespace
 
@@ -50,18 +60,22 @@ void RememberSavedNumbers(const std::string& iniPath, EvdevDriverLinux& driver) 
 StationLinux::StationLinux(const std::string& iniPath, EvdevDriverLinux& driver, EvdevDriverLinux::Log log)
     : driver_(driver), log_(std::move(log)), store_(iniPath), settings_(store_, names_),
       loop_(EvdevDriverLinux::Api(), shared_, table_, *this, UsScanCodeToVirtualKey, SteadyTickCount,
-            PauseAMillisecond) {
+            PauseAMillisecond),
+      core_(values_, table_, *this, connections_, *this) {
     names_.Fill();
     shared_.context.store(driver_.Context(), std::memory_order_release);
     loggedIndex_.fill(-2);
 }
 
 void StationLinux::Start() {
+    running_ = true;
     Load();
 }
 
 void StationLinux::Reload() {
     log_("reading " + store_.Path() + " again");
+    // Keys still down get their release on the link their press went out on.
+    core_.ForceReleases();
     Load();
 }
 
@@ -86,6 +100,12 @@ void StationLinux::Load() {
                                    std::memory_order_release);
     LogRoles();
     ApplyFilters();
+    // The settings file's text is UTF-8 here; no password protector: a plain one is read.
+    ConnectionsPlatform platform;
+    platform.toUtf8 = [](std::string_view text) { return std::string(text); };
+    const ClassFlags wanted{values_.keyboards.useAux, values_.mouses.useAux};
+    core_.StartConnections(
+        ConnectionsFromSettings(settings_, StationNameFromSettings(settings_, HostName()), platform), wanted);
 }
 
 void StationLinux::FollowDevices() {
@@ -103,18 +123,26 @@ void StationLinux::FollowDevices() {
         shared_.departureGeneration.store(shared_.departureGeneration.load(std::memory_order_relaxed) + 1,
                                           std::memory_order_release);
     }
+    // The keys of a keypad that went are up now.
+    for (const int d : changes.changed)
+        core_.ForceReleases(d);
     LogRoles();
     ApplyFilters();
+    core_.UpdateExposure({values_.keyboards.useAux, values_.mouses.useAux});
+}
+
+bool StationLinux::HeldNow(int d) const {
+    if (d < kFirstKeyboard || d > kLastMouse)
+        return false;
+    const bool useAux = IsMouseNumber(d) ? values_.mouses.useAux : values_.keyboards.useAux;
+    return running_ && link_.IsOpen() && useAux && !table_[d].hardwareId.empty() &&
+           table_[d].index.load(std::memory_order_relaxed) >= 0;
 }
 
 void StationLinux::ApplyFilters() {
     DeviceMask keyboards = 0, mice = 0, none = 0;
-    for (int d = kFirstKeyboard; d <= kLastMouse; ++d) {
-        const bool useAux = IsMouseNumber(d) ? values_.mouses.useAux : values_.keyboards.useAux;
-        const bool held = link_.IsOpen() && useAux && !table_[d].hardwareId.empty() &&
-                          table_[d].index.load(std::memory_order_relaxed) >= 0;
-        (held ? (IsMouseNumber(d) ? mice : keyboards) : none) |= DeviceBit(d);
-    }
+    for (int d = kFirstKeyboard; d <= kLastMouse; ++d)
+        (HeldNow(d) ? (IsMouseNumber(d) ? mice : keyboards) : none) |= DeviceBit(d);
     const DriverApi& api = EvdevDriverLinux::Api();
     SetFilterOn(api, driver_.Context(), none, 0);
     SetFilterOn(api, driver_.Context(), keyboards, kKeyboardFilterAll);
@@ -136,8 +164,16 @@ void StationLinux::LogRoles() {
 }
 
 void StationLinux::Stop() {
+    // Everything the loop took was handled on this thread already: the releases still owed go out
+    // on the link before it closes.
+    core_.FinishStop(0, kStopBoundMs);
+    running_ = false;
     driver_.ReleaseAll();
     link_.Close();
+}
+
+void StationLinux::SetReleaseReports(bool on) {
+    shared_.releases.store(on ? 1 : 0, std::memory_order_release);
 }
 
 void StationLinux::Post(std::uintptr_t, std::uint32_t wParam, std::int32_t lParam) {
@@ -146,13 +182,10 @@ void StationLinux::Post(std::uintptr_t, std::uint32_t wParam, std::int32_t lPara
 
 void StationLinux::OnAuxInput(std::uint32_t wParam, std::int32_t lParam) {
     const AuxInput in = UnpackAuxInput(wParam, lParam);
-    if (in.release)
-        return; // release lines need the press tracker (not asked for: releases are not reported)
     const DeviceClass deviceClass = IsKeyboardNumber(in.device) ? DEVICE_CLASS_KEYBOARDS
                                     : IsMouseNumber(in.device)  ? DEVICE_CLASS_MICE
                                                                 : DEVICE_CLASS_NONE;
-    const EventIndex index = in.mainMark ? EventIndex(kMainDeviceMark) : EventIndex(in.index);
-    SendRemoteCommand(values_, *this, in.code, in.value, deviceClass, index);
+    core_.OnAuxInput(in, deviceClass);
 }
 
 std::uint32_t StationLinux::TickCount() {

@@ -1,11 +1,9 @@
 #pragma once
-// The Linux station's REMOTE-line path: the settings file, the device table over the evdev driver,
-// the grabs that follow them, and each captured event composed and sent as on Windows. Runs on the
-// daemon's one thread.
-//
-// What the Windows dialog still decides on its own (release lines through the press tracker, the
-// forced releases, the Companion and MQTT destinations) is not repeated here: it joins once it sits
-// in the shared station core, at OnAuxInput and FollowDevices below.
+// The Linux station: the settings file, the device table over the evdev driver, the grabs that
+// follow them, and each captured event handed to the station core, as on Windows: its REMOTE line,
+// the release line when a release command is set, the releases forced when a device goes, at a
+// reload and at the stop. Runs on the daemon's one thread. The network destinations beyond the
+// REMOTE line are off for now (a hub that does nothing).
 #include "settings/IniProfileStore.h"
 #include "settings/SettingNames.h"
 #include "settings/Settings.h"
@@ -16,7 +14,10 @@
 #include "capture/DeviceTable.h"
 #include "linux/EvdevDriverLinux.h"
 #include "linux/UdpLinkPosix.h"
+#include "station/NullConnectionsHub.h"
 #include "station/RemoteSender.h"
+#include "station/StationCapture.h"
+#include "station/StationCore.h"
 #include <array>
 #include <string>
 
@@ -35,7 +36,7 @@ struct StationFileLinux {
     DeviceTable table;
 };
 
-class StationLinux : private AuxInputSink, private RemoteSenderHost {
+class StationLinux : private AuxInputSink, private RemoteSenderHost, private StationCapture {
 public:
     StationLinux(const std::string& iniPath, EvdevDriverLinux& driver, EvdevDriverLinux::Log log);
 
@@ -46,7 +47,7 @@ public:
     void Reload();
     // The driver saw devices come or go: the table follows, and the grabs with it.
     void FollowDevices();
-    // Lets every device go and closes the link.
+    // Ends every press still down, lets every device go and closes the link.
     void Stop();
 
     // One pass of the capture loop; false once it ended by itself (its devices let go).
@@ -57,6 +58,8 @@ public:
 
 private:
     void Load();
+    // The device is grabbed: the link is open, its class captured and it has an index.
+    bool HeldNow(int device) const;
     void ApplyFilters();
     void LogRoles();
 
@@ -72,6 +75,11 @@ private:
     std::uint32_t TickCount() override;
     void StartAnimation(std::uint32_t) override {}
 
+    // StationCapture: the capture loop runs on this thread from Start to Stop.
+    bool Holds(int device) const override { return HeldNow(device); }
+    bool Running() const override { return running_; }
+    void SetReleaseReports(bool on) override;
+
     EvdevDriverLinux& driver_;
     EvdevDriverLinux::Log log_;
     SettingNames names_;
@@ -82,5 +90,8 @@ private:
     CaptureShared shared_;
     CaptureLoop loop_;
     UdpLinkPosix link_;
+    NullConnectionsHub connections_;
+    StationCore core_;
+    bool running_ = false;
     std::array<int, kDeviceCount> loggedIndex_{};
 };

@@ -1,6 +1,6 @@
 #pragma once
 // The "Companion" section: where Companion's Satellite port is and how keyboards appear there. Read
-// as the file has them; CheckCompanionSettings (ui/) says whether they can be used.
+// as the file has them; CheckCompanionSettings (station/) says whether they can be used.
 #include "settings/SettingDefaults.h"
 #include "settings/Settings.h"
 #include "connections/KeyboardLayouts.h"

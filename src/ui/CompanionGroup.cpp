@@ -1,7 +1,7 @@
 #include "ui/CompanionGroup.h"
 
 #include "res/resource.h"
-#include "ui/CompanionSettingsCheck.h"
+#include "station/CompanionSettingsCheck.h"
 #include "ui/NamedChoiceExchange.h"
 #include "winfx/DataExchange.h"
 #include "winfx/StringTable.h"
@@ -48,12 +48,5 @@ int CompanionGroup::StatusControlId() const {
 }
 
 HubConnection CompanionGroup::Connection(const std::string& station) const {
-    HubConnection connection{CompanionTarget(m_values), nullptr};
-    if (connection.target.host.empty())
-        return connection; // off, or a hand-edited value that fails its check
-    connection.target.firstRetryMs = m_times.firstRetryMs;
-    connection.client = std::make_unique<SatelliteClient>(SatelliteClientConfig{
-        station, ParseKeyboardLayoutName(m_values.keyboardLayout).value_or(KeyboardLayoutKind::Keypad),
-        m_times.protocol});
-    return connection;
+    return CompanionConnection(m_values, station, m_times);
 }

@@ -5,6 +5,7 @@
 // Connections dialog and the main dialog know connections only through this.
 #include "settings/Settings.h"
 #include "connections/ConnectionsHub.h"
+#include "station/ConnectionsFromSettings.h"
 #include "ui/AppServices.h"
 
 #include <memory>
@@ -42,6 +43,9 @@ public:
 // One group per kind of connection, in the order of the dialog and of the hub's statuses.
 std::vector<std::unique_ptr<ConnectionGroup>> MakeConnectionGroups();
 
+// What building the connections needs of Windows: the password's protector for this PC and the
+// ANSI code page's conversion.
+ConnectionsPlatform ConnectionsPlatformWin32();
 // The connections as the settings file describes them, for the hub's Start.
 std::vector<HubConnection> ConnectionsFromSettings(Settings& settings, const std::string& station);
 

@@ -2,7 +2,9 @@
 #include "ui/ConnectionGroup.h"
 #include "ui/MqttGroup.h"
 
+#include "settings/SecretProtectorWin32.h"
 #include "ui/CompanionGroup.h"
+#include "winfx/WideText.h"
 
 #include <windows.h>
 
@@ -14,13 +16,13 @@ std::vector<std::unique_ptr<ConnectionGroup>> MakeConnectionGroups() {
     return groups;
 }
 
+ConnectionsPlatform ConnectionsPlatformWin32() {
+    static const SecretProtectorWin32 protector;
+    return ConnectionsPlatform{&protector, [](std::string_view ansi) { return Utf8FromAnsi(ansi); }, {}};
+}
+
 std::vector<HubConnection> ConnectionsFromSettings(Settings& settings, const std::string& station) {
-    std::vector<HubConnection> connections;
-    for (const std::unique_ptr<ConnectionGroup>& group : MakeConnectionGroups()) {
-        group->Load(settings);
-        connections.push_back(group->Connection(station));
-    }
-    return connections;
+    return ConnectionsFromSettings(settings, station, ConnectionsPlatformWin32());
 }
 
 std::string ComputerNameWin32() {

@@ -12,7 +12,8 @@
 CkvRemoteDlg::CkvRemoteDlg(AppServices& services)
     : CDialog(IDD_KVREMOTE_DIALOG, nullptr), m_services(services),
       m_hIcon(LoadProgramIcon(IDR_MAINFRAME, IconSize::Large)),
-      m_hSmallIcon(LoadProgramIcon(IDR_MAINFRAME, IconSize::Small)) {
+      m_hSmallIcon(LoadProgramIcon(IDR_MAINFRAME, IconSize::Small)), m_capture(services.capture),
+      m_core(m_members, services.devices, *this, services.connections, m_capture) {
     m_taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
 }
 

@@ -5,8 +5,9 @@
 #include "station/SettingsValues.h"
 #include "base/WindowMessages.h"
 #include "capture/DeviceRegistry.h"
-#include "station/PressTracker.h"
+#include "station/ControllerCapture.h"
 #include "station/RemoteSender.h"
+#include "station/StationCore.h"
 #include "ui/AppServices.h"
 #include "ui/SettingsControlsEnabling.h"
 #include "ui/SettingsValidation.h"
@@ -109,7 +110,8 @@ private:
     void OnConnectionsStatus();
     // The tooltip's lines for the connections that are down.
     std::vector<std::string> ConnectionTipLines() const;
-    // Every connection's goodbye, within what is left of the exit's bound since exitStarted.
+    // The releases still owed, then every connection's goodbye, within what is left of the exit's
+    // bound since exitStarted.
     void SayGoodbye(DWORD exitStarted);
 
     // Capture's safety net.
@@ -152,11 +154,10 @@ private:
     void OnAuxInput(WPARAM wParam, LPARAM lParam);
     // The releases of the keys and buttons still down (of one device, or all for 0), sent now.
     void ForceReleases(int device = 0);
-    // One ended press told to the destinations that got it.
-    void Deliver(const PressEnd& end);
     bool ConnectionsOn() const;
     // The connections are told which (class, index) they show, when that changed.
     void UpdateExposure();
+    ClassFlags WantedUseAux() const { return {m_wantedUseAux[0], m_wantedUseAux[1]}; }
     void SetLastCommandText(std::string_view command) override;
     bool IsMainWindowForeground() override;
     void FlashTitle(std::string_view command) override;
@@ -221,9 +222,9 @@ private:
 
     // The live settings.
     SettingsValues m_members;
-    // Auxiliary keys and buttons down, and what each destination was told of them.
-    PressTracker m_tracker;
-    std::vector<ExposedDevice> m_exposed; // as the connections were last told
+    // What each event becomes, the keys down and the devices the connections show.
+    ControllerCapture m_capture;
+    StationCore m_core;
 
     bool m_exitRequested = false;
     bool m_shutDown = false;

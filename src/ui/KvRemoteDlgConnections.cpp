@@ -2,7 +2,6 @@
 // balloon of a lost connection, the tooltip, an open Connections dialog) and their goodbye.
 #include "ui/KvRemoteDlg.h"
 
-#include "connections/StationName.h"
 #include "res/resource.h"
 #include "ui/ConnectionGroup.h"
 #include "ui/DialogHooks.h"
@@ -12,18 +11,12 @@ void CkvRemoteDlg::StartConnections() {
     m_services.connections.SetNotifyWindow(reinterpret_cast<std::uintptr_t>(m_hWnd));
     // A name in the file that is not valid is shown in the Connections dialog to be mended; until
     // then the destinations get the default.
-    std::string station = LoadStationName(m_services.settings, ComputerNameWin32());
-    if (!IsValidStationName(station))
-        station = DefaultStationName(ComputerNameWin32());
-    m_services.connections.Start(ConnectionsFromSettings(m_services.settings, station));
-    FollowConnections();
+    const std::string station = StationNameFromSettings(m_services.settings, ComputerNameWin32());
+    m_core.StartConnections(ConnectionsFromSettings(m_services.settings, station), WantedUseAux());
 }
 
 void CkvRemoteDlg::FollowConnections() {
-    // New clients learn the devices they show; releases are reported while any destination wants them.
-    m_exposed.clear();
-    UpdateExposure();
-    m_services.capture.SetReleaseReports(!m_members.keyboards.releaseTextCmd.empty() || ConnectionsOn());
+    m_core.FollowConnections(WantedUseAux());
 }
 
 void CkvRemoteDlg::OpenConnections() {
@@ -66,8 +59,7 @@ std::vector<std::string> CkvRemoteDlg::ConnectionTipLines() const {
 }
 
 void CkvRemoteDlg::SayGoodbye(DWORD exitStarted) {
-    // Within the exit's bound, counted from the start of the exit: what is unsent then is dropped.
-    const DWORD spent = ::GetTickCount() - exitStarted;
-    const DWORD bound = CaptureController::kExitWaitMs;
-    m_services.connections.Goodbye(spent < bound ? bound - spent : 0);
+    // The releases still owed go first; then the goodbye, within the exit's bound counted from the
+    // start of the exit.
+    m_core.FinishStop(static_cast<MonoMs>(::GetTickCount() - exitStarted), CaptureController::kExitWaitMs);
 }

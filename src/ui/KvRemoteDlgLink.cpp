@@ -11,7 +11,7 @@
 bool CkvRemoteDlg::RestartLink() {
     // Keys still down get their release on the link their press went out on.
     ForceReleases();
-    m_services.capture.SetReleaseReports(!m_members.keyboards.releaseTextCmd.empty() || ConnectionsOn());
+    m_core.FollowReleaseReports();
     m_services.capture.SetCaptureFilters(m_members.keyboards.useAux, m_members.mouses.useAux);
     SetNotCapturing(false);
     // A press taken between the release above and the filter change would otherwise stay down.

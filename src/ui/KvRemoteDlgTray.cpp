@@ -245,6 +245,7 @@ void CkvRemoteDlg::ShutDown() {
     if (m_shutDown)
         return;
     m_shutDown = true;
+    m_core.BeginStop();
     const DWORD started = ::GetTickCount();
     KillTimer(MainTimer::DeviceReread);
     UnregisterDeviceNotifications();
@@ -253,7 +254,6 @@ void CkvRemoteDlg::ShutDown() {
     // and all of it before the link closes.
     m_services.capture.StopCapture();
     SendQueuedAuxInput();
-    ForceReleases();
     SayGoodbye(started);
     KillTimer(MainTimer::Title);
     KillTimer(MainTimer::Animation);

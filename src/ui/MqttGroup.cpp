@@ -2,9 +2,9 @@
 
 #include "settings/SecretProtectorWin32.h"
 #include "connections/CertificateCheckWin32.h"
-#include "connections/MqttClient.h"
 #include "res/resource.h"
-#include "ui/MqttSettingsCheck.h"
+#include "station/ConnectionsFromSettings.h"
+#include "station/MqttSettingsCheck.h"
 #include "ui/NamedChoiceExchange.h"
 #include "winfx/DataExchange.h"
 #include "winfx/StringTable.h"
@@ -120,13 +120,8 @@ int MqttGroup::StatusControlId() const {
 }
 
 HubConnection MqttGroup::Connection(const std::string& station) const {
-    HubConnection connection;
-    if (m_values.host.empty() || CheckMqttSettings(m_values, ToUtf8).field != MqttField::None)
-        return connection;
-    connection.target = MqttTargetFrom(m_values);
     // The file is ANSI; the broker reads UTF-8.
-    connection.client = std::make_unique<MqttClient>(MqttClientConfigFrom(m_values, station, ToUtf8));
-    return connection;
+    return MqttConnection(m_values, station, ToUtf8);
 }
 
 void MqttGroup::OnShown(HWND dialog) {

@@ -2,7 +2,7 @@
 #include "base/AsciiCase.h"
 #include "res/resource.h"
 #include "remote/CommandComposer.h"
-#include "ui/BroadcastAddressCheck.h"
+#include "station/BroadcastAddressCheck.h"
 
 bool IsValidTextCommand(std::string_view textCmd) {
     for (char c : textCmd) {

@@ -449,6 +449,38 @@ int main(int argc, char** argv) {
     }
     floor.End(SIGKILL);
 
+    // A release command set: a key's release goes out too, and a key held across a reload is
+    // released there, once.
+    {
+        std::string ini = ReadFile(kIni);
+        ini.insert(ini.find('\n', ini.find("[Keyboards]")) + 1, "ReleaseTextCmd=AUXUP\n");
+        std::ofstream(kIni) << ini;
+    }
+    since = LogSize();
+    kill(station.pid, SIGHUP);
+    failure = WaitForLog("sending to", since) ? "" : "settings not read again";
+    Sleep(300);
+    while (!receiver.Next(100).empty()) {
+    }
+    twinA.Tap(KEY_KP4);
+    if (failure.empty())
+        failure = Expect(receiver.Next(), Line("AUXKEYB/100/0/7"));
+    if (failure.empty())
+        failure = Expect(receiver.Next(), Line("AUXUP/100/0/7"));
+    twinA.Key(KEY_KP6, 1);
+    if (failure.empty())
+        failure = Expect(receiver.Next(), Line("AUXKEYB/102/0/7"));
+    since = LogSize();
+    kill(station.pid, SIGHUP);
+    if (failure.empty())
+        failure = Expect(receiver.Next(), Line("AUXUP/102/0/7"));
+    WaitForLog("sending to", since);
+    Sleep(100);
+    twinA.Key(KEY_KP6, 0);
+    if (failure.empty())
+        failure = Expect(receiver.Next(300), "");
+    Report("release lines at the key's release and forced at a reload", failure);
+
     station.End(SIGKILL);
     failure = Grabbable(twinA.node) && Grabbable(twinB.node) ? "" : "a device is still grabbed";
     Report("kill -9 leaves every device free", failure);

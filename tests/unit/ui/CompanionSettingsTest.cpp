@@ -1,7 +1,7 @@
 // The [Companion] values a user types or a file holds: which are refused, with which message and
 // field, and that a refused one leaves Companion off.
 #include "res/resource.h"
-#include "ui/CompanionSettingsCheck.h"
+#include "station/CompanionSettingsCheck.h"
 #include <gtest/gtest.h>
 #include <string>
 

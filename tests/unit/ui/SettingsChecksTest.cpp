@@ -1,6 +1,6 @@
 // What Apply and OK accept, and which message and control a rejected setting leads to.
 #include "res/resource.h"
-#include "ui/BroadcastAddressCheck.h"
+#include "station/BroadcastAddressCheck.h"
 #include "ui/SettingsValidation.h"
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

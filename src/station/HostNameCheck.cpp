@@ -1,5 +1,5 @@
-#include "ui/HostNameCheck.h"
-#include "ui/BroadcastAddressCheck.h"
+#include "station/HostNameCheck.h"
+#include "station/BroadcastAddressCheck.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/BroadcastAddressCheck.h"
+#include "station/BroadcastAddressCheck.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "ui/CompanionSettingsCheck.h"
+#include "station/CompanionSettingsCheck.h"
 #include "remote/LinkAddress.h"
 #include "res/resource.h"
-#include "ui/HostNameCheck.h"
+#include "station/HostNameCheck.h"
 
 namespace {
 

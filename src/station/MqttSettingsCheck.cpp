@@ -1,7 +1,7 @@
-#include "ui/MqttSettingsCheck.h"
+#include "station/MqttSettingsCheck.h"
 #include "res/resource.h"
 #include "connections/MqttTopicText.h"
-#include "ui/HostNameCheck.h"
+#include "station/HostNameCheck.h"
 
 namespace {
 
