@@ -1,4 +1,5 @@
 #include "linux/StationLinux.h"
+#include "linux/TextsLinux.h"
 #include "base/LeadingDecimal.h"
 #include "settings/SettingIds.h"
 #include "station/ConnectionsFromSettings.h"
@@ -61,6 +62,7 @@ StationLinux::StationLinux(const std::string& iniPath, EvdevDriverLinux& driver,
     : driver_(driver), log_(std::move(log)), store_(iniPath), settings_(store_, names_),
       loop_(EvdevDriverLinux::Api(), shared_, table_, *this, UsScanCodeToVirtualKey, SteadyTickCount,
             PauseAMillisecond),
+      connections_(NetworkTimes{}, {}, [log = log_](std::string_view line) { log(std::string(line)); }),
       core_(values_, table_, *this, connections_, *this) {
     names_.Fill();
     shared_.context.store(driver_.Context(), std::memory_order_release);
@@ -103,6 +105,7 @@ void StationLinux::Load() {
     // The settings file's text is UTF-8 here; no password protector: a plain one is read.
     ConnectionsPlatform platform;
     platform.toUtf8 = [](std::string_view text) { return std::string(text); };
+    platform.lights = true;
     const ClassFlags wanted{values_.keyboards.useAux, values_.mouses.useAux};
     core_.StartConnections(
         ConnectionsFromSettings(settings_, StationNameFromSettings(settings_, HostName()), platform), wanted);
@@ -129,6 +132,38 @@ void StationLinux::FollowDevices() {
     LogRoles();
     ApplyFilters();
     core_.UpdateExposure({values_.keyboards.useAux, values_.mouses.useAux});
+    // A keyboard that came back shows its index's lights again.
+    for (const int d : changes.changed)
+        if (IsKeyboardNumber(d))
+            WriteLights(table_[d].index.load(std::memory_order_relaxed), d);
+}
+
+void StationLinux::OnNews() {
+    connections_.TakeNews();
+    const std::vector<ConnectionStatus>& statuses = connections_.Statuses();
+    loggedStatus_.resize(statuses.size());
+    const ProgramTextsLinux texts;
+    for (std::size_t i = 0; i < statuses.size(); ++i) {
+        const std::string line = ConnectionStatusLine(statuses[i], texts);
+        if (line == loggedStatus_[i])
+            continue;
+        loggedStatus_[i] = line;
+        if (!line.empty())
+            log_(statuses[i].peer + ": " + line);
+    }
+    for (const LightChange& change : connections_.TakeLights())
+        if (lights_.Apply(change))
+            WriteLights(change.index);
+}
+
+void StationLinux::WriteLights(int index, int device) {
+    const std::optional<unsigned> mask = lights_.Mask(index);
+    if (!mask || index < 0)
+        return;
+    for (int d = kFirstKeyboard; d <= kLastKeyboard; ++d)
+        if ((device == 0 || d == device) && !table_[d].hardwareId.empty() &&
+            table_[d].index.load(std::memory_order_relaxed) == index)
+            driver_.SetLeds(d, *mask);
 }
 
 bool StationLinux::HeldNow(int d) const {

@@ -2,8 +2,9 @@
 // The Linux station: the settings file, the device table over the evdev driver, the grabs that
 // follow them, and each captured event handed to the station core, as on Windows: its REMOTE line,
 // the release line when a release command is set, the releases forced when a device goes, at a
-// reload and at the stop. Runs on the daemon's one thread. The network destinations beyond the
-// REMOTE line are off for now (a hub that does nothing).
+// reload and at the stop; the Companion and MQTT connections the settings describe, their status
+// lines in the log, and the keyboards' lock lights they set. Runs on the daemon's one thread (the
+// network has a thread of its own, heard through NewsFd).
 #include "settings/IniProfileStore.h"
 #include "settings/SettingNames.h"
 #include "settings/Settings.h"
@@ -14,12 +15,14 @@
 #include "capture/DeviceTable.h"
 #include "linux/EvdevDriverLinux.h"
 #include "linux/UdpLinkPosix.h"
-#include "station/NullConnectionsHub.h"
+#include "linux/NetworkShellPosix.h"
+#include "station/KeyboardLights.h"
 #include "station/RemoteSender.h"
 #include "station/StationCapture.h"
 #include "station/StationCore.h"
 #include <array>
 #include <string>
+#include <vector>
 
 // Before the driver opens the devices: the numbers the settings file saved for each id (the
 // entries the registry reads, stopping where it stops), so each device takes its saved number.
@@ -50,6 +53,11 @@ public:
     // Ends every press still down, lets every device go and closes the link.
     void Stop();
 
+    // Readable while the connections have news; OnNews takes it: status lines logged as they
+    // change, lock lights written.
+    int NewsFd() const { return connections_.NewsFd(); }
+    void OnNews();
+
     // One pass of the capture loop; false once it ended by itself (its devices let go).
     bool Pass() { return loop_.Pass(); }
 
@@ -62,6 +70,8 @@ private:
     bool HeldNow(int device) const;
     void ApplyFilters();
     void LogRoles();
+    // The lights of the index written to every keyboard that has it (device 0: every keyboard).
+    void WriteLights(int index, int device = 0);
 
     // AuxInputSink: the capture loop's event, handled at once on this thread.
     void Post(std::uintptr_t target, std::uint32_t wParam, std::int32_t lParam) override;
@@ -90,7 +100,9 @@ private:
     CaptureShared shared_;
     CaptureLoop loop_;
     UdpLinkPosix link_;
-    NullConnectionsHub connections_;
+    NetworkHubPosix connections_;
+    KeyboardLights lights_;
+    std::vector<std::string> loggedStatus_; // the connections' status lines as last logged
     StationCore core_;
     bool running_ = false;
     std::array<int, kDeviceCount> loggedIndex_{};

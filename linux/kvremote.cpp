@@ -93,6 +93,7 @@ int Run(const std::string& ini) {
         return 1;
     driver.AlsoWatch(signalFd);
     StationLinux station(ini, driver, LogLine);
+    driver.AlsoWatch(station.NewsFd());
     station.Start();
     int status = 0;
     for (bool running = true; running;) {
@@ -102,6 +103,7 @@ int Run(const std::string& ini) {
             break;
         }
         if (driver.TakeWoken()) {
+            station.OnNews();
             signalfd_siginfo info{};
             while (read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
                 if (info.ssi_signo == SIGHUP)

@@ -8,25 +8,27 @@
 #include <memory>
 
 HubConnection CompanionConnection(const CompanionSettings& values, const std::string& station,
-                                  const CompanionTimes& times) {
+                                  const CompanionTimes& times, bool lights) {
     HubConnection connection{CompanionTarget(values), nullptr};
     if (connection.target.host.empty())
         return connection; // off, or a hand-edited value that fails its check
     connection.target.firstRetryMs = times.firstRetryMs;
     connection.client = std::make_unique<SatelliteClient>(SatelliteClientConfig{
         station, ParseKeyboardLayoutName(values.keyboardLayout).value_or(KeyboardLayoutKind::Keypad),
-        times.protocol});
+        times.protocol, lights});
     return connection;
 }
 
-HubConnection MqttConnection(const MqttSettings& values, const std::string& station,
-                             const AnsiToUtf8& toUtf8) {
+HubConnection MqttConnection(const MqttSettings& values, const std::string& station, const AnsiToUtf8& toUtf8,
+                             bool lights) {
     HubConnection connection;
     if (values.host.empty() || CheckMqttSettings(values, toUtf8).field != MqttField::None)
         return connection;
     connection.target = MqttTargetFrom(values);
     // The file is ANSI; the broker reads UTF-8.
-    connection.client = std::make_unique<MqttClient>(MqttClientConfigFrom(values, station, toUtf8));
+    MqttClientConfig config = MqttClientConfigFrom(values, station, toUtf8);
+    config.lights = lights;
+    connection.client = std::make_unique<MqttClient>(config);
     return connection;
 }
 
@@ -35,9 +37,9 @@ std::vector<HubConnection> ConnectionsFromSettings(Settings& settings, const std
     std::vector<HubConnection> connections;
     CompanionSettings companion;
     LoadCompanionSettings(settings, companion);
-    connections.push_back(CompanionConnection(companion, station, platform.companionTimes));
-    connections.push_back(
-        MqttConnection(ReadMqttSettings(settings, platform.protector), station, platform.toUtf8));
+    connections.push_back(CompanionConnection(companion, station, platform.companionTimes, platform.lights));
+    connections.push_back(MqttConnection(ReadMqttSettings(settings, platform.protector), station,
+                                         platform.toUtf8, platform.lights));
     return connections;
 }
 

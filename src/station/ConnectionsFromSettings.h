@@ -24,12 +24,15 @@ struct ConnectionsPlatform {
     const SecretProtector* protector = nullptr; // the MQTT password's; none reads it plain
     AnsiToUtf8 toUtf8;                          // the file's text as the broker reads it
     CompanionTimes companionTimes = {};
+    // The station writes its keyboards' lock lights: the connections offer them (Companion's
+    // colours, MQTT's switches).
+    bool lights = false;
 };
 
 HubConnection CompanionConnection(const CompanionSettings& values, const std::string& station,
-                                  const CompanionTimes& times);
-HubConnection MqttConnection(const MqttSettings& values, const std::string& station,
-                             const AnsiToUtf8& toUtf8);
+                                  const CompanionTimes& times, bool lights = false);
+HubConnection MqttConnection(const MqttSettings& values, const std::string& station, const AnsiToUtf8& toUtf8,
+                             bool lights = false);
 
 // The connections in the order of the hub's statuses: Companion, then MQTT.
 std::vector<HubConnection> ConnectionsFromSettings(Settings& settings, const std::string& station,
