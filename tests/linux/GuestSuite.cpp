@@ -2,6 +2,7 @@
 // kvremote started as a user that is not root. Creates uinput devices, drives them, and reads what
 // kvremote sends on the guest's own loopback, what other readers of the devices see, and what the
 // devices are told. One line per case on the console; the exit status says whether all passed.
+#include "SatelliteStandIn.h"
 #include "linux/EvdevDriverLinux.h"
 #include <algorithm>
 #include <arpa/inet.h>
@@ -327,7 +328,17 @@ int main(int argc, char** argv) {
             }
         closedir(d);
     }
-    { std::ofstream(kIni) << "[Network]\nBroadcastAddress=127.255.255.255\nPort=" << kPort << "\n"; }
+    // Companion on the guest's loopback: kvremote adds the keypads as surfaces there.
+    SatelliteStandIn companion;
+    if (!companion.Start()) {
+        Report("Satellite stand-in", "not started");
+        return 1;
+    }
+    {
+        std::ofstream(kIni) << "[Network]\nBroadcastAddress=127.255.255.255\nPort=" << kPort
+                            << "\n[Connections]\nStation=Guest\n[Companion]\nHost=127.0.0.1\nPort="
+                            << companion.Port() << "\n";
+    }
     chmod(kIni, 0644);
 
     // The listing tells the twins apart by their place and shows them as main devices.
@@ -387,6 +398,35 @@ int main(int argc, char** argv) {
     Report("auxiliary key sent as REMOTE line",
            grabbedA ? Expect(receiver.Next(), Line("AUXKEYB/103/0/5")) : "keypad A not captured");
     Report("auxiliary keys reach nobody else", Expect(readerA.Keys(), ""));
+
+    // Companion draws keypad 5's NumLock button (its first) red: that keypad's Num Lock light comes
+    // on; black puts it out again.
+    {
+        const std::string id = "kvremote:Guest-keyboard-5";
+        failure = SatelliteStandIn::WaitFor(
+                      [&] {
+                          const auto devices = companion.Devices();
+                          return std::find(devices.begin(), devices.end(), id) != devices.end();
+                      },
+                      8000)
+                      ? ""
+                      : "keypad 5 not added to Companion";
+        int leds = 0;
+        for (const char* colour : {"#ff0000", "#000000"}) {
+            companion.SendToAll("KEY-STATE DEVICEID=\"" + id + "\" KEY=0 TYPE=BUTTON COLOR=" + colour +
+                                " \n");
+            const int wanted = colour[1] == 'f' ? 1 : 0;
+            for (int i = 0; i < 40 && leds != wanted; ++i) {
+                Sleep(50);
+                twinA.Leds(leds);
+            }
+            if (failure.empty() && leds != wanted)
+                failure = std::string("after ") + colour + " the lights read " + std::to_string(leds);
+        }
+        if (failure.empty() && !WaitForLog("Companion: connected to 127.0.0.1:"))
+            failure = "the connection's status line was not logged";
+        Report("Companion's colours light the keypad's Num Lock", failure);
+    }
 
     mainKeyboard.Tap(KEY_A);
     twinA.Tap(KEY_KP9);

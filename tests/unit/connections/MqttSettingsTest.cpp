@@ -8,7 +8,7 @@
 #include "connections/MqttSettings.h"
 #include "connections/MqttTopicText.h"
 #include "res/resource.h"
-#include "ui/MqttSettingsCheck.h"
+#include "station/MqttSettingsCheck.h"
 #include <gtest/gtest.h>
 
 namespace {
