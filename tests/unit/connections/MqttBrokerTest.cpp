@@ -150,13 +150,7 @@ TEST_F(MqttBrokerTest, ThePosixHubPublishesAPressAndSaysOfflineAtAGoodbye) {
     ChildProcess on({ChildProcess::Find("mosquitto_pub"), "-h", "127.0.0.1", "-p",
                      std::to_string(broker.Port()), "-t", "kvremote/Pi/keyboard/3/numlock/set", "-m", "ON"});
     ASSERT_EQ(on.Wait(10s), 0);
-    std::vector<LightChange> lights;
-    ASSERT_TRUE(WaitForHub(hub, [&] {
-        for (const LightChange& change : hub.TakeLights())
-            lights.push_back(change);
-        return !lights.empty();
-    }));
-    EXPECT_THAT(lights, ::testing::ElementsAre(LightChange{3, LockLight::Num, true}));
+    EXPECT_THAT(WaitForHubLights(hub), ::testing::ElementsAre(LightChange{3, LockLight::Num, true}));
 
     const auto before = std::chrono::steady_clock::now();
     hub.Goodbye(2000);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <poll.h>
+#include <vector>
 
 inline bool WaitForHub(NetworkHubPosix& hub, const std::function<bool()>& done, int timeoutMs = 5000) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -16,4 +17,18 @@ inline bool WaitForHub(NetworkHubPosix& hub, const std::function<bool()>& done, 
             hub.TakeNews();
     }
     return true;
+}
+
+// The lock lights the hub hands over within timeoutMs, once there are any.
+inline std::vector<LightChange> WaitForHubLights(NetworkHubPosix& hub, int timeoutMs = 5000) {
+    std::vector<LightChange> lights;
+    WaitForHub(
+        hub,
+        [&] {
+            for (const LightChange& change : hub.TakeLights())
+                lights.push_back(change);
+            return !lights.empty();
+        },
+        timeoutMs);
+    return lights;
 }

@@ -262,13 +262,7 @@ TEST(SatelliteLoopback, ThePosixHubTakesAKeyPressToCompanionAndSaysGoodbyeWithin
     // Companion draws NumLock's button (the keypad's first) red: the keypad's light comes on.
     server.SendToAll("KEY-STATE DEVICEID=\"" + kKeypad +
                      "\" KEY=0 TYPE=BUTTON PRESSED=false COLOR=#ff0000 \n");
-    std::vector<LightChange> lights;
-    ASSERT_TRUE(WaitForHub(hub, [&] {
-        for (const LightChange& change : hub.TakeLights())
-            lights.push_back(change);
-        return !lights.empty();
-    }));
-    EXPECT_THAT(lights, ::testing::ElementsAre(LightChange{5, LockLight::Num, true}));
+    EXPECT_THAT(WaitForHubLights(hub), ::testing::ElementsAre(LightChange{5, LockLight::Num, true}));
 
     const auto before = std::chrono::steady_clock::now();
     hub.Goodbye(2000);
