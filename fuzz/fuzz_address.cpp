@@ -1,7 +1,7 @@
 // Fuzzes the broadcast-address check and the settings checks around it with arbitrary bytes.
 // Besides crashes it checks that an accepted address really is four groups of 1-3 digits, 0-255.
 #include "res/resource.h"
-#include "ui/BroadcastAddressCheck.h"
+#include "station/BroadcastAddressCheck.h"
 #include "ui/SettingsValidation.h"
 #include <cstddef>
 #include <cstdint>
